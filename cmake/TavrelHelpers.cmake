@@ -1,0 +1,21 @@
+# Warnings that every target of ours builds with; third-party code never sees them.
+function(tavrel_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# One test executable per source folder: tavrel_add_test_folder(<name> SOURCES a.cpp b.cpp
+#   [LIBRARIES extra...] [ENVIRONMENT VAR=value...]).
+# The tests are discovered at test time so that ctest lists every TEST by name.
+function(tavrel_add_test_folder name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  tavrel_warnings(${name})
+  target_link_libraries(${name} PRIVATE tavrel_core GTest::gtest GTest::gtest_main ${ARG_LIBRARIES})
+  target_compile_definitions(${name} PRIVATE
+    TAVREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+    TAVREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    TAVREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+endfunction()

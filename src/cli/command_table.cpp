@@ -1,0 +1,18 @@
+#include "commands.h"
+
+#include <algorithm>
+
+namespace tavrel::cli {
+
+const std::vector<Command>& AllCommands() {
+  static const std::vector<Command> commands = {
+  };
+  return commands;
+}
+
+bool WantsHelp(const std::vector<std::string>& args) {
+  return std::any_of(args.begin(), args.end(),
+                     [](const std::string& a) { return a == "--help" || a == "-h"; });
+}
+
+}  // namespace tavrel::cli

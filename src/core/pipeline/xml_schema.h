@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace tavrel {
+
+// The element names of the feed as the operator configured them. Copied whole into the feed
+// reader and the schema dialog.
+struct TXMLSchema {
+  std::string RootElement = "root";
+  std::string ChannelElement = "channel";
+  bool UseChannelElement = false;
+  bool UseCategoryElement = true;
+  std::string MessageElement = "message";
+  std::string TitleElement = "title";
+  std::string CategoryElement = "category";
+  std::string TextElement = "text";
+};
+
+}  // namespace tavrel
