@@ -103,6 +103,11 @@ struct TFontLoadResult {
 // The program keeps one instance (LoadTeletextFonts and friends below); tests make their own.
 class TTeletextFonts {
  public:
+  TTeletextFonts() = default;
+  // The sets point at faces inside this object, so it is never copied.
+  TTeletextFonts(const TTeletextFonts&) = delete;
+  TTeletextFonts& operator=(const TTeletextFonts&) = delete;
+
   // Empties every set and face, then loads the files of the given load bits from the folder,
   // in the order of the bits 1, 2, 4, 8, 16. Never throws for file problems; they are in the
   // result.
