@@ -433,6 +433,39 @@ TEST(PageRendererTest, DrawRowsClipsToTheSurface) {
   }
 }
 
+TEST(PageRendererTest, GlyphPixelsMatchTheFaceForEveryCellSize) {
+  // The cell sizes of the four font sets; the 12-pixel width has a path of its own.
+  const std::vector<std::pair<int, int>> sizes = {{6, 8}, {9, 12}, {12, 16}, {15, 20}};
+  for (const auto& [width, height] : sizes) {
+    SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+    TTeletextFace face("EHPRESTEL", width, height);
+    std::vector<std::uint16_t> rows(height);
+    for (int row = 0; row < height; ++row) {
+      rows[row] = static_cast<std::uint16_t>((0xB5A3u >> (row % 5)) ^ (row * 0x2491u));
+      rows[row] &= static_cast<std::uint16_t>((1u << width) - 1);
+    }
+    face.SetGlyph(0x41, rows.data());
+    const TFontSet set{static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), &face,
+                       &face, &face};
+    std::vector<TPrestCell> grid(kPageCells, 0x4141);  // 'A' red on blue
+    TRgbaImage image(kPageColumns * width, 2 * height);
+    TRowFlags flash{};
+    DrawRows(image, 1, 1, grid, 0, 0, 0, width, height, set, false, flash);
+    int wrong = 0;
+    for (int column : {0, 1, 39}) {
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+          const TRgb expected = kTeletextPalette[face.Pixel(0x41, x, y) ? 1 : 4];
+          if (image.At(column * width + x, height + y) != expected && wrong++ < 3) {
+            ADD_FAILURE() << "column " << column << " pixel " << x << "," << y;
+          }
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
 TEST(PageRendererTest, RowsOutsideTheGridOrPageAreSkipped) {
   const TTestFonts fonts;
   struct TCase {
