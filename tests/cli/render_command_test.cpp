@@ -132,6 +132,7 @@ constexpr std::array<std::uint8_t, 3> kBlack{0, 0, 0}, kWhite{255, 255, 255}, kG
 
 TEST_F(RenderCommandTest, WritesThePreviewAsPng) {
   // Cell (row r, column c) of the preview starts at x = 6 + 12c, y = 6 + 16(r - 1).
+  // The new background of row 2 lasts to the end of the row.
   const std::vector<TRenderCase> cases = {
       {"broadcast page into the current folder",
        {"render", "100-0000.pag"},
@@ -141,7 +142,8 @@ TEST_F(RenderCommandTest, WritesThePreviewAsPng) {
        {{0, 0, kBlack},
         {6 + 12 * 2 + 11, 6 + 16 + 15, kGreen},
         {6 + 12 * 3, 6 + 16 + 8, kBlue},
-        {6 + 12 * 5, 6 + 16, kBlack}}},
+        {6 + 12 * 39, 6 + 16, kGreen},
+        {6 + 12 * 5, 6, kBlack}}},
       {"template, enlarged, with its text block",
        {"render", "news.TPG", "--scale", "2", "-o", "t.png"},
        "t.png",
