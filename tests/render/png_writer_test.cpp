@@ -117,29 +117,5 @@ TEST_F(PngWriterTest, FailuresNameTheFileAndKeepWhatWasThere) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
 }
 
-TEST(RgbaImageTest, ScaledRepeatsEveryPixelAsASquare) {
-  TRgbaImage image(2, 1);
-  image.Set(0, 0, {255, 0, 0});
-  image.Set(1, 0, {0, 0, 255});
-  struct TCase {
-    int Factor;
-    int Width, Height;
-    std::vector<std::pair<int, int>> RedPixels, BluePixels;
-  };
-  const std::vector<TCase> cases = {
-      {3, 6, 3, {{0, 0}, {2, 2}}, {{3, 0}, {5, 2}}},
-      {1, 2, 1, {{0, 0}}, {{1, 0}}},
-      {0, 2, 1, {{0, 0}}, {{1, 0}}},
-  };
-  for (const TCase& testCase : cases) {
-    SCOPED_TRACE("factor " + std::to_string(testCase.Factor));
-    const TRgbaImage scaled = image.Scaled(testCase.Factor);
-    ASSERT_EQ(scaled.Width(), testCase.Width);
-    ASSERT_EQ(scaled.Height(), testCase.Height);
-    for (const auto& [x, y] : testCase.RedPixels) EXPECT_EQ(scaled.At(x, y), (TRgb{255, 0, 0}));
-    for (const auto& [x, y] : testCase.BluePixels) EXPECT_EQ(scaled.At(x, y), (TRgb{0, 0, 255}));
-  }
-}
-
 }  // namespace
 }  // namespace tavrel
