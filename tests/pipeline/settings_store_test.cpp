@@ -50,7 +50,6 @@ TEST(TRIGlobals, FirstStartCreatesFoldersAndSavesAllDefaults) {
   const std::string ini = home + "/tavrel.ini";
   EXPECT_EQ(ReadBytes(ini), Golden("default_settings.ini"));
   EXPECT_EQ(ModeOf(ini), 0600u);
-  EXPECT_EQ(fs::directory_entry(home).path().empty(), false);
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(home)) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
