@@ -49,11 +49,10 @@ TEST(NationalCharset, TranslationOfEveryByteMatchesTheListing) {
   for (const auto& row : ReadListing("translate.txt")) listing.at(Hex(row.at(0))) = row;
   for (int byte = 0; byte < 256; ++byte) {
     for (std::size_t set = 0; set < kNationalCharSets.size(); ++set) {
-      SCOPED_TRACE(testing::Message() << "byte " << std::hex << byte << " set " << std::dec
-                                      << kNationalCharSets[set]);
-      const std::string expected = listing[byte].empty()
-                                       ? std::string(1, static_cast<char>(byte))
-                                       : Unescape(listing[byte].at(set + 1));
+      SCOPED_TRACE(testing::Message()
+                   << "byte " << std::hex << byte << " set " << std::dec << kNationalCharSets[set]);
+      const std::string expected = listing[byte].empty() ? std::string(1, static_cast<char>(byte))
+                                                         : Unescape(listing[byte].at(set + 1));
       EXPECT_EQ(TranslateChar(byte, kNationalCharSets[set], false), expected);
     }
   }
@@ -94,7 +93,8 @@ TEST(NationalCharset, DetectionOfEveryByteAndPairMatchesTheListedLists) {
     for (const auto& row : lists) {
       const std::string list = Utf8ToWindows1252(row.at(1));
       std::size_t count = 0;
-      for (char c : text) count += static_cast<unsigned char>(c) >= 0x80 && list.find(c) != list.npos;
+      for (char c : text)
+        count += static_cast<unsigned char>(c) >= 0x80 && list.find(c) != list.npos;
       if (count > bestCount) best = std::stoi(row[0]), bestCount = count;
     }
     return best;
@@ -117,10 +117,18 @@ TEST(NationalCharset, TranslateTextExamples) {
     std::string expected;
   };
   const Case cases[] = {
-      {"Gr\xFC\xDF" "e", 8, true, "Gr}~e"},
-      {"Gr\xFC\xDF" "e", 8, false, "Gr}~e"},
-      {"Gr\xFC\xDF" "e", 0, false, "GrueBe"},
-      {"Gr\xFC\xDF" "e", 0, true, "GruBe"},
+      {"Gr\xFC\xDF"
+       "e",
+       8, true, "Gr}~e"},
+      {"Gr\xFC\xDF"
+       "e",
+       8, false, "Gr}~e"},
+      {"Gr\xFC\xDF"
+       "e",
+       0, false, "GrueBe"},
+      {"Gr\xFC\xDF"
+       "e",
+       0, true, "GruBe"},
       {"\xA9 2024", 8, false, "(C) 2024"},
       {"\xA9 2024", 8, true, "C 2024"},
       {"Caf\xE9 na\xEFve #$@[", 6, false, "Caf  na ve #$@["},
@@ -133,7 +141,9 @@ TEST(NationalCharset, TranslateTextExamples) {
       {"\xBC\xBD\xBE", 8, true, "   "},
       {"\xBC\xBD\xBE", 0, true, "{\\}"},
       {"\xAB\xBB\xB1\xAE\x8C\x9C", 12, true, "<> xOo"},
-      {"Stra\xDF" "e", 4, true, "Strase"},
+      {"Stra\xDF"
+       "e",
+       4, true, "Strase"},
       {"#@\x7C", 8, false, "#@ "},
       {"#@\x7C", 0, false, "_@|"},
       {"Perch\xE9 c'\xE8", 12, false, "Perch@ c'}"},
@@ -169,7 +179,7 @@ TEST(NationalCharset, TypedCodeTextAndDetectionExamples) {
     int code, charSet;
     std::string expected;
   };
-  const Text texts[] = {{0x40, 8, "\xA7"},    {0x5B, 0, "<-"},    {0x41, 8, "unchanged"},
+  const Text texts[] = {{0x40, 8, "\xA7"},      {0x5B, 0, "<-"},   {0x41, 8, "unchanged"},
                         {0x40, 6, "unchanged"}, {0x60, 0, "\x97"}, {0x23, 2, "\xE9"}};
   for (const Text& t : texts) {
     SCOPED_TRACE(testing::Message() << std::hex << t.code << " in " << std::dec << t.charSet);
@@ -183,11 +193,19 @@ TEST(NationalCharset, TypedCodeTextAndDetectionExamples) {
     int defaultCharSet, expected;
   };
   const Detect detects[] = {
-      {"Stra\xDF" "e gr\xF6\xDF" "er", 12, 8}, {"\xE4 und \xE9", 2, 8},
-      {"M\xFCller@example", 8, 0},             {"plain text #$", 12, 12},
-      {"", 4, 4},                               {"\xE9t\xE9", 8, 12},
-      {"\xE5", 8, 4},                           {"\xF1", 8, 10},
-      {"\xA3 5", 8, 0},                         {"\x80 5", 10, 10},
+      {"Stra\xDF"
+       "e gr\xF6\xDF"
+       "er",
+       12, 8},
+      {"\xE4 und \xE9", 2, 8},
+      {"M\xFCller@example", 8, 0},
+      {"plain text #$", 12, 12},
+      {"", 4, 4},
+      {"\xE9t\xE9", 8, 12},
+      {"\xE5", 8, 4},
+      {"\xF1", 8, 10},
+      {"\xA3 5", 8, 0},
+      {"\x80 5", 10, 10},
       {"\xEE\xEE\xE4", 8, 2},
   };
   for (const Detect& d : detects) {

@@ -67,7 +67,8 @@ std::string Shown(std::string row, std::size_t width) {
 }
 
 std::string RowOf(const TPrestPage& page, int row, int left, int right) {
-  return std::string(page.Cells.begin() + row * 40 + left, page.Cells.begin() + row * 40 + right + 1);
+  return std::string(page.Cells.begin() + row * 40 + left,
+                     page.Cells.begin() + row * 40 + right + 1);
 }
 
 TEST(TextLayout, WrapsCountsAndPlacesRows) {
@@ -90,8 +91,19 @@ TEST(TextLayout, WrapsCountsAndPlacesRows) {
       {kForty.substr(0, 36) + " b", 36, {kForty.substr(0, 36), "b"}},
       {"aaaa bbbb cccc", 10, {"aaaa bbbb", "cccc"}},
       {"      abc", 4, {"", "abc"}},
-      {"\x03" "101 Title text", 10, {"\x03" "101 Title", "text"}},
-      {std::string("a\0b\x07" "cd", 6), 3, {std::string("a\0b", 3), "\x07" "cd"}},
+      {"\x03"
+       "101 Title text",
+       10,
+       {"\x03"
+        "101 Title",
+        "text"}},
+      {std::string("a\0b\x07"
+                   "cd",
+                   6),
+       3,
+       {std::string("a\0b", 3),
+        "\x07"
+        "cd"}},
       {"ab   \r\ncd  ", 5, {"ab", "cd"}},
   };
   for (const Case& c : cases) {
@@ -203,8 +215,10 @@ TEST(TextLayout, RandomTextsAgreeWithTheReferenceAndSplittingEnds) {
       ASSERT_TRUE(pieces == 0 || !head.empty());
       ASSERT_LT(rest.size(), before.size());
       std::size_t restBegin = cut, restEnd = before.size();
-      while (restBegin < restEnd && static_cast<unsigned char>(before[restBegin]) <= 0x20) ++restBegin;
-      while (restEnd > restBegin && static_cast<unsigned char>(before[restEnd - 1]) <= 0x20) --restEnd;
+      while (restBegin < restEnd && static_cast<unsigned char>(before[restBegin]) <= 0x20)
+        ++restBegin;
+      while (restEnd > restBegin && static_cast<unsigned char>(before[restEnd - 1]) <= 0x20)
+        --restEnd;
       ASSERT_EQ(rest, before.substr(restBegin, restEnd - restBegin));
     }
   }
@@ -215,9 +229,9 @@ TEST(TextLayout, TextAreaMustLieOnThePageAndFontFollowsCharSet) {
     int left, top, right, bottom;
     bool valid;
   };
-  const Area areas[] = {{0, 0, 39, 23, true},   {3, 6, 38, 22, true},   {5, 5, 5, 5, true},
-                        {5, 6, 4, 22, false},   {3, 9, 38, 8, false},   {-1, 6, 38, 22, false},
-                        {3, -1, 38, 22, false}, {3, 6, 40, 22, false},  {3, 6, 38, 24, false}};
+  const Area areas[] = {{0, 0, 39, 23, true},   {3, 6, 38, 22, true},  {5, 5, 5, 5, true},
+                        {5, 6, 4, 22, false},   {3, 9, 38, 8, false},  {-1, 6, 38, 22, false},
+                        {3, -1, 38, 22, false}, {3, 6, 40, 22, false}, {3, 6, 38, 24, false}};
   for (const Area& a : areas) {
     SCOPED_TRACE(testing::Message() << a.left << " " << a.top << " " << a.right << " " << a.bottom);
     TPTextToPrestelPageForm form;
@@ -243,8 +257,8 @@ TEST(TextLayout, TextAreaMustLieOnThePageAndFontFollowsCharSet) {
     std::string face;
   };
   // Applied in order on one form: a code that names no face keeps the one before.
-  const Face faces[] = {{0, "PrestUK"}, {2, "PrestF"}, {4, "PrestS"}, {1, "PrestS"},
-                        {6, "PrestUK"}, {8, "PrestD"}, {255, "PrestD"}, {10, "PrestE"},
+  const Face faces[] = {{0, "PrestUK"}, {2, "PrestF"},  {4, "PrestS"},   {1, "PrestS"},
+                        {6, "PrestUK"}, {8, "PrestD"},  {255, "PrestD"}, {10, "PrestE"},
                         {12, "PrestI"}, {14, "PrestUK"}};
   TPTextToPrestelPageForm form;
   EXPECT_EQ(form.FontFace(), "PrestD");
