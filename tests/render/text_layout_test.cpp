@@ -91,19 +91,9 @@ TEST(TextLayout, WrapsCountsAndPlacesRows) {
       {kForty.substr(0, 36) + " b", 36, {kForty.substr(0, 36), "b"}},
       {"aaaa bbbb cccc", 10, {"aaaa bbbb", "cccc"}},
       {"      abc", 4, {"", "abc"}},
-      {"\x03"
-       "101 Title text",
-       10,
-       {"\x03"
-        "101 Title",
-        "text"}},
-      {std::string("a\0b\x07"
-                   "cd",
-                   6),
-       3,
-       {std::string("a\0b", 3),
-        "\x07"
-        "cd"}},
+      // Digits and letters after a control byte are escaped too, or they would extend it.
+      {"\x03\x31\x30\x31 Title text", 10, {"\x03\x31\x30\x31 Title", "text"}},
+      {std::string("a\0b\x07\x63\x64", 6), 3, {std::string("a\0b", 3), "\x07\x63\x64"}},
       {"ab   \r\ncd  ", 5, {"ab", "cd"}},
   };
   for (const Case& c : cases) {

@@ -91,24 +91,19 @@ TEST(Windows1252, MalformedOrForeignUtf8IsReplacedAndCounted) {
     std::string expected;
     std::size_t replaced;
   };
+  // \x65 is "e" and \x41 "A", written so because a letter after an escape would extend it.
   const Case cases[] = {
-      {"Gr\xC3\xBC\xC3\x9F"
-       "e \xE2\x82\xAC",
-       "Gr\xFC\xDF"
-       "e \x80",
-       0},
+      {"Gr\xC3\xBC\xC3\x9F\x65 \xE2\x82\xAC", "Gr\xFC\xDF\x65 \x80", 0},
       {"\xC2\x81\xC2\x9D", "\x81\x9D", 0},  // undefined bytes come back
       {"\xC2\x80", "?", 1},                 // U+0080 has no byte
       {"\xE6\x97\xA5 x", "? x", 1},         // a character the code page lacks
       {"A\xC3", "A?", 1},                   // truncated at the end
-      {"\xE2\x82"
-       "A",
-       "??A", 2},                       // truncated in the middle
-      {"\xC0\xAF", "??", 2},            // overlong
-      {"\xED\xA0\x80", "???", 3},       // surrogate
-      {"\xF4\x90\x80\x80", "????", 4},  // above U+10FFFF
-      {"\xF0\x9F\x98\x80!", "?!", 1},   // outside the basic plane
-      {"\x80\xBF", "??", 2},            // stray continuation bytes
+      {"\xE2\x82\x41", "??A", 2},           // truncated in the middle
+      {"\xC0\xAF", "??", 2},                // overlong
+      {"\xED\xA0\x80", "???", 3},           // surrogate
+      {"\xF4\x90\x80\x80", "????", 4},      // above U+10FFFF
+      {"\xF0\x9F\x98\x80!", "?!", 1},       // outside the basic plane
+      {"\x80\xBF", "??", 2},                // stray continuation bytes
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.utf8);
