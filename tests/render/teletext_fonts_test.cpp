@@ -3,6 +3,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -21,6 +22,11 @@ namespace tavrel {
 namespace {
 
 namespace fs = std::filesystem;
+
+// A path under the test temporary folder that no other test process uses at the same time.
+fs::path TempPath(const std::string& name) {
+  return fs::path(testing::TempDir()) / (name + "." + std::to_string(::getpid()));
+}
 
 const std::string kBuildDir = TAVREL_BINARY_DIR;
 const std::string kFontFile = kBuildDir + "/p1216all.fon";
@@ -335,7 +341,7 @@ TEST(TeletextFontsLoadTest, FillsTheSetsOfFoundFilesAndListsMissingOnes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.What);
-    const fs::path folder = fs::path(testing::TempDir()) / "tavrel_fonts_load";
+    const fs::path folder = TempPath("tavrel_fonts_load");
     fs::remove_all(folder);
     fs::create_directories(folder);
     if (c.WithCombinedFile) fs::copy_file(kFontFile, folder / "p1216all.fon");
@@ -528,7 +534,7 @@ TEST(TeletextFontsLoadTest, FileWithoutANeededFaceIsReported) {
       ++renamed;
     }
     ASSERT_EQ(renamed, 2);
-    const fs::path folder = fs::path(testing::TempDir()) / "tavrel_fonts_face";
+    const fs::path folder = TempPath("tavrel_fonts_face");
     fs::create_directories(folder);
     std::ofstream(folder / "p1216all.fon", std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),

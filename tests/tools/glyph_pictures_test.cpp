@@ -1,6 +1,7 @@
 #include "glyph_pictures.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A path under the test temporary folder that no other test process uses at the same time.
+fs::path TempPath(const std::string& name) {
+  return fs::path(testing::TempDir()) / (name + "." + std::to_string(::getpid()));
+}
+
 const std::string kBlankRow = "............";
 
 std::string Blank(int rows) {
@@ -23,7 +29,7 @@ std::string Blank(int rows) {
 }
 
 fs::path WriteTemp(const std::string& name, const std::string& text) {
-  const fs::path path = fs::path(testing::TempDir()) / name;
+  const fs::path path = TempPath(name);
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
@@ -97,7 +103,7 @@ TEST(GlyphPicturesTest, MissingGlyphsOfALayoutAreNamed) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.What);
-    const fs::path folder = fs::path(testing::TempDir()) / "tavrel_font_sources";
+    const fs::path folder = TempPath("tavrel_font_sources");
     fs::remove_all(folder);
     fs::create_directories(folder);
     for (const char* name : {"english.txt", "national.txt", "controls.txt"}) {
