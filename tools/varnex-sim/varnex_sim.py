@@ -14,7 +14,8 @@ update into the on-air folder, writes one line per update to the report file,
 and after a delay removes the semaphore and the archive.
 
 Everything lives under one working folder (--dir):
-    DIR/root/     what the FTP account sees (its login folder is the root "/")
+    DIR/root/     what the FTP account sees (its login folder is the root "/"
+                  unless --login-folder names another)
     DIR/onair/    published pages and Control.dat
     DIR/report.txt  one line per update: time, user, "published" or
                     "rejected", detail; fields separated by a tab
@@ -250,6 +251,11 @@ class Simulator:
         self.transfer_dir = os.path.join(self.root, "Varnex", "Transfer", options.user)
         os.makedirs(self.transfer_dir, exist_ok=True)
         os.makedirs(self.onair, exist_ok=True)
+        if options.login_folder:
+            parts = [p for p in options.login_folder.replace("\\", "/").split("/") if p]
+            if any(part in (".", "..") for part in parts):
+                raise SystemExit("--login-folder must stay inside the root")
+            os.makedirs(os.path.join(self.root, *parts), exist_ok=True)
         self.next_session = 1
         self.stalled = []
 
@@ -322,6 +328,9 @@ def make_handler(sim):
                 return
             self.file_obj.write(chunk)
 
+        # The base class binds its own reader to this name; ours must take its place.
+        handle_read_event = handle_read
+
     class SimHandler(FTPHandler):
         abstracted_fs = WindowsLikeFS
         dtp_handler = SimDTPHandler
@@ -343,6 +352,8 @@ def make_handler(sim):
 
         def on_login(self, username):
             sim.log(self.session, "LOGIN", username)
+            if options.login_folder:
+                self.fs.cwd = self.fs.fs2ftp(self.fs.ftp2fs(options.login_folder))
 
         def on_login_failed(self, username, password):
             sim.log(self.session, "LOGIN-FAILED", username)
@@ -419,6 +430,9 @@ def parse_arguments(argv):
     parser.add_argument("--proxy",
                         help="also accept the login name <user>,<PROXY>, as a "
                         "proxy in front of the server would pass it on")
+    parser.add_argument("--login-folder",
+                        help="folder that is current after login, such as "
+                        "Varnex\\Transfer (default: the root)")
     parser.add_argument("--onair", help="on-air folder (default DIR/onair)")
     parser.add_argument("--report", help="report file (default DIR/report.txt)")
     parser.add_argument("--log", help="session log (default DIR/session.log)")
