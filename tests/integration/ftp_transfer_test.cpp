@@ -403,5 +403,35 @@ TEST(FtpTransferTest, BrokenStoresGiveFalse) {
   }
 }
 
+TEST(FtpTransferTest, ServerThatNeverAnswersIsGivenUp) {
+  // A listening socket that is never served: the connection opens, no greeting ever comes.
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof(address);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  TPFTP ftp;
+  ftp.Server.ServerName = "Silent";
+  ftp.Server.FTPHost = "127.0.0.1";
+  ftp.Server.FTPPort = ntohs(address.sin_port);
+  ftp.Server.FTPUser = "tavrel";
+  ftp.TimeLimits.Stall = std::chrono::milliseconds(1000);
+  ftp.ShowErrors = true;
+  std::vector<std::string> messages;
+  ftp.ErrorSink = [&](const std::string& message) { messages.push_back(message); };
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ftp.Connect());
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  close(listener);
+  EXPECT_EQ(ftp.LastError(), "the server stopped responding for 1000 ms");
+  EXPECT_EQ(messages, std::vector<std::string>{"Connection to server \"Silent\" failed."});
+  EXPECT_GE(elapsed, std::chrono::milliseconds(1000));
+  EXPECT_LT(elapsed, kFtpTimeLimits.Stall);
+}
+
 }  // namespace
 }  // namespace tavrel
