@@ -4,10 +4,10 @@
 
 namespace tavrel {
 
-std::int32_t GetFileSize(const std::string& path) {
+std::int64_t GetFileSize(const std::string& pathOrMask) {
   struct stat status {};
-  if (stat(path.c_str(), &status) != 0) return -1;
-  return static_cast<std::int32_t>(status.st_size);
+  if (stat(pathOrMask.c_str(), &status) != 0) return -1;
+  return static_cast<std::int64_t>(status.st_size);
 }
 
 }  // namespace tavrel

@@ -7,6 +7,6 @@
 namespace tavrel {
 
 // Size in bytes of the first entry matching path, or -1 when nothing matches.
-std::int32_t GetFileSize(const std::string& path);
+std::int64_t GetFileSize(const std::string& pathOrMask);
 
 }  // namespace tavrel

@@ -2,9 +2,9 @@
 
 namespace tavrel {
 
-bool IsValidFileName(const std::string& s, bool spacesAllowed) {
-  const std::string forbidden = spacesAllowed ? "/\\:*?\"><|" : "/\\:*?\"><| ";
-  return s.find_first_of(forbidden) == std::string::npos;
+bool IsValidFileName(std::string_view s, bool spacesAllowed) {
+  const std::string_view forbidden = spacesAllowed ? "/\\:*?\"><|" : "/\\:*?\"><| ";
+  return s.find_first_of(forbidden) == std::string_view::npos;
 }
 
 }  // namespace tavrel

@@ -78,7 +78,7 @@ class TPFTP {
   // State of the last upload.
   const std::string& FileName() const { return fileName_; }
   const std::string& LocalFolder() const { return localFolder_; }
-  std::int32_t FileSize() const { return fileSize_; }
+  std::int64_t FileSize() const { return fileSize_; }
   TTransferDirection Direction() const { return direction_; }
   bool Connected() const { return connected_; }
   // Why the last operation failed, for logs and the command line: the client library's error
@@ -99,7 +99,7 @@ class TPFTP {
   bool cancelRequested_ = false;
   std::string fileName_;
   std::string localFolder_;
-  std::int32_t fileSize_ = -1;
+  std::int64_t fileSize_ = -1;
   TTransferDirection direction_ = TTransferDirection::Upload;
   std::string lastError_;
 };
