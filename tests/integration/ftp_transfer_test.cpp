@@ -158,9 +158,10 @@ TEST(FtpTransferTest, CancelFromTheProgressReportAbortsTheStore) {
   EXPECT_EQ(ftp.LastError(), "the transfer was cancelled");
   EXPECT_FALSE(ftp.Connected());
   EXPECT_EQ(view.Closed, 1);
-  // The server never got the whole archive and saw no semaphore, so it took no update.
+  // The server never got the whole archive and saw no semaphore, so it took no update. In
+  // stream mode a closed data connection also ends the file, so the server may keep the
+  // truncated part as a file of its own: only its size tells.
   ASSERT_TRUE(sim.WaitForLogEvents("DISCONNECT", 1));
-  EXPECT_TRUE(sim.LogDetails("RECEIVED").empty());
   EXPECT_FALSE(fs::exists(sim.TransferDir() / "update.sem"));
   EXPECT_TRUE(sim.ReportLines().empty());
   const auto stored = fs::exists(sim.TransferDir() / "update.zip")
