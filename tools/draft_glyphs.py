@@ -326,7 +326,7 @@ def control_picture(top, bottom):
 
 
 def large_rows(design):
-    """A design as 9 bytes, bit 7 the leftmost pixel, shifted so that the glyph starts at bit 7."""
+    """A design as 9 bytes, bit 7 the leftmost pixel."""
     values = []
     for row in rows(design):
         value = 0
@@ -334,6 +334,12 @@ def large_rows(design):
             if ch == "#":
                 value |= 0x80 >> c
         values.append(value)
+    return values
+
+
+def left_aligned(values):
+    """Shifts a glyph so that its ink starts at bit 7: the editor takes a large glyph's width
+    from where its ink ends."""
     union = 0
     for value in values:
         union |= value
@@ -415,7 +421,7 @@ def main():
     for number, (style, transform) in enumerate(LARGE_STYLES, start=1):
         glyphs = []
         for code, _uni, name, design in ENGLISH:
-            values = transform(large_rows(design))
+            values = left_aligned(transform(left_aligned(large_rows(design))))
             picture = ["".join("#" if v & (0x80 >> x) else "." for x in range(8)) for v in values]
             glyphs.append(("0x%02X" % code, name, picture))
         write_pictures(
