@@ -40,7 +40,8 @@ std::string ControlFileDateTime(std::time_t when) {
   localtime_r(&when, &local);
   std::string text = FormatTime("%x", local);
   if (local.tm_hour != 0 || local.tm_min != 0 || local.tm_sec != 0) {
-    text += " " + FormatTime("%X", local);
+    text += ' ';
+    text += FormatTime("%X", local);
   }
   return text;
 }
@@ -64,8 +65,14 @@ void TControlFileWriter::AddPageEntry(int number, int subPage, const TControlFas
                                               section + " holds a line break");
       }
       // Prompts go out as they are; a quotation mark inside one is not escaped.
-      prompts += (i == 0 ? "\"" : " \"") + prompt + "\"";
-      links += (i == 0 ? "" : " ") + std::to_string(fastext.Links[i]);
+      if (i > 0) {
+        prompts += ' ';
+        links += ' ';
+      }
+      prompts += '"';
+      prompts += prompt;
+      prompts += '"';
+      links += std::to_string(fastext.Links[i]);
     }
   }
   lines_.push_back(SectionLine(section));
