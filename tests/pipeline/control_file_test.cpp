@@ -213,6 +213,12 @@ TEST(ControlFile, FailuresNameTheFileAndWhatIsWrong) {
          TControlFileWriter(false).Save(dir.Dir() + "blocked/");
        },
        dir.Dir() + "blocked/Control.dat: cannot be replaced: Is a directory"},
+      {"page number past 899",
+       [&] { TControlFileWriter(false).AddPageEntry(900, 0, {}, "900-0000.pag", 8, 0); },
+       "Control.dat: page 900.0000 cannot be broadcast: page numbers run from 100 to 899"},
+      {"unset page number",
+       [&] { TControlFileWriter(false).AddPageEntry(0, 1, {}, "0-0001.pag", 8, 0); },
+       "Control.dat: page 0.0001 cannot be broadcast: page numbers run from 100 to 899"},
       {"prompt with a line break",
        [&] { TControlFileWriter(true).AddPageEntry(101, 3, broken, "101-0003.pag", 8, 0); },
        "Control.dat: fastext prompt 3 of page 101.0003 holds a line break"},

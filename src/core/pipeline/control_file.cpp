@@ -55,6 +55,14 @@ void TControlFileWriter::AddPageEntry(int number, int subPage, const TControlFas
                                       const std::string& fileName, int charset,
                                       std::time_t writtenAt) {
   const std::string section = std::to_string(number) + "." + FourDigits(subPage);
+  // The encoder never makes a page file for such a number, and the control file must never
+  // name a page that is not there.
+  if (!IsBroadcastPageNumber(number)) {
+    throw FileError(kControlFileName, "page " + section +
+                                          " cannot be broadcast: page numbers run from " +
+                                          std::to_string(kFirstBroadcastPage) + " to " +
+                                          std::to_string(kLastBroadcastPage));
+  }
   std::string prompts;
   std::string links;
   if (useFastext_) {

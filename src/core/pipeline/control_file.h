@@ -35,8 +35,9 @@ class TControlFileWriter {
   explicit TControlFileWriter(bool useFastext) : useFastext_(useFastext) {}
 
   // Appends the entry of one page file: 6 lines, or 8 with fastext. `writtenAt` is the local
-  // time the page was written. Throws Error when a prompt holds a line break, which would
-  // split the entry and let the server read a line of it as a section of its own.
+  // time the page was written. Throws Error for a page number outside 100..899, and when a
+  // prompt holds a line break, which would split the entry and let the server read a line of
+  // it as a section of its own.
   void AddPageEntry(int number, int subPage, const TControlFastext& fastext,
                     const std::string& fileName, int charset, std::time_t writtenAt);
   void AddPageEntry(int number, int subPage, const TControlFastext& fastext,
