@@ -76,7 +76,7 @@ BENCHMARK(BM_EncodePage);
 
 void BM_PlainWrite2000Files(benchmark::State& state) {
   BenchDir dir;
-  const std::vector<std::uint8_t> record(tavrel::kBroadcastRecordSize, 0x20);
+  const std::vector<std::uint8_t> record(tavrel::kPagRecordBytes, 0x20);
   for (auto _ : state) {
     for (int i = 0; i < kPages; ++i) {
       WriteWhole(dir.Path() + PageFileName(100 + i % 800, i / 800), record.data(), record.size());

@@ -88,7 +88,7 @@ TEST(BroadcastEncoder, HeaderPacketCarriesAddressControlBitsAndPageNumber) {
       EXPECT_EQ(DecodeHamming(image[i]), c.nibbles[i]);
     }
     for (int i = 0; i < 3; ++i) EXPECT_EQ(image[10 + i], ExpectedParityByte(c.page[i]));
-    for (int i = 13; i < kPacketSize; ++i) EXPECT_EQ(image[i], 0x20) << "byte " << i;
+    for (int i = 13; i < kPacketBytes; ++i) EXPECT_EQ(image[i], 0x20) << "byte " << i;
   }
 }
 
@@ -100,8 +100,8 @@ TEST(BroadcastEncoder, Page100HeaderHasTheKnownBytes) {
   const TBroadcastRecord image = page.Encode();
   std::vector<std::uint8_t> expected = {0x02, 0x15, 0x15, 0x15, 0x15, 0x15, 0x15,
                                         0x15, 0x49, 0xC7, 0x31, 0xB0, 0xB0};
-  expected.resize(kPacketSize, 0x20);
-  EXPECT_EQ(std::vector<std::uint8_t>(image.begin(), image.begin() + kPacketSize), expected);
+  expected.resize(kPacketBytes, 0x20);
+  EXPECT_EQ(std::vector<std::uint8_t>(image.begin(), image.begin() + kPacketBytes), expected);
 }
 
 TEST(BroadcastEncoder, RowPacketsCarryAddressAndParityCodedCells) {
@@ -131,9 +131,9 @@ TEST(BroadcastEncoder, RowPacketsCarryAddressAndParityCodedCells) {
       cells.resize(kPageColumns, 0x20);
       std::copy(cells.begin(), cells.end(), page.Cells.begin() + row * kPageColumns);
       const TBroadcastRecord image = page.Encode();
-      const std::uint8_t* packet = image.data() + row * kPacketSize;
+      const std::uint8_t* packet = image.data() + row * kPacketBytes;
       if (c.expectZeroPacket) {
-        EXPECT_EQ(std::count(packet, packet + kPacketSize, 0), kPacketSize);
+        EXPECT_EQ(std::count(packet, packet + kPacketBytes, 0), kPacketBytes);
         continue;
       }
       // Magazine 8 (sent as 0) in bits 1..3 of the first byte, row bit 0 in bit 4, then the
@@ -157,9 +157,9 @@ TEST(BroadcastEncoder, RowAddressUsesTheMagazineOfThePage) {
     page.SubPageText = "0000";
     const TBroadcastRecord image = page.Encode();
     EXPECT_EQ(DecodeHamming(image[0]), magazine);
-    EXPECT_EQ(DecodeHamming(image[5 * kPacketSize]), magazine | 8);
-    EXPECT_EQ(DecodeHamming(image[23 * kPacketSize]), magazine | 8);
-    EXPECT_EQ(DecodeHamming(image[23 * kPacketSize + 1]), 11);
+    EXPECT_EQ(DecodeHamming(image[5 * kPacketBytes]), magazine | 8);
+    EXPECT_EQ(DecodeHamming(image[23 * kPacketBytes]), magazine | 8);
+    EXPECT_EQ(DecodeHamming(image[23 * kPacketBytes + 1]), 11);
   }
 }
 
@@ -204,7 +204,7 @@ TEST(BroadcastEncoder, MatchesTheGoldenRecord) {
   const std::vector<std::uint8_t> cells = ReadBytes(dir + "golden_page.cells");
   const std::vector<std::uint8_t> golden = ReadBytes(dir + "golden_page.pag");
   ASSERT_EQ(cells.size(), static_cast<std::size_t>(kPageCells));
-  ASSERT_EQ(golden.size(), static_cast<std::size_t>(kBroadcastRecordSize));
+  ASSERT_EQ(golden.size(), static_cast<std::size_t>(kPagRecordBytes));
 
   TTransPage page;
   std::copy(cells.begin(), cells.end(), page.Cells.begin());
@@ -212,8 +212,8 @@ TEST(BroadcastEncoder, MatchesTheGoldenRecord) {
   page.SubPageText = "0012";
   page.SetCharset(4);
   const TBroadcastRecord image = page.Encode();
-  for (int i = 0; i < kBroadcastRecordSize; ++i) {
-    ASSERT_EQ(image[i], golden[i]) << "byte " << i << " (packet " << i / kPacketSize << ")";
+  for (int i = 0; i < kPagRecordBytes; ++i) {
+    ASSERT_EQ(image[i], golden[i]) << "byte " << i << " (packet " << i / kPacketBytes << ")";
   }
 }
 

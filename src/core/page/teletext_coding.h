@@ -5,14 +5,6 @@
 
 namespace tavrel {
 
-// Layout of a broadcast page record: 24 teletext packets of 42 bytes, packet 0 (the page header)
-// first, then one packet per display row 1..23.
-inline constexpr int kPacketSize = 42;
-inline constexpr int kPacketCount = 24;
-inline constexpr int kBroadcastRecordSize = kPacketSize * kPacketCount;
-
-using TBroadcastRecord = std::array<std::uint8_t, kBroadcastRecordSize>;
-
 // Hamming 8/4 code byte of a 4-bit value. The data bits D1..D4 travel at bit positions 1, 3, 5
 // and 7; the protection bits P1..P4 at positions 0, 2, 4 and 6 are set so that each of the
 // three checks below and the whole byte have odd parity. A receiver can then correct any single

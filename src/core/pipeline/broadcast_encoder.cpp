@@ -82,10 +82,10 @@ TBroadcastRecord TTransPage::Encode() const {
                          NationalOptionC14 << 3];
   // The page number shown in the header row; the server fills in the rest of that row.
   for (int i = 0; i < 3; ++i) header[10 + i] = kOddParity[PageText[i] & 0x7F];
-  std::fill(header + 13, header + kPacketSize, kOddParity[kSpace]);
+  std::fill(header + 13, header + kPacketBytes, kOddParity[kSpace]);
 
-  for (int row = 1; row < kPacketCount; ++row) {
-    std::uint8_t* packet = image.data() + row * kPacketSize;
+  for (int row = 1; row < kPageRows; ++row) {
+    std::uint8_t* packet = image.data() + row * kPacketBytes;
     const std::uint8_t* cells = Cells.data() + row * kPageColumns;
     if (SkipBlankRows && IsBlankRow(cells)) continue;  // stays 42 zero bytes
     // Packet address: the magazine and the low row bit in the first byte, the other four row

@@ -4,10 +4,14 @@
 #include <cstdint>
 #include <string>
 
+#include "page/pag_file.h"
 #include "page/page_record.h"
 #include "page/teletext_coding.h"
 
 namespace tavrel {
+
+// One broadcast page record, the whole content of a ".pag" file.
+using TBroadcastRecord = std::array<std::uint8_t, kPagRecordBytes>;
 
 // The page numbers a transmission can carry: the magazine digit 1..8 and two more digits. A
 // number outside this range would be sent under another page's address (900 goes out as
