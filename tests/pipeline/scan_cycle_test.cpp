@@ -43,7 +43,7 @@ struct Script {
   bool FeedChanged = true;
   bool Connected = true;
   bool Free = true;
-  TProcessResult Result = TProcessResult::Uploaded;
+  TProcessResult Result;
   std::string FeedError;     // FeedChanged throws with this message when not empty
   std::string ProcessError;  // RegenerateAndUpload throws with this message when not empty
   int Connections = 0;
@@ -89,9 +89,12 @@ TEST(ScanCycle, StepShowsItsRoadInOrderWithTheWaits) {
   busy.Free = false;
   Script uploaded;
   Script uploadFailed;
-  uploadFailed.Result = TProcessResult::UploadFailed;
+  uploadFailed.Result = {TProcessOutcome::UploadFailed, ""};
+  Script uploadFailedWithReason;
+  uploadFailedWithReason.Result = {TProcessOutcome::UploadFailed,
+                                   "update.zip not stored: connection lost"};
   Script nothing;
-  nothing.Result = TProcessResult::NothingToSend;
+  nothing.Result = {TProcessOutcome::NothingToSend, ""};
   Script feedUnreachable;
   feedUnreachable.FeedError = "http://127.0.0.1:1/feed.xml: connection refused";
   Script parseError;
@@ -129,6 +132,16 @@ TEST(ScanCycle, StepShowsItsRoadInOrderWithTheWaits) {
       {"failed upload leaves the feed unhandled",
        uploadFailed,
        {{0, "Checking"}, {500, "Processing"}, {500, "Upload failed"}, {1000, "Idle"}},
+       TScanOutcome::UploadFailed,
+       1,
+       1,
+       0},
+      {"failed upload names its reason",
+       uploadFailedWithReason,
+       {{0, "Checking"},
+        {500, "Processing"},
+        {500, "Upload failed: update.zip not stored: connection lost"},
+        {1000, "Idle"}},
        TScanOutcome::UploadFailed,
        1,
        1,

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "run_command.h"
+#include "testing/run_command.h"
 #include "support/error.h"
-#include "temp_folder.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {

@@ -100,18 +100,20 @@ TScanOutcome TScanCycle::StepRoad() {
   }
   clock_.Wait(kStatusWait);
   ShowStatus(kScanProcessing);
-  switch (operations_.RegenerateAndUpload()) {
-    case TProcessResult::Uploaded:
+  const TProcessResult result = operations_.RegenerateAndUpload();
+  switch (result.Outcome) {
+    case TProcessOutcome::Uploaded:
       operations_.CommitHandledFeed();
       return TScanOutcome::Uploaded;
-    case TProcessResult::NothingToSend:
+    case TProcessOutcome::NothingToSend:
       // The feed stays unhandled: once the operator fixes what made it give no page (a
       // category table, a template), the next step generates it without waiting for a change.
       ShowStatus(kScanNothingGenerated);
       clock_.Wait(kStatusWait);
       return TScanOutcome::NothingToSend;
-    case TProcessResult::UploadFailed:
-      ShowStatus(kScanUploadFailed);
+    case TProcessOutcome::UploadFailed:
+      ShowStatus(result.Detail.empty() ? std::string(kScanUploadFailed)
+                                       : std::string(kScanUploadFailed) + ": " + result.Detail);
       clock_.Wait(kStatusWait);
       return TScanOutcome::UploadFailed;
   }

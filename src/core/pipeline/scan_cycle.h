@@ -21,10 +21,16 @@ inline constexpr const char* kScanNothingGenerated = "No pages generated";
 inline constexpr const char* kScanErrorPrefix = "Error: ";
 
 // What regenerating the pages from a changed feed and sending them came to.
-enum class TProcessResult {
+enum class TProcessOutcome {
   Uploaded,       // archive and semaphore stored on the server
   NothingToSend,  // the feed gave no page; nothing was sent
   UploadFailed,   // pages generated, but the update was not stored completely
+};
+
+struct TProcessResult {
+  TProcessOutcome Outcome = TProcessOutcome::Uploaded;
+  // Why the upload failed, shown after "Upload failed: "; may be empty.
+  std::string Detail;
 };
 
 // How one scan step ended.
