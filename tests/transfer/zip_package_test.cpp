@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "testing/run_command.h"
 #include "support/error.h"
+#include "testing/run_command.h"
 #include "testing/temp_folder.h"
 
 namespace tavrel {
