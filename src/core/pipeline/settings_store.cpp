@@ -121,6 +121,11 @@ std::string TRIGlobals::XmlFileName() const {
   return separator == std::string::npos ? XMLFilePath : XMLFilePath.substr(separator + 1);
 }
 
+std::string TRIGlobals::ResolvePath(const std::string& path) const {
+  if (path.empty() || path.front() == '/') return path;
+  return ProgramDir + path;
+}
+
 void TRIGlobals::LoadCategories() {
   // Category table: read the "XMLItem..." sections of file_ here.
 }
