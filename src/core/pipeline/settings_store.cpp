@@ -115,15 +115,15 @@ void TRIGlobals::SaveSettings() {
   file_.SaveToFile(IniFileName, S_IRUSR | S_IWUSR);
 }
 
+std::string TRIGlobals::ResolvePath(const std::string& path) const {
+  if (path.empty() || path.front() == '/') return path;
+  return ProgramDir + path;
+}
+
 std::string TRIGlobals::XmlFileName() const {
   if (IsXMLWeb) return "WebRSS.xml";
   const auto separator = XMLFilePath.find_last_of("/\\");
   return separator == std::string::npos ? XMLFilePath : XMLFilePath.substr(separator + 1);
-}
-
-std::string TRIGlobals::ResolvePath(const std::string& path) const {
-  if (path.empty() || path.front() == '/') return path;
-  return ProgramDir + path;
 }
 
 void TRIGlobals::LoadCategories() {
