@@ -1,13 +1,12 @@
-#include "commands.h"
-
 #include <algorithm>
+
+#include "commands.h"
 
 namespace tavrel::cli {
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
-      {"check", "check the feed against the element names and the category table",
-       RunCheckCommand},
+      {"check", "check the feed against the element names and the category table", RunCheckCommand},
       {"generate", "generate the teletext pages and Control.dat of the feed in Export/",
        RunGenerateCommand},
       {"render", "draw a page (.pag) or template (.tpg) as a PNG picture", RunRenderCommand},

@@ -60,25 +60,78 @@ TEST(CheckAndGenerateCommands, ExitCodesAndOutput) {
       "Pages: 1 index page, 2 message pages\n"
       "Files: 3 page files and Control.dat in <home>Export/\n"
       "Skipped:\n"
-      "  Category \"S\xc3\xbc" "d\" not defined. 1 message skipped.\n";
+      "  Category \"S\xc3\xbc"
+      "d\" not defined. 1 message skipped.\n";
   const std::vector<Case> cases = {
-      {"check of a clean feed", "check", {"News"}, "root", false, 0,
-       "<home>feeds/news.xml: no problems found.\n", ""},
-      {"check finds an undefined category, printed as UTF-8", "check",
-       {"News", "S\xc3\xbc" "d"}, "root", false, 1,
-       "Category \"S\xc3\xbc" "d\" not defined.\n", ""},
-      {"check of a named feed that does not fit the schema", "check <home>feeds/news.xml",
-       {"News"}, "feed", false, 1, "Root element \"root\" not found.\n", ""},
-      {"check of a feed that is not there", "check <home>nowhere.xml", {"News"}, "root", false,
-       1, "", "tavrel check: <home>nowhere.xml: feed file not found\n"},
-      {"check with two feeds", "check a.xml b.xml", {"News"}, "root", false, 2, "",
+      {"check of a clean feed",
+       "check",
+       {"News"},
+       "root",
+       false,
+       0,
+       "<home>feeds/news.xml: no problems found.\n",
+       ""},
+      {"check finds an undefined category, printed as UTF-8",
+       "check",
+       {"News",
+        "S\xc3\xbc"
+        "d"},
+       "root",
+       false,
+       1,
+       "Category \"S\xc3\xbc"
+       "d\" not defined.\n",
+       ""},
+      {"check of a named feed that does not fit the schema",
+       "check <home>feeds/news.xml",
+       {"News"},
+       "feed",
+       false,
+       1,
+       "Root element \"root\" not found.\n",
+       ""},
+      {"check of a feed that is not there",
+       "check <home>nowhere.xml",
+       {"News"},
+       "root",
+       false,
+       1,
+       "",
+       "tavrel check: <home>nowhere.xml: feed file not found\n"},
+      {"check with two feeds",
+       "check a.xml b.xml",
+       {"News"},
+       "root",
+       false,
+       2,
+       "",
        "tavrel check: one feed file at most, got 'a.xml' and 'b.xml'\n"},
-      {"generate prints the summary", "generate", {"News", "S\xc3\xbc" "d", "news"}, "root",
-       false, 0, summary, ""},
-      {"generate ends with an error naming a page file it cannot create", "generate",
-       {"News", "News"}, "root", true, 1, "",
+      {"generate prints the summary",
+       "generate",
+       {"News",
+        "S\xc3\xbc"
+        "d",
+        "news"},
+       "root",
+       false,
+       0,
+       summary,
+       ""},
+      {"generate ends with an error naming a page file it cannot create",
+       "generate",
+       {"News", "News"},
+       "root",
+       true,
+       1,
+       "",
        "tavrel generate: <home>Export/101-0000.pag: cannot be created: Is a directory\n"},
-      {"generate with an unknown option", "generate --fast", {"News"}, "root", false, 2, "",
+      {"generate with an unknown option",
+       "generate --fast",
+       {"News"},
+       "root",
+       false,
+       2,
+       "",
        "tavrel generate: unknown option '--fast'\n"},
   };
   for (const Case& c : cases) {
@@ -97,8 +150,8 @@ TEST(CheckAndGenerateCommands, ExitCodesAndOutput) {
 
     const std::string arguments = std::regex_replace(c.Arguments, std::regex("<home>"), home);
     const std::string errors = folder / "stderr.txt";
-    const auto result = RunCommand(std::string(TAVREL_BINARY_DIR) + "/tavrel --home " + home +
-                                   " " + arguments + " 2>" + errors);
+    const auto result = RunCommand(std::string(TAVREL_BINARY_DIR) + "/tavrel --home " + home + " " +
+                                   arguments + " 2>" + errors);
     auto withHome = [&](const std::string& text) {
       return std::regex_replace(text, std::regex("<home>"), home);
     };
@@ -124,10 +177,9 @@ TEST(CheckAndGenerateCommands, HelpNamesTheUsage) {
     const auto result =
         RunCommand(std::string(TAVREL_BINARY_DIR) + "/tavrel " + command + " --help");
     EXPECT_EQ(result.ExitCode, 0);
-    EXPECT_EQ(result.Output.rfind(std::string("Usage: tavrel [--home DIR] ") + command +
-                                      " [FEED]\n",
-                                  0),
-              0u);
+    EXPECT_EQ(
+        result.Output.rfind(std::string("Usage: tavrel [--home DIR] ") + command + " [FEED]\n", 0),
+        0u);
   }
 }
 

@@ -77,7 +77,9 @@ TEST(FeedPipeline, CheckFeedGivesTheLinesOfEachCheck) {
        "",
        Feed({{"Sport", "One"}}, "feed"),
        {"Root element \"root\" not found."}},
-      {"an undefined category", "", Feed({{"Sport", "One"}, {"News", "Two"}}),
+      {"an undefined category",
+       "",
+       Feed({{"Sport", "One"}, {"News", "Two"}}),
        {"Category \"Sport\" not defined."}},
       {"a feed without categories takes the first entry's",
        "UseCategoryElement=0\r\n",
@@ -110,18 +112,15 @@ TEST(FeedPipeline, FeedPathForCommandPrefersTheFetchedCopy) {
   struct Case {
     const char* Name;
     std::string Extra;
-    bool Imported;     // a fetched copy lies in Import/
-    bool SourceThere;  // the configured local file exists
+    bool Imported;         // a fetched copy lies in Import/
+    bool SourceThere;      // the configured local file exists
     std::string Expected;  // path below the home, or the error with <home>
   };
   const std::vector<Case> cases = {
       {"fetched copy", "", true, true, "Import/news.xml"},
       {"local file, not fetched yet", "", false, true, "feeds/news.xml"},
       {"local file missing", "", false, false, "error: <home>feeds/news.xml: feed file not found"},
-      {"web feed not fetched",
-       "IsXMLWeb=1\r\n",
-       false,
-       true,
+      {"web feed not fetched", "IsXMLWeb=1\r\n", false, true,
        "error: <home>Import/WebRSS.xml: not found: the web feed has not been fetched yet"},
   };
   for (const Case& c : cases) {
@@ -135,8 +134,8 @@ TEST(FeedPipeline, FeedPathForCommandPrefersTheFetchedCopy) {
       got = FeedPathForCommand(settings);
       got = got.substr(workspace.Home.size());
     } catch (const Error& error) {
-      got = std::regex_replace(std::string("error: ") + error.what(),
-                               std::regex(workspace.Home), "<home>");
+      got = std::regex_replace(std::string("error: ") + error.what(), std::regex(workspace.Home),
+                               "<home>");
     }
     EXPECT_EQ(got, c.Expected);
   }
@@ -146,7 +145,7 @@ TEST(FeedPipeline, GenerateFromFeedEmptiesExportAndResolvesRelativeTemplates) {
   Workspace workspace(Settings(""));
   TRIGlobals settings(workspace.Home);
   Put(workspace.Home + "feeds/news.xml",
-             Feed({{"News", "One"}, {"News", "Two"}, {"Local", "Three"}}));
+      Feed({{"News", "One"}, {"News", "Two"}, {"Local", "Three"}}));
   // Left from an earlier run, one of them write-protected: neither may travel with this one.
   WriteBytes(settings.ExportDir + "555-0000.pag", "old");
   WriteBytes(settings.ExportDir + "update.zip", "old");
@@ -154,9 +153,8 @@ TEST(FeedPipeline, GenerateFromFeedEmptiesExportAndResolvesRelativeTemplates) {
 
   TPTextToPrestelPageForm formatter;
   int calls = 0;
-  const TGenerationSummary summary =
-      GenerateFromFeed(settings, formatter, settings.FeedFilePath(),
-                       [&](const TGeneratedPage&) { ++calls; });
+  const TGenerationSummary summary = GenerateFromFeed(settings, formatter, settings.FeedFilePath(),
+                                                      [&](const TGeneratedPage&) { ++calls; });
   std::vector<std::string> files;
   for (const auto& entry : fs::directory_iterator(settings.ExportDir)) {
     files.push_back(entry.path().filename().string());
@@ -185,9 +183,9 @@ TEST(FeedPipeline, GenerateFromFeedRefusesAFeedInTheExportFolder) {
     GenerateFromFeed(settings, formatter, feed);
     ADD_FAILURE() << "no error";
   } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()),
-              feed + ": lies in the export folder " + settings.ExportDir +
-                  ", which generating empties; keep the feed elsewhere");
+    EXPECT_EQ(std::string(error.what()), feed + ": lies in the export folder " +
+                                             settings.ExportDir +
+                                             ", which generating empties; keep the feed elsewhere");
   }
   EXPECT_EQ(ReadBytes(feed), Feed({{"News", "One"}}));
 }

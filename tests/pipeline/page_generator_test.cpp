@@ -47,9 +47,8 @@ std::string DumpPageFile(const std::string& path) {
     if (!value) return "!HAMMING";
     return std::string(1, "0123456789ABCDEF"[*value]);
   };
-  std::string text = "page " + nibble(0) + nibble(3) + nibble(2) + " sub " + nibble(7) +
-                     nibble(6) + nibble(5) + nibble(4) + " control " + nibble(8) + nibble(9) +
-                     "\n";
+  std::string text = "page " + nibble(0) + nibble(3) + nibble(2) + " sub " + nibble(7) + nibble(6) +
+                     nibble(5) + nibble(4) + " control " + nibble(8) + nibble(9) + "\n";
   for (int row = 1; row < 24; ++row) {
     char label[8];
     std::snprintf(label, sizeof label, "%02d|", row);
@@ -147,8 +146,8 @@ std::string RowsOfText(int n) {
 }
 
 std::vector<TRSSMessage> Titles(const std::string& category, int n) {
-  static const char* const kNames[] = {"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot",
-                                       "Golf", "Hotel", "India", "Juliet", "Kilo", "Lima"};
+  static const char* const kNames[] = {"Alpha", "Bravo", "Charlie", "Delta",  "Echo", "Foxtrot",
+                                       "Golf",  "Hotel", "India",   "Juliet", "Kilo", "Lima"};
   std::vector<TRSSMessage> messages;
   for (int k = 0; k < n; ++k) messages.push_back(Message(category, kNames[k % 12]));
   return messages;
@@ -324,8 +323,7 @@ TEST(PageGenerator, GeneratesPagesAndControlFileFromTemplates) {
       {"a title of two rows leaves two rows less for the text",
        "",
        single(),
-       {Message("News", "A title far too long for one row of the block",
-                RowsOfText(14))},
+       {Message("News", "A title far too long for one row of the block", RowsOfText(14))},
        kDefaultBlock,
        kDefaultBlock,
        {"100-0000.pag", "101-0000.pag"},
@@ -345,8 +343,7 @@ TEST(PageGenerator, GeneratesPagesAndControlFileFromTemplates) {
        [] {
          std::vector<std::string> files{"100-0000.pag"};
          for (int k = 1; k <= 56; ++k) {
-           files.push_back("101-00" + std::string(k < 10 ? "0" : "") + std::to_string(k) +
-                           ".pag");
+           files.push_back("101-00" + std::string(k < 10 ? "0" : "") + std::to_string(k) + ".pag");
          }
          return files;
        }(),
@@ -408,7 +405,8 @@ TEST(PageGenerator, GeneratesPagesAndControlFileFromTemplates) {
 
     if (*s.Golden == '\0') continue;
     std::string dump;
-    for (const std::string& file : files) dump += "[" + file + "] " + DumpPageFile(exportDir + file);
+    for (const std::string& file : files)
+      dump += "[" + file + "] " + DumpPageFile(exportDir + file);
     dump += "[Control.dat]\n" + MaskedControlFile(exportDir + "Control.dat");
     const std::string golden = std::string(TAVREL_TEST_DATA_DIR) + "/generator/" + s.Golden;
     if (update) WriteBytes(golden, dump);
@@ -473,13 +471,22 @@ TEST(PageGenerator, PageNumberProblemsNameTheRanges) {
   const std::vector<Case> cases = {
       {100, 101, 799, {}},
       {100, 101, 800, {news + "message page 900 is outside 100..899 and is not generated."}},
-      {900, 95, 3, {news + "index page 900 is outside 100..899 and is not generated.",
-                    news + "message pages 95 to 97 are outside 100..899 and are not generated."}},
+      {900,
+       95,
+       3,
+       {news + "index page 900 is outside 100..899 and is not generated.",
+        news + "message pages 95 to 97 are outside 100..899 and are not generated."}},
       {99, 0, 0, {news + "index page 99 is outside 100..899 and is not generated."}},
-      {100, 98, 804, {news + "message pages 98 to 99 are outside 100..899 and are not generated.",
-                      news + "message pages 900 to 901 are outside 100..899 and are not generated."}},
-      {100, 2147483647, 2, {news + "message pages 2147483647 to 2147483648 are outside 100..899 "
-                                   "and are not generated."}},
+      {100,
+       98,
+       804,
+       {news + "message pages 98 to 99 are outside 100..899 and are not generated.",
+        news + "message pages 900 to 901 are outside 100..899 and are not generated."}},
+      {100,
+       2147483647,
+       2,
+       {news + "message pages 2147483647 to 2147483648 are outside 100..899 "
+               "and are not generated."}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.Index) + " " + std::to_string(c.First) + " " +
@@ -495,9 +502,9 @@ TEST(PageGenerator, PageNumberProblemsNameTheRanges) {
 TEST(PageGenerator, FailuresEndTheRunWithoutAControlFile) {
   struct Case {
     const char* Name;
-    const char* BlockText;           // message template's block, as stored
-    const char* BlockingDirectory;   // a folder standing where a page file must go
-    std::string Error;               // with <folder> for the temporary folder
+    const char* BlockText;          // message template's block, as stored
+    const char* BlockingDirectory;  // a folder standing where a page file must go
+    std::string Error;              // with <folder> for the temporary folder
   };
   const std::vector<Case> cases = {
       {"a page file that cannot be created", "03063822", "101-0000.pag",
@@ -536,10 +543,14 @@ TEST(PageGenerator, SplitNeverMakesEmptyPieces) {
     std::vector<std::string> Pages;
   };
   const std::vector<Case> cases = {
-      {"a leading line break is not a page of its own", "\r\nOne two\r\nthree four", 1,
+      {"a leading line break is not a page of its own",
+       "\r\nOne two\r\nthree four",
+       1,
        {"One two", "three four"}},
       {"blank lines at the end make no page", "One\r\nTwo\r\n\r\n\r\n", 1, {"One", "Two"}},
-      {"a sentence end closes a chunk early", "First one. Second\r\nthird\r\nfourth", 2,
+      {"a sentence end closes a chunk early",
+       "First one. Second\r\nthird\r\nfourth",
+       2,
        {"First one.", "Second\r\nthird", "fourth"}},
       {"an empty text makes nothing", "", 3, {}},
   };

@@ -28,7 +28,15 @@ bool IsExistingFile(const std::string& fileName) {
   return std::filesystem::is_regular_file(fileName, error);
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// Built by appending: g++ 12 at -O3 warns falsely about a literal + string + literal chain.
+std::string Quoted(std::string_view text) {
+  std::string quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += '"';
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
 
 std::string CountOf(long long count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -155,9 +163,9 @@ TRICreateRssTxtPages::TRICreateRssTxtPages(std::string exportDir, TRSSMessages m
 void TRICreateRssTxtPages::BuildCategoryNames() {
   CategoryNames.clear();
   for (const TRSSMessage& message : Messages) {
-    const bool known =
-        std::any_of(CategoryNames.begin(), CategoryNames.end(),
-                    [&](const std::string& name) { return EqualsIgnoreCase(name, message.Category); });
+    const bool known = std::any_of(
+        CategoryNames.begin(), CategoryNames.end(),
+        [&](const std::string& name) { return EqualsIgnoreCase(name, message.Category); });
     if (!known) CategoryNames.push_back(message.Category);
   }
 }
@@ -236,8 +244,8 @@ bool TRICreateRssTxtPages::Run() {
         reason = IsExistingFile(named->IndexTemplateFileName) ? "has no message template."
                                                               : "has no index template.";
       }
-      Skip("Category " + Quoted(name) + " " + reason + " " +
-           CountOf(count, "message", "messages") + " skipped.");
+      Skip("Category " + Quoted(name) + " " + reason + " " + CountOf(count, "message", "messages") +
+           " skipped.");
       continue;
     }
     ++summary_.CategoriesGenerated;
@@ -317,8 +325,8 @@ void TRICreateRssTxtPages::BuildIndexPage(const TRSSIndexPageContent& content) {
   if (listed > rows) {
     Skip("Category " + Quoted(content.Category) + ": index page " +
          std::to_string(entry->IndexNumber) + " lists " + std::to_string(rows) + " of " +
-         CountOf(listed, "title", "titles") + "; the text block of " + templateFileName_ +
-         " has " + CountOf(rows, "row", "rows") + ".");
+         CountOf(listed, "title", "titles") + "; the text block of " + templateFileName_ + " has " +
+         CountOf(rows, "row", "rows") + ".");
   }
 
   TPrestPage page = TemplatePage();

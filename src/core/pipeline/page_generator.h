@@ -105,8 +105,7 @@ class TRICreateRssTxtPages {
   void SplitMessage(TRSSMessage& message, int rowsPerChunk);
   void PlaceCounter(const std::string& counter, TPrestPage& page) const;
   void LayOutText(const std::string& text, bool preserve, TPrestPage& page);
-  void WritePage(const TPrestPage& page, int number, const TRssTxtPageProperty& entry,
-                 int subPage);
+  void WritePage(const TPrestPage& page, int number, const TRssTxtPageProperty& entry, int subPage);
 
   std::array<std::uint8_t, kPageCells> TemplateCells{};
   TTextBlock TextBlock;
