@@ -1,6 +1,6 @@
-#include <algorithm>
-
 #include "commands.h"
+
+#include <algorithm>
 
 namespace tavrel::cli {
 
