@@ -1,6 +1,7 @@
 #include "pipeline/feed_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -152,7 +153,15 @@ class TElementName {
 
   // `path` is the element's full path; it is only looked at for a path name.
   bool Matches(const pugi::xml_node& element, std::string_view path) const {
-    return EqualsIgnoringAsciiCase(IsPath() ? path : std::string_view(element.name()), Name);
+    if (IsPath()) return EqualsIgnoringAsciiCase(path, Name);
+    // Compared in place: most elements differ in their first letters, and measuring every
+    // element name first would cost more than the comparison.
+    const char* name = element.name();
+    for (char c : Name) {
+      if (*name == '\0' || LowerAscii(*name) != LowerAscii(c)) return false;
+      ++name;
+    }
+    return *name == '\0';
   }
 
  private:
@@ -191,18 +200,20 @@ void ForEachDescendantElement(pugi::xml_node base, bool withPath, Visit visit) {
         path += node.name();
       }
       if (!visit(node, std::string_view(path))) return;
-      if (node.first_child()) {
-        node = node.first_child();
+      if (pugi::xml_node child = node.first_child()) {
+        node = child;
         continue;
       }
       leave();
     }
-    while (!node.next_sibling()) {
+    pugi::xml_node next = node.next_sibling();
+    while (!next) {
       node = node.parent();
       if (node == base) return;
       leave();
+      next = node.next_sibling();
     }
-    node = node.next_sibling();
+    node = next;
   }
 }
 
@@ -264,64 +275,138 @@ std::string TextContent(pugi::xml_node element) {
   return text;
 }
 
-// A message text as the pages want it: without the indentation around it, every line break
-// as CR LF, in Windows-1252.
-std::string FinishText(std::string_view utf8, TWindows1252Transliterator& transliterator) {
+// Turns every line break of a Windows-1252 text into CR LF. The parser has already made the
+// document's own line ends LF; a CR can only come from a character reference.
+void UseCrLfLineBreaks(std::string& text) {
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  const char* lineFeed = static_cast<const char*>(std::memchr(begin, '\n', text.size()));
+  bool hasCarriageReturn = std::memchr(begin, '\r', text.size()) != nullptr;
+  if (!lineFeed && !hasCarriageReturn) return;
+
+  std::string lines;
+  lines.reserve(text.size() + text.size() / 16 + 2);
+  if (!hasCarriageReturn) {
+    // The usual case: copy line by line.
+    const char* from = begin;
+    while (lineFeed) {
+      lines.append(from, lineFeed);
+      lines += "\r\n";
+      from = lineFeed + 1;
+      lineFeed = static_cast<const char*>(std::memchr(from, '\n', end - from));
+    }
+    lines.append(from, end);
+  } else {
+    for (const char* c = begin; c < end; ++c) {
+      if (*c == '\r' || *c == '\n') {
+        lines += "\r\n";
+        if (*c == '\r' && c + 1 < end && c[1] == '\n') ++c;
+      } else {
+        lines.push_back(*c);
+      }
+    }
+  }
+  text.swap(lines);
+}
+
+// The text content of an element as the pages want it: without the indentation around it,
+// every line break as CR LF, in Windows-1252.
+// `wellFormed` turns false when the text was not well-formed UTF-8.
+std::string FinishedText(pugi::xml_node element, TWindows1252Transliterator& transliterator,
+                         bool& wellFormed) {
+  // Almost every field holds one piece of text; it is used where it lies.
+  std::string gathered;
+  std::string_view utf8;
+  pugi::xml_node only = element.first_child();
+  if (only && !only.next_sibling() && only.type() == pugi::node_cdata) {
+    utf8 = only.value();
+  } else if (only && !only.next_sibling() && only.type() == pugi::node_pcdata &&
+             !std::strchr(only.value(), '&')) {
+    utf8 = only.value();
+  } else {
+    gathered = TextContent(element);
+    utf8 = gathered;
+  }
+
   std::size_t first = 0;
   std::size_t last = utf8.size();
   while (first < last && IsXmlSpace(utf8[first])) ++first;
   while (last > first && IsXmlSpace(utf8[last - 1])) --last;
-  utf8 = utf8.substr(first, last - first);
 
-  std::string lines;
-  lines.reserve(utf8.size() + 16);
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    char c = utf8[i];
-    if (c == '\r' || c == '\n') {
-      lines += "\r\n";
-      if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
-    } else {
-      lines.push_back(c);
+  std::string text;
+  text.reserve(last - first);
+  if (!transliterator.Append(utf8.substr(first, last - first), text)) wellFormed = false;
+  UseCrLfLineBreaks(text);
+  return text;
+}
+
+// One field of a message: the configured name of its child element and where its text goes.
+struct TMessageField {
+  const TElementName* Name;
+  std::string* Text;
+};
+
+// Fills each field with the text of the first direct child its name matches, leaving it empty
+// when there is none; one pass over the children serves all fields. A path name is compared
+// with the child's full path, so a path that passes the schema check also finds the text.
+template <std::size_t N>
+void ReadFields(const TFoundElement& message, std::array<TMessageField, N> fields,
+                TWindows1252Transliterator& transliterator, bool& wellFormed) {
+  bool anyPath = false;
+  for (const TMessageField& field : fields) anyPath = anyPath || field.Name->IsPath();
+  std::array<bool, N> found{};
+  std::size_t missing = N;
+  std::string path;
+  for (pugi::xml_node child = message.Element.first_child(); child && missing > 0;
+       child = child.next_sibling()) {
+    if (child.type() != pugi::node_element) continue;
+    if (anyPath) path = message.Path + '/' + child.name();
+    for (std::size_t i = 0; i < N; ++i) {
+      if (found[i] || !fields[i].Name->Matches(child, path)) continue;
+      *fields[i].Text = FinishedText(child, transliterator, wellFormed);
+      found[i] = true;
+      --missing;
     }
   }
-  return transliterator.Convert(lines);
 }
 
-// The text of the first direct child the name matches, finished for the pages; empty when
-// there is none. A path name is compared with the child's full path, so a path that passes
-// the schema check also finds the text.
-std::string ChildText(const TFoundElement& parent, const TElementName& name,
-                      TWindows1252Transliterator& transliterator) {
-  std::string path;
-  for (pugi::xml_node child = parent.Element.first_child(); child; child = child.next_sibling()) {
-    if (child.type() != pugi::node_element) continue;
-    if (name.IsPath()) path = parent.Path + '/' + child.name();
-    if (name.Matches(child, path)) return FinishText(TextContent(child), transliterator);
-  }
-  return {};
-}
-
-// The feed parsed, with the configured names converted for comparison.
+// The feed parsed. A UTF-8 document is checked for malformed bytes as a whole only when asked:
+// reading messages checks each text it delivers instead, which costs nothing extra, and the
+// whole document is searched only to name the position of a fault found that way.
 class TParsedFeed {
  public:
-  TParsedFeed(const std::string& fileName, const std::string& xmlText) {
-    const std::string name = DocumentName(fileName);
+  enum class TCheck { WholeDocument, DeliveredTexts };
+
+  TParsedFeed(const std::string& fileName, const std::string& xmlText, TCheck check)
+      : Name(DocumentName(fileName)) {
     if (xmlText.size() > TPRSS::kMaxFeedBytes) {
-      throw FileError(name, "the feed is larger than the limit of 64 MiB");
+      throw FileError(Name, "the feed is larger than the limit of 64 MiB");
     }
-    std::string_view utf8 = ToUtf8(name, xmlText);
-    if (std::size_t nul = utf8.find('\0'); nul != std::string_view::npos) {
-      TTextPosition at = PositionInUtf8(utf8, nul);
-      throw ParseError(name, at.Line, at.Column, "NUL character, which XML does not allow");
+    Utf8 = ToUtf8(xmlText, check);
+    if (const void* nul = std::memchr(Utf8.data(), '\0', Utf8.size())) {
+      TTextPosition at = PositionInUtf8(
+          Utf8, static_cast<std::size_t>(static_cast<const char*>(nul) - Utf8.data()));
+      throw ParseError(Name, at.Line, at.Column, "NUL character, which XML does not allow");
     }
     pugi::xml_parse_result result =
-        Document.load_buffer(utf8.data(), utf8.size(), kParseOptions, pugi::encoding_utf8);
+        Document.load_buffer(Utf8.data(), Utf8.size(), kParseOptions, pugi::encoding_utf8);
     if (result.status == pugi::status_no_document_element) return;
     if (!result) {
-      TTextPosition at = PositionInUtf8(utf8, static_cast<std::size_t>(result.offset));
-      throw ParseError(name, at.Line, at.Column,
+      TTextPosition at = PositionInUtf8(Utf8, static_cast<std::size_t>(result.offset));
+      throw ParseError(Name, at.Line, at.Column,
                        std::string("not well-formed XML: ") + result.description());
     }
+  }
+
+  // Throws the error for the first malformed UTF-8 sequence of the document.
+  [[noreturn]] void ThrowMalformedUtf8() const {
+    std::size_t invalid = FindInvalidUtf8(Utf8);
+    TTextPosition at = PositionInUtf8(Utf8, invalid);
+    throw ParseError(Name, at.Line, at.Column,
+                     Encoding.Source == TEncodingSource::Default
+                         ? "invalid UTF-8 byte sequence (a document without a byte order mark "
+                           "or encoding declaration must be UTF-8)"
+                         : "invalid UTF-8 byte sequence in a document declared as UTF-8");
   }
 
   pugi::xml_node Root() const { return Document.document_element(); }
@@ -329,52 +414,50 @@ class TParsedFeed {
  private:
   // The document as UTF-8 without a byte order mark: a view of the text itself when it is
   // UTF-8 already, otherwise of its conversion held in Converted.
-  std::string_view ToUtf8(const std::string& name, const std::string& xmlText) {
-    TDocumentEncoding encoding = DetectDocumentEncoding(xmlText);
-    std::string_view body = std::string_view(xmlText).substr(encoding.ByteOrderMarkLength);
-    if (encoding.IsUtf8()) {
-      std::size_t invalid = FindInvalidUtf8(body);
-      if (invalid != std::string_view::npos) {
-        TTextPosition at = PositionInUtf8(body, invalid);
-        throw ParseError(name, at.Line, at.Column,
-                         encoding.Source == TEncodingSource::Default
-                             ? "invalid UTF-8 byte sequence (a document without a byte order "
-                               "mark or encoding declaration must be UTF-8)"
-                             : "invalid UTF-8 byte sequence in a document declared as UTF-8");
+  std::string_view ToUtf8(const std::string& xmlText, TCheck check) {
+    Encoding = DetectDocumentEncoding(xmlText);
+    std::string_view body = std::string_view(xmlText).substr(Encoding.ByteOrderMarkLength);
+    if (Encoding.IsUtf8()) {
+      Utf8 = body;
+      if (check == TCheck::WholeDocument && FindInvalidUtf8(body) != std::string_view::npos) {
+        ThrowMalformedUtf8();
       }
       return body;
     }
 
     std::optional<TIconv> converter;
     try {
-      converter.emplace("UTF-8", encoding.Name);
+      converter.emplace("UTF-8", Encoding.Name);
     } catch (const Error&) {
-      throw FileError(name, "unsupported encoding \"" + encoding.Name + "\"");
+      throw FileError(Name, "unsupported encoding \"" + Encoding.Name + "\"");
     }
     TConversionFailure failure = converter->Convert(body, Converted);
     // A declaration was read as ASCII, or the first bytes as "<?": a document that really is
     // in the named encoding converts back to exactly that start. Checked before a failure is
     // reported, because reading 8-bit text as UTF-16 fails somewhere arbitrary.
     std::string_view expectedStart =
-        encoding.Source == TEncodingSource::Declaration ? "<?xml" : "<?";
-    if (encoding.Source != TEncodingSource::ByteOrderMark &&
+        Encoding.Source == TEncodingSource::Declaration ? "<?xml" : "<?";
+    if (Encoding.Source != TEncodingSource::ByteOrderMark &&
         std::string_view(Converted).substr(0, expectedStart.size()) != expectedStart) {
-      throw FileError(name, "the document says its encoding is \"" + encoding.Name +
+      throw FileError(Name, "the document says its encoding is \"" + Encoding.Name +
                                 "\", but its bytes are not in that encoding");
     }
     if (failure) {
       // The conversion up to the failure is valid UTF-8, so its end gives the position.
       TTextPosition at = PositionInUtf8(Converted, Converted.size());
       throw ParseError(
-          name, at.Line, at.Column,
+          Name, at.Line, at.Column,
           failure.Kind == TConversionFailure::TKind::TruncatedSequence
-              ? "the document ends inside a character of encoding \"" + encoding.Name + "\""
-              : "byte sequence that is not valid in encoding \"" + encoding.Name + "\"");
+              ? "the document ends inside a character of encoding \"" + Encoding.Name + "\""
+              : "byte sequence that is not valid in encoding \"" + Encoding.Name + "\"");
     }
     return Converted;
   }
 
+  std::string Name;
+  TDocumentEncoding Encoding;
   std::string Converted;
+  std::string_view Utf8;  // the document as parsed: the text itself, or Converted
   pugi::xml_document Document;
 };
 
@@ -436,13 +519,13 @@ bool TPRSS::LoadFromFile(const std::string& path) {
 }
 
 std::string TPRSS::CheckSchema() const {
-  TParsedFeed feed(FileName, XmlText);
+  TParsedFeed feed(FileName, XmlText, TParsedFeed::TCheck::WholeDocument);
   pugi::xml_node root = feed.Root();
   if (!root) throw FileError(DocumentName(FileName), "no root element: this is not an XML feed");
 
   TSchemaNames names(Schema);
   // The root's full path is "/" and its name, so a path name may configure it as well.
-  if (!names.Root.Matches(root, "/" + std::string(root.name()))) {
+  if (!names.Root.Matches(root, PathOf(root))) {
     return MissingLine("Root element", Schema.RootElement);
   }
   if (Schema.UseChannelElement && !FindDescendant(root, names.Channel)) {
@@ -468,7 +551,7 @@ std::string TPRSS::CheckSchema() const {
 void TPRSS::ReadMessages() {
   // No stale messages of an earlier read survive a failing one.
   Messages.clear();
-  TParsedFeed feed(FileName, XmlText);
+  TParsedFeed feed(FileName, XmlText, TParsedFeed::TCheck::DeliveredTexts);
   pugi::xml_node base = feed.Root();
   if (!base) return;
 
@@ -483,14 +566,25 @@ void TPRSS::ReadMessages() {
   std::vector<TFoundElement> found = FindAllDescendants(base, names.Message, childPaths);
 
   TWindows1252Transliterator transliterator;
+  bool wellFormed = true;
   Messages.reserve(found.size());
   for (const TFoundElement& message : found) {
-    TRSSMessage record;
-    record.Title = ChildText(message, names.Title, transliterator);
-    record.Text = ChildText(message, names.Text, transliterator);
-    record.Category = Schema.UseCategoryElement ? ChildText(message, names.Category, transliterator)
-                                                : DefaultCategory;
-    Messages.push_back(std::move(record));
+    TRSSMessage& record = Messages.emplace_back();
+    if (Schema.UseCategoryElement) {
+      ReadFields<3>(message,
+                    {{{&names.Title, &record.Title},
+                      {&names.Text, &record.Text},
+                      {&names.Category, &record.Category}}},
+                    transliterator, wellFormed);
+    } else {
+      ReadFields<2>(message, {{{&names.Title, &record.Title}, {&names.Text, &record.Text}}},
+                    transliterator, wellFormed);
+      record.Category = DefaultCategory;
+    }
+  }
+  if (!wellFormed) {
+    Messages.clear();
+    feed.ThrowMalformedUtf8();
   }
 }
 

@@ -25,6 +25,32 @@ constexpr std::array<char32_t, 32> kWindows1252HighControls = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 0x98..0x9F
 };
 
+// The characters of kWindows1252HighControls with their bytes, sorted by character for a
+// binary search.
+struct TCharacterByte {
+  char32_t Character;
+  unsigned char Byte;
+};
+constexpr std::size_t kDefinedHighControls = static_cast<std::size_t>(
+    32 - std::count(kWindows1252HighControls.begin(), kWindows1252HighControls.end(), 0));
+constexpr std::array<TCharacterByte, kDefinedHighControls> kHighControlBytes = [] {
+  std::array<TCharacterByte, kDefinedHighControls> table{};
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < kWindows1252HighControls.size(); ++i) {
+    if (kWindows1252HighControls[i] != 0) {
+      table[n++] = {kWindows1252HighControls[i], static_cast<unsigned char>(0x80 + i)};
+    }
+  }
+  std::sort(table.begin(), table.end(),
+            [](TCharacterByte a, TCharacterByte b) { return a.Character < b.Character; });
+  return table;
+}();
+static_assert(kDefinedHighControls == 27);
+static_assert(kHighControlBytes.front().Character == 0x0152 &&
+              kHighControlBytes.front().Byte == 0x8C);
+static_assert(kHighControlBytes.back().Character == 0x2122 &&
+              kHighControlBytes.back().Byte == 0x99);
+
 // The byte order marks an XML document may begin with, longest first so that the UTF-32
 // little-endian mark is not taken for the UTF-16 one it starts with.
 struct TByteOrderMark {
@@ -137,6 +163,25 @@ int Utf8SequenceLength(unsigned char lead) {
   return 0;
 }
 
+// Length of the well-formed UTF-8 sequence at the start of `bytes` (non-ASCII lead), or 0 when
+// it is ill-formed. The second byte's range excludes overlong forms (E0, F0), surrogates (ED)
+// and values above U+10FFFF (F4).
+inline std::size_t WellFormedUtf8SequenceLength(const unsigned char* bytes, std::size_t available) {
+  unsigned char lead = bytes[0];
+  std::size_t length = static_cast<std::size_t>(Utf8SequenceLength(lead));
+  if (length < 2 || length > available) return 0;
+  unsigned char low = 0x80, high = 0xBF;
+  if (lead == 0xE0) low = 0xA0;
+  if (lead == 0xED) high = 0x9F;
+  if (lead == 0xF0) low = 0x90;
+  if (lead == 0xF4) high = 0x8F;
+  if (bytes[1] < low || bytes[1] > high) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
+    if ((bytes[k] & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
 }  // namespace
 
 bool TDocumentEncoding::IsUtf8() const {
@@ -236,7 +281,13 @@ std::size_t FindInvalidUtf8(std::string_view text) {
   const std::size_t size = text.size();
   std::size_t i = 0;
   while (i < size) {
-    // Runs of ASCII are the bulk of every feed: step over them eight bytes at a time.
+    // Runs of ASCII are the bulk of every feed: step over them 32, then 8 bytes at a time.
+    while (i + 32 <= size) {
+      std::uint64_t words[4];
+      std::memcpy(words, bytes + i, 32);
+      if ((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080ull) break;
+      i += 32;
+    }
     while (i + 8 <= size) {
       std::uint64_t word;
       std::memcpy(&word, bytes + i, 8);
@@ -244,25 +295,12 @@ std::size_t FindInvalidUtf8(std::string_view text) {
       i += 8;
     }
     if (i >= size) break;
-    unsigned char lead = bytes[i];
-    int length = Utf8SequenceLength(lead);
-    if (length == 0) return i;
-    if (length == 1) {
+    if (bytes[i] < 0x80) {
       ++i;
       continue;
     }
-    if (i + length > size) return i;
-    // The second byte's range excludes overlong forms (E0, F0), surrogates (ED) and values
-    // above U+10FFFF (F4).
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-    if (bytes[i + 1] < low || bytes[i + 1] > high) return i;
-    for (int k = 2; k < length; ++k) {
-      if ((bytes[i + k] & 0xC0) != 0x80) return i;
-    }
+    std::size_t length = WellFormedUtf8SequenceLength(bytes + i, size - i);
+    if (length == 0) return i;
     i += length;
   }
   return std::string_view::npos;
@@ -290,43 +328,58 @@ TWindows1252Transliterator::TWindows1252Transliterator()
 std::string TWindows1252Transliterator::Convert(std::string_view utf8) {
   std::string result;
   result.reserve(utf8.size());
+  if (!Append(utf8, result)) throw Error("text is not well-formed UTF-8");
+  return result;
+}
+
+bool TWindows1252Transliterator::Append(std::string_view utf8, std::string& out) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t size = utf8.size();
+  bool wellFormed = true;
   std::size_t i = 0;
-  while (i < utf8.size()) {
-    unsigned char lead = bytes[i];
-    if (lead < 0x80) {
-      result.push_back(static_cast<char>(lead));
+  while (i < size) {
+    // Copy a run of ASCII in one piece; it is most of every text.
+    std::size_t run = i;
+    while (run + 8 <= size) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes + run, 8);
+      if (word & 0x8080808080808080ull) break;
+      run += 8;
+    }
+    while (run < size && bytes[run] < 0x80) ++run;
+    out.append(utf8.data() + i, run - i);
+    i = run;
+    if (i >= size) break;
+
+    std::size_t length = WellFormedUtf8SequenceLength(bytes + i, size - i);
+    if (length == 0) {
+      out.push_back('?');
+      wellFormed = false;
       ++i;
       continue;
     }
-    int length = Utf8SequenceLength(lead);
-    if (length == 0 || i + length > utf8.size()) {
-      // Not reachable with well-formed input; keep going rather than read past the end.
-      result.push_back('?');
-      ++i;
-      continue;
+    char32_t character = bytes[i] & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) {
+      character = (character << 6) | (bytes[i + k] & 0x3F);
     }
-    char32_t character = lead & (0xFF >> (length + 1));
-    for (int k = 1; k < length; ++k) character = (character << 6) | (bytes[i + k] & 0x3F);
 
     if (character >= 0xA0 && character <= 0xFF) {
-      result.push_back(static_cast<char>(character));
+      out.push_back(static_cast<char>(character));
+    } else if (auto found = std::lower_bound(
+                   kHighControlBytes.begin(), kHighControlBytes.end(), character,
+                   [](TCharacterByte entry, char32_t c) { return entry.Character < c; });
+               found != kHighControlBytes.end() && found->Character == character) {
+      out.push_back(static_cast<char>(found->Byte));
     } else {
-      auto found =
-          std::find(kWindows1252HighControls.begin(), kWindows1252HighControls.end(), character);
-      if (character > 0xFF && found != kWindows1252HighControls.end()) {
-        result.push_back(static_cast<char>(0x80 + (found - kWindows1252HighControls.begin())));
-      } else {
-        std::size_t before = result.size();
-        if (Fallback.Convert(utf8.substr(i, length), result) || result.size() == before) {
-          result.resize(before);
-          result.push_back('?');
-        }
+      std::size_t before = out.size();
+      if (Fallback.Convert(utf8.substr(i, length), out) || out.size() == before) {
+        out.resize(before);
+        out.push_back('?');
       }
     }
     i += length;
   }
-  return result;
+  return wellFormed;
 }
 
 }  // namespace tavrel

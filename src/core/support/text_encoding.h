@@ -78,11 +78,16 @@ TTextPosition PositionInUtf8(std::string_view text, std::size_t offset);
 
 // Turns UTF-8 text into Windows-1252. Characters of the code page map directly; every other
 // character goes through iconv's //TRANSLIT, so "ł" becomes "l" and "ő" becomes "o", and what
-// has no likeness becomes "?". The input must be well-formed UTF-8.
+// has no likeness becomes "?".
 class TWindows1252Transliterator {
  public:
   TWindows1252Transliterator();
+  // Throws Error when the input is not well-formed UTF-8.
   std::string Convert(std::string_view utf8);
+  // Appends the conversion to `out`. Returns false when the input was not well-formed UTF-8;
+  // each byte that did not belong to a well-formed sequence then became "?". Checking here
+  // costs next to nothing, because the characters are decoded anyway.
+  bool Append(std::string_view utf8, std::string& out);
 
  private:
   TIconv Fallback;
