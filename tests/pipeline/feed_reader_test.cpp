@@ -263,6 +263,21 @@ TEST(FeedReader, BrokenDocumentsGiveAnErrorNamingFileAndPosition) {
   }
 }
 
+// The schema check looks at every byte; reading messages checks the bytes of each text it
+// delivers, so a malformed byte where no message text comes from does not stop a broadcast.
+TEST(FeedReader, MalformedBytesOutsideTheTextsStopOnlyTheSchemaCheck) {
+  TPRSS reader = LoadedReader("invalid_utf8_outside_texts.xml");
+  try {
+    reader.CheckSchema();
+    ADD_FAILURE() << "CheckSchema accepted the document";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.what(), FeedPath("invalid_utf8_outside_texts.xml") +
+                                ":4:33: invalid UTF-8 byte sequence in a document declared as "
+                                "UTF-8");
+  }
+  EXPECT_EQ(reader.GetMessages(), (TRSSMessages{{"News", "Fine title", "Fine text", {}}}));
+}
+
 TEST(FeedReader, CheckSchemaRejectsDocumentsWithoutRoot) {
   for (const char* file : {"comment_only.xml", "not_xml.txt"}) {
     SCOPED_TRACE(file);

@@ -53,8 +53,7 @@ TEST(TextEncoding, DetectsTheEncodingFromMarkFirstBytesOrDeclaration) {
       {"<?xml version='1.0' encoding = 'windows-1252' ?>", "windows-1252", 0, S::Declaration},
       {"<?xml\nversion=\"1.0\"\n\tencoding=\"latin1\"?>", "latin1", 0, S::Declaration},
       // A mark outranks the declaration.
-      {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "UTF-8", 3,
-       S::ByteOrderMark},
+      {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "UTF-8", 3, S::ByteOrderMark},
       // What is not a declaration naming an encoding leaves the XML default.
       {"<?xml version=\"1.0\"?><r/>", "UTF-8", 0, S::Default},
       {"<?xml-stylesheet encoding=\"latin1\"?>", "UTF-8", 0, S::Default},
@@ -86,15 +85,17 @@ TEST(TextEncoding, FindInvalidUtf8PointsAtTheFirstBadSequence) {
       {"", kNone},
       {"plain ascii text longer than eight bytes", kNone},
       {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", kNone},
-      {"0123456789abc\xFF", 13},         // after the eight-byte steps
-      {"\xC0\x80", 0},                   // overlong NUL
-      {"ab\xE0\x80\x80", 2},             // overlong three-byte form
-      {"\xED\xA0\x80", 0},               // surrogate
-      {"\xF4\x90\x80\x80", 0},           // above U+10FFFF
-      {"x\xF5\x80\x80\x80", 1},          // lead byte that never starts a sequence
-      {"\x80", 0},                       // stray continuation byte
-      {"ok\xE2\x82", 2},                 // truncated at the end
-      {"ok\xE2\x82" "A", 2},             // truncated inside
+      {"0123456789abc\xFF", 13},  // after the eight-byte steps
+      {"\xC0\x80", 0},            // overlong NUL
+      {"ab\xE0\x80\x80", 2},      // overlong three-byte form
+      {"\xED\xA0\x80", 0},        // surrogate
+      {"\xF4\x90\x80\x80", 0},    // above U+10FFFF
+      {"x\xF5\x80\x80\x80", 1},   // lead byte that never starts a sequence
+      {"\x80", 0},                // stray continuation byte
+      {"ok\xE2\x82", 2},          // truncated at the end
+      {"ok\xE2\x82"
+       "A",
+       2},                                      // truncated inside
       {"\xEF\xBF\xBF\xF4\x8F\xBF\xBF", kNone},  // the largest values are fine
   };
   for (const Case& row : cases) {
@@ -106,9 +107,9 @@ TEST(TextEncoding, FindInvalidUtf8PointsAtTheFirstBadSequence) {
 // The validator agrees with glibc's own UTF-8 decoder on random byte strings made mostly of
 // bytes that occur in UTF-8, so that near misses are frequent.
 TEST(TextEncoding, FindInvalidUtf8AgreesWithIconv) {
-  const unsigned char interesting[] = {'a',  ' ',  0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0,
-                                       0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xED, 0xEE, 0xEF, 0xF0, 0xF1,
-                                       0xF3, 0xF4, 0xF5, 0xFF};
+  const unsigned char interesting[] = {'a',  ' ',  0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0,
+                                       0xBF, 0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xED,
+                                       0xEE, 0xEF, 0xF0, 0xF1, 0xF3, 0xF4, 0xF5, 0xFF};
   std::mt19937 random(20240601);
   std::uniform_int_distribution<int> length(1, 24);
   std::uniform_int_distribution<int> pick(0, sizeof interesting - 1);
@@ -136,7 +137,9 @@ TEST(TextEncoding, PositionInUtf8CountsLinesAndCharacters) {
       {"ab\ncd", 3, 2, 1},
       {"ab\r\ncd\n\nx", 8, 4, 1},
       {"\xC3\xA9\xC3\xA9x", 4, 1, 3},  // two-byte characters count once
-      {"a\n\xE2\x82\xAC" "b", 5, 2, 2},
+      {"a\n\xE2\x82\xAC"
+       "b",
+       5, 2, 2},
       {"abc", 99, 1, 4},  // clamped to the end
   };
   for (const Case& row : cases) {
@@ -170,19 +173,83 @@ TEST(TextEncoding, TransliteratesWhatWindows1252Lacks) {
     std::string Expected;
   };
   const std::vector<Case> cases = {
-      {"\xC5\x82\xC5\x81", "lL"},                     // ł Ł
-      {"\xC5\x91\xC5\xB1", "ou"},                     // ő ű
-      {"\xC4\x8D\xC5\x99", "cr"},                     // č ř
-      {"\xEF\xAC\x81", "fi"},                         // ligature fi
-      {"\xE4\xB8\xAD", "?"},                          // no Latin likeness
-      {"\xC2\x81", "?"},                              // a C1 control, not a 1252 character
-      {"a\xE2\x80\x99" "b\xE2\x82\xAC", "a\x92" "b\x80"},  // in the code page: no change
+      {"\xC5\x82\xC5\x81", "lL"},  // ł Ł
+      {"\xC5\x91\xC5\xB1", "ou"},  // ő ű
+      {"\xC4\x8D\xC5\x99", "cr"},  // č ř
+      {"\xEF\xAC\x81", "fi"},      // ligature fi
+      {"\xE4\xB8\xAD", "?"},       // no Latin likeness
+      {"\xC2\x81", "?"},           // a C1 control, not a 1252 character
+      {"a\xE2\x80\x99"
+       "b\xE2\x82\xAC",
+       "a\x92"
+       "b\x80"},  // in the code page: no change
       {"tab\tand\r\nbreaks", "tab\tand\r\nbreaks"},
   };
   TWindows1252Transliterator converter;
   for (const Case& row : cases) {
     SCOPED_TRACE(row.Utf8);
     EXPECT_EQ(converter.Convert(row.Utf8), row.Expected);
+  }
+}
+
+// Line breaks become CR LF wherever they fall relative to the blocks the converter scans, and
+// the characters around them convert as iconv converts them. The oracle normalises the line
+// breaks one character at a time and converts with iconv.
+TEST(TextEncoding, AppendLinesAgreesWithIconvAroundLineBreaks) {
+  const std::vector<std::string> pieces = {"a",
+                                           "b",
+                                           " ",
+                                           "\n",
+                                           "\r",
+                                           "\r\n",
+                                           "\xC3\xA9",
+                                           "\xE2\x80\x99",
+                                           "\xE2\x82\xAC",
+                                           "0123456789abcdef"};
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> count(0, 40);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  TWindows1252Transliterator converter;
+  TIconv oracle("WINDOWS-1252", "UTF-8");
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int n = count(random); n > 0; --n) text += pieces[pick(random)];
+    std::string lines;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r' || text[i] == '\n') {
+        lines += "\r\n";
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      } else {
+        lines += text[i];
+      }
+    }
+    std::string expected;
+    ASSERT_FALSE(oracle.Convert(lines, expected));
+    std::string out = "kept";
+    ASSERT_TRUE(converter.AppendLines(text, out));
+    ASSERT_EQ(out, "kept" + expected) << testing::PrintToString(text);
+  }
+}
+
+TEST(TextEncoding, AppendMarksMalformedInputAndKeepsGoing) {
+  struct Case {
+    std::string Utf8;
+    std::string Expected;
+  };
+  const std::vector<Case> cases = {
+      {"caf\xE9 au lait", "caf? au lait"},
+      {"\xC3\xA9\xC3", "\xE9?"},
+      {"ab\xED\xA0\x80"
+       "cd",
+       "ab???cd"},
+  };
+  TWindows1252Transliterator converter;
+  for (const Case& row : cases) {
+    SCOPED_TRACE(testing::PrintToString(row.Utf8));
+    std::string out;
+    EXPECT_FALSE(converter.Append(row.Utf8, out));
+    EXPECT_EQ(out, row.Expected);
+    EXPECT_THROW(converter.Convert(row.Utf8), Error);
   }
 }
 
@@ -197,7 +264,10 @@ TEST(TextEncoding, IconvReportsWhereAConversionStops) {
   using K = TConversionFailure::TKind;
   const std::vector<Case> cases = {
       {"ISO-8859-2", "\xA3\xF3", K::None, 0, "\xC5\x81\xC3\xB3"},
-      {"WINDOWS-1252", "ab\x81" "c", K::InvalidSequence, 2, "ab"},
+      {"WINDOWS-1252",
+       "ab\x81"
+       "c",
+       K::InvalidSequence, 2, "ab"},
       {"UTF-16LE", std::string("a\0b", 3), K::TruncatedSequence, 2, "a"},
       {"UTF-8", "ok\xFF", K::InvalidSequence, 2, "ok"},
       {"UTF-8", std::string(100000, 'x'), K::None, 0, std::string(100000, 'x')},

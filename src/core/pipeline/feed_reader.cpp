@@ -275,40 +275,6 @@ std::string TextContent(pugi::xml_node element) {
   return text;
 }
 
-// Turns every line break of a Windows-1252 text into CR LF. The parser has already made the
-// document's own line ends LF; a CR can only come from a character reference.
-void UseCrLfLineBreaks(std::string& text) {
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  const char* lineFeed = static_cast<const char*>(std::memchr(begin, '\n', text.size()));
-  bool hasCarriageReturn = std::memchr(begin, '\r', text.size()) != nullptr;
-  if (!lineFeed && !hasCarriageReturn) return;
-
-  std::string lines;
-  lines.reserve(text.size() + text.size() / 16 + 2);
-  if (!hasCarriageReturn) {
-    // The usual case: copy line by line.
-    const char* from = begin;
-    while (lineFeed) {
-      lines.append(from, lineFeed);
-      lines += "\r\n";
-      from = lineFeed + 1;
-      lineFeed = static_cast<const char*>(std::memchr(from, '\n', end - from));
-    }
-    lines.append(from, end);
-  } else {
-    for (const char* c = begin; c < end; ++c) {
-      if (*c == '\r' || *c == '\n') {
-        lines += "\r\n";
-        if (*c == '\r' && c + 1 < end && c[1] == '\n') ++c;
-      } else {
-        lines.push_back(*c);
-      }
-    }
-  }
-  text.swap(lines);
-}
-
 // The text content of an element as the pages want it: without the indentation around it,
 // every line break as CR LF, in Windows-1252.
 // `wellFormed` turns false when the text was not well-formed UTF-8.
@@ -335,8 +301,7 @@ std::string FinishedText(pugi::xml_node element, TWindows1252Transliterator& tra
 
   std::string text;
   text.reserve(last - first);
-  if (!transliterator.Append(utf8.substr(first, last - first), text)) wellFormed = false;
-  UseCrLfLineBreaks(text);
+  if (!transliterator.AppendLines(utf8.substr(first, last - first), text)) wellFormed = false;
   return text;
 }
 

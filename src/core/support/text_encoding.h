@@ -88,8 +88,12 @@ class TWindows1252Transliterator {
   // each byte that did not belong to a well-formed sequence then became "?". Checking here
   // costs next to nothing, because the characters are decoded anyway.
   bool Append(std::string_view utf8, std::string& out);
+  // The same, with every line break (LF, CR or CR LF) made CR LF on the way.
+  bool AppendLines(std::string_view utf8, std::string& out);
 
  private:
+  bool Append(std::string_view utf8, std::string& out, bool crLfLineBreaks);
+
   TIconv Fallback;
 };
 
