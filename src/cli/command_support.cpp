@@ -1,0 +1,29 @@
+#include "command_support.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "support/error.h"
+
+namespace tavrel::cli {
+
+std::string HomeFolder(const CommandContext& context) {
+  return ResolveProgramDir(context.HomeOption, context.ProgramPath);
+}
+
+TRIGlobals OpenSettingsStore(const CommandContext& context) {
+  const std::string home = HomeFolder(context);
+  // The store itself stays silent about folders it cannot create, as the window expects; a
+  // headless command had better say at once that its home is unusable.
+  const std::string shown = home.size() > 1 ? home.substr(0, home.size() - 1) : home;
+  std::error_code error;
+  std::filesystem::create_directories(home, error);
+  std::error_code ignored;
+  if (std::filesystem::exists(shown, ignored) && !std::filesystem::is_directory(shown, ignored)) {
+    throw FileError(shown, "cannot use as home folder: not a folder");
+  }
+  if (error) throw FileError(shown, "cannot create home folder: " + error.message());
+  return TRIGlobals(home);
+}
+
+}  // namespace tavrel::cli

@@ -1,0 +1,201 @@
+#include "pipeline/settings_file.h"
+
+#include <algorithm>
+
+#include "support/file_utils.h"
+#include "support/text_utils.h"
+
+namespace tavrel {
+
+namespace {
+
+// Calls visit for every line of text, split at CR LF, CR or LF.
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit visit) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      visit(text.substr(start));
+      return;
+    }
+    visit(text.substr(start, end - start));
+    start = end + 1;
+    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+  }
+}
+
+TSettingsFile::Entry ParseEntry(std::string_view line) {
+  const auto equals = line.find('=');
+  if (equals == std::string_view::npos) return {std::string(line), "", false};
+  return {std::string(TrimBlanks(line.substr(0, equals))),
+          std::string(TrimBlanks(line.substr(equals + 1))), true};
+}
+
+void AppendEntry(std::string& text, const TSettingsFile::Entry& entry) {
+  text += entry.Name;
+  if (entry.HasEquals) {
+    text += '=';
+    text += entry.Value;
+  }
+  text += "\r\n";
+}
+
+std::string OneLine(std::string_view value) {
+  std::string line(value);
+  std::replace(line.begin(), line.end(), '\r', ' ');
+  std::replace(line.begin(), line.end(), '\n', ' ');
+  return line;
+}
+
+}  // namespace
+
+void TSettingsFile::LoadText(std::string_view text) {
+  Clear();
+  // An index, not a pointer: adding a section may move the others.
+  std::optional<std::size_t> current;
+  ForEachLine(text, [&](std::string_view rawLine) {
+    const std::string_view line = TrimBlanks(rawLine);
+    if (line.empty() || line.front() == ';') return;
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+      const Section& section = SectionForWrite(TrimBlanks(line.substr(1, line.size() - 2)));
+      current = static_cast<std::size_t>(&section - sections_.data());
+      return;
+    }
+    (current ? sections_[*current].Entries : preamble_).push_back(ParseEntry(line));
+  });
+}
+
+void TSettingsFile::LoadFile(const std::string& path, std::size_t maxBytes) {
+  if (!PathExists(path)) {
+    Clear();
+    return;
+  }
+  LoadText(ReadFileBytes(path, maxBytes));
+}
+
+std::string TSettingsFile::ToText() const {
+  std::string text;
+  for (const auto& entry : preamble_) AppendEntry(text, entry);
+  if (!preamble_.empty()) text += "\r\n";
+  for (const auto& section : sections_) {
+    text += '[';
+    text += section.Name;
+    text += "]\r\n";
+    for (const auto& entry : section.Entries) AppendEntry(text, entry);
+    text += "\r\n";
+  }
+  return text;
+}
+
+void TSettingsFile::SaveToFile(const std::string& path, unsigned newFileMode) const {
+  ReplaceFileAtomically(path, ToText(), static_cast<mode_t>(newFileMode));
+}
+
+std::vector<std::string> TSettingsFile::SectionNames() const {
+  std::vector<std::string> names;
+  names.reserve(sections_.size());
+  for (const auto& section : sections_) names.push_back(section.Name);
+  return names;
+}
+
+const TSettingsFile::Section* TSettingsFile::FindSection(std::string_view section) const {
+  for (const auto& candidate : sections_) {
+    if (EqualsIgnoreCase(candidate.Name, section)) return &candidate;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> TSettingsFile::KeyNames(std::string_view section) const {
+  std::vector<std::string> names;
+  if (const Section* found = FindSection(section)) {
+    for (const auto& entry : found->Entries) {
+      if (entry.HasEquals) names.push_back(entry.Name);
+    }
+  }
+  return names;
+}
+
+std::optional<std::string> TSettingsFile::FindValue(std::string_view section,
+                                                    std::string_view key) const {
+  if (const Section* found = FindSection(section)) {
+    for (const auto& entry : found->Entries) {
+      if (entry.HasEquals && EqualsIgnoreCase(entry.Name, key)) return entry.Value;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string TSettingsFile::ReadString(std::string_view section, std::string_view key,
+                                      std::string_view defaultValue) const {
+  auto value = FindValue(section, key);
+  return value ? *value : std::string(defaultValue);
+}
+
+std::int32_t TSettingsFile::ReadInteger(std::string_view section, std::string_view key,
+                                        std::int32_t defaultValue) const {
+  const auto value = FindValue(section, key);
+  std::int32_t number = defaultValue;
+  if (value && TryParseInt32(*value, true, number)) return number;
+  return defaultValue;
+}
+
+bool TSettingsFile::ReadBool(std::string_view section, std::string_view key,
+                             bool defaultValue) const {
+  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TSettingsFile::WriteString(std::string_view section, std::string_view key,
+                                std::string_view value) {
+  Section& target = SectionForWrite(section);
+  for (auto& entry : target.Entries) {
+    if (entry.HasEquals && EqualsIgnoreCase(entry.Name, key)) {
+      entry.Value = OneLine(value);
+      return;
+    }
+  }
+  target.Entries.push_back({OneLine(key), OneLine(value), true});
+}
+
+void TSettingsFile::WriteInteger(std::string_view section, std::string_view key,
+                                 std::int32_t value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TSettingsFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+void TSettingsFile::EraseSection(std::string_view section) {
+  std::erase_if(sections_, [&](const Section& candidate) {
+    return EqualsIgnoreCase(candidate.Name, section);
+  });
+}
+
+void TSettingsFile::DeleteKey(std::string_view section, std::string_view key) {
+  if (Section* found = FindSectionForWrite(section)) {
+    std::erase_if(found->Entries, [&](const Entry& entry) {
+      return entry.HasEquals && EqualsIgnoreCase(entry.Name, key);
+    });
+  }
+}
+
+void TSettingsFile::Clear() {
+  preamble_.clear();
+  sections_.clear();
+}
+
+TSettingsFile::Section* TSettingsFile::FindSectionForWrite(std::string_view section) {
+  for (auto& candidate : sections_) {
+    if (EqualsIgnoreCase(candidate.Name, section)) return &candidate;
+  }
+  return nullptr;
+}
+
+TSettingsFile::Section& TSettingsFile::SectionForWrite(std::string_view section) {
+  if (Section* found = FindSectionForWrite(section)) return *found;
+  sections_.push_back({OneLine(section), {}});
+  return sections_.back();
+}
+
+}  // namespace tavrel

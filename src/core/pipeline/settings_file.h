@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrel {
+
+// The settings file's INI dialect, held whole in memory: "[Section]" lines followed by
+// "Key=Value" lines. Section and key names match without regard to ASCII letter case. Reading
+// trims every line, drops empty lines and lines starting with ";", and trims the name and the
+// value on either side of the first "=". Saving rewrites the whole file: sections in the order
+// in which they were first read or created, each followed by one empty line, lines ending in
+// CR LF. A later "[Name]" header of a section already read adds its lines to the first one.
+//
+// This is deliberately not the template files' dialect (TPIniFile), which keeps every line as
+// it stands; the settings store and the control-file reader use this one.
+class TSettingsFile {
+ public:
+  // Files this large are not settings files; reading refuses them with a clear error.
+  static constexpr std::size_t kMaxFileBytes = 16 * 1024 * 1024;
+
+  // One line of a section: "Name=Value", or (HasEquals false) a line without "=" kept as it
+  // stood in Name so that saving never drops what an operator wrote.
+  struct Entry {
+    std::string Name;
+    std::string Value;
+    bool HasEquals = true;
+  };
+
+  struct Section {
+    std::string Name;
+    std::vector<Entry> Entries;
+  };
+
+  TSettingsFile() = default;
+
+  // Replaces the content with the parsed text.
+  void LoadText(std::string_view text);
+
+  // Replaces the content with the file's. A missing file gives an empty content; a file that
+  // exists but cannot be read, or is larger than maxBytes, throws tavrel::Error naming it.
+  void LoadFile(const std::string& path, std::size_t maxBytes = kMaxFileBytes);
+
+  // The file as saving writes it.
+  std::string ToText() const;
+
+  // Writes ToText() to path atomically (see ReplaceFileAtomically); a new file gets
+  // newFileMode less the umask. Throws tavrel::Error naming the file on failure.
+  void SaveToFile(const std::string& path, unsigned newFileMode) const;
+
+  // Reading.
+  const std::vector<Section>& Sections() const { return sections_; }
+  std::vector<std::string> SectionNames() const;
+  const Section* FindSection(std::string_view section) const;
+  bool SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
+  // Names of the section's "Key=Value" lines in file order (empty for a missing section).
+  std::vector<std::string> KeyNames(std::string_view section) const;
+  // The value of the first line of the section with that key, or nothing.
+  std::optional<std::string> FindValue(std::string_view section, std::string_view key) const;
+  bool KeyExists(std::string_view section, std::string_view key) const {
+    return FindValue(section, key).has_value();
+  }
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view defaultValue) const;
+  // Decimal, or hexadecimal after "$" or "0x"; the default when missing or not a number.
+  std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                           std::int32_t defaultValue) const;
+  // True for a non-zero integer; the default when missing or not a number.
+  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+
+  // Writing. A missing section is created at the end; an existing key is replaced in place,
+  // a new key appended to its section. Line breaks in a value become spaces, so that a value
+  // can never split into lines that would read back as other keys or sections.
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
+  void WriteBool(std::string_view section, std::string_view key, bool value);
+  void EraseSection(std::string_view section);
+  void DeleteKey(std::string_view section, std::string_view key);
+  void Clear();
+
+ private:
+  Section* FindSectionForWrite(std::string_view section);
+  Section& SectionForWrite(std::string_view section);
+
+  // Lines before the first section header; kept so that saving loses nothing, never read.
+  std::vector<Entry> preamble_;
+  std::vector<Section> sections_;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "pipeline/settings_file.h"
+#include "pipeline/xml_schema.h"
+#include "transfer/media_server.h"
+
+namespace tavrel {
+
+// The program folder: homeOption when given (--home DIR), else $TAVREL_HOME when set and not
+// empty, else the folder of the running executable (/proc/self/exe, or programPath when that
+// cannot be read). Answered as an absolute path with a trailing "/".
+std::string ResolveProgramDir(const std::string& homeOption, const std::string& programPath);
+
+// Every setting of the system, kept in "<ProgramDir>tavrel.ini". One instance lives for a whole
+// run; the other components read and change its fields directly. Creating it creates the four
+// working folders and reads the file; nothing reaches the disk before SaveSettings().
+//
+// Only the desktop window rewrites the file at the end of its run (it sets SaveOnExit); a
+// headless command never does, so it can never overwrite what an operator is editing.
+class TRIGlobals {
+ public:
+  // The settings file's name inside ProgramDir.
+  static constexpr const char* kSettingsFileName = "tavrel.ini";
+  static constexpr const char* kSettingsSection = "Settings";
+
+  // programDir is the home folder (see ResolveProgramDir). Creates the four working folders
+  // with any missing parents (a failure there shows later, when a file in them is used), reads
+  // the settings file (missing: all defaults) and runs LoadSettings(). Throws tavrel::Error
+  // naming the file when the settings file exists but cannot be read.
+  explicit TRIGlobals(const std::string& programDir);
+
+  // Saves when SaveOnExit is set; a failure then is swallowed, as a destructor must not throw.
+  ~TRIGlobals();
+
+  TRIGlobals(const TRIGlobals&) = delete;
+  TRIGlobals& operator=(const TRIGlobals&) = delete;
+
+  // Reads every setting from the in-memory file into the fields (defaults for what is missing
+  // or unreadable), then the category table.
+  void LoadSettings();
+
+  // Writes every field into the in-memory file, then the category table, then replaces the
+  // file on disk atomically. A new file is readable by its owner only (it holds the FTP
+  // password); an existing one keeps its mode. Throws tavrel::Error naming the file on failure.
+  void SaveSettings();
+
+  // The name under which the feed lives in ImportDir and HandledDir: "WebRSS.xml" for a web
+  // feed, else the last component of XMLFilePath ("/" and "\" both separate).
+  std::string XmlFileName() const;
+
+  // The whole settings file as last read or saved, with every section (the category table's
+  // too). Changes reach the disk with the next SaveSettings().
+  TSettingsFile& File() { return file_; }
+  const TSettingsFile& File() const { return file_; }
+
+  // Folders, absolute, each with a trailing "/".
+  std::string ProgramDir;
+  std::string IniFileName;
+  std::string ImportDir;
+  std::string ExportDir;
+  std::string HandledDir;
+  std::string TemplatesDir;
+
+  // Feed source.
+  bool IsXMLWeb = false;
+  std::string XMLFilePath;
+  std::string XmlUrl;
+
+  // The transmission server's FTP account; only some of its fields are kept in the file.
+  TMediaServer Server;
+  // Remote folder prefix on the (Windows) transmission server; keeps its backslashes.
+  std::string TransferDir = "Varnex\\Transfer\\";
+
+  // Teletext options.
+  std::int32_t DefaultCharSet = 8;
+  bool UseFastext = true;
+  std::int32_t ScanInterval = 10;
+  bool StartScanAtProgramStart = false;
+  std::int32_t FormatCorrection = 8;
+
+  // The feed's element names.
+  TXMLSchema XmlSchema;
+
+  // Category table: the category table (its type, LoadCategories and SaveCategories) joins
+  // the store here, reading and writing the "XMLItem..." sections of File().
+
+  // Set by the desktop window only: save the settings when the store is destroyed.
+  bool SaveOnExit = false;
+
+ private:
+  // Hook: fills the category table from the "XMLItem..." sections. Empty until the table lands.
+  void LoadCategories();
+  // Hook: writes the category table back as "XMLItem..." sections. Empty until the table lands.
+  void SaveCategories();
+
+  TSettingsFile file_;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,287 @@
+#include "support/file_utils.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+#include "support/error.h"
+
+namespace tavrel {
+
+namespace {
+
+std::string ErrnoText(int error) { return std::strerror(error); }
+
+// Owns a file descriptor and closes it once.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return fd_; }
+  bool Valid() const { return fd_ >= 0; }
+  // Closes now and answers the close error (0 when none), for writers that must check it.
+  int Close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_;
+};
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+struct SplitMask {
+  std::string Folder;   // with its trailing "/", or empty for the current folder
+  std::string Pattern;  // the part after the last "/"
+};
+
+SplitMask Split(const std::string& mask) {
+  const auto slash = mask.rfind('/');
+  if (slash == std::string::npos) return {"", mask};
+  return {mask.substr(0, slash + 1), mask.substr(slash + 1)};
+}
+
+bool HasWildcard(std::string_view pattern) {
+  return pattern.find_first_of("*?") != std::string_view::npos;
+}
+
+bool MatchesPattern(const std::string& pattern, const char* name) {
+  if (::fnmatch(pattern.c_str(), name, 0) == 0) return true;
+  // "name.*" also matches "name" itself, so "*.*" matches every entry.
+  if (pattern.size() >= 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0) {
+    const std::string withoutDot = pattern.substr(0, pattern.size() - 2);
+    return ::fnmatch(withoutDot.c_str(), name, 0) == 0 && std::strchr(name, '.') == nullptr;
+  }
+  return false;
+}
+
+// Full paths of the entries matching mask, in name order so that "the first match" does not
+// depend on the order in which the file system happens to list them.
+std::vector<std::string> MatchingPaths(const std::string& mask) {
+  std::vector<std::string> paths;
+  const SplitMask split = Split(mask);
+  if (split.Pattern.empty()) return paths;
+  if (!HasWildcard(split.Pattern)) {
+    struct stat info {};
+    if (::lstat(mask.c_str(), &info) == 0) paths.push_back(mask);
+    return paths;
+  }
+  std::unique_ptr<DIR, DirCloser> dir(::opendir(split.Folder.empty() ? "." : split.Folder.c_str()));
+  if (!dir) return paths;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+    if (MatchesPattern(split.Pattern, entry->d_name)) paths.push_back(split.Folder + entry->d_name);
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+bool FirstMatch(const std::string& pathOrMask, struct stat& info) {
+  for (const auto& path : MatchingPaths(pathOrMask)) {
+    if (::stat(path.c_str(), &info) == 0 || ::lstat(path.c_str(), &info) == 0) return true;
+  }
+  return false;
+}
+
+std::uint32_t PackFatDateTime(std::time_t time) {
+  std::tm local{};
+  if (::localtime_r(&time, &local) == nullptr) return 0;
+  int year = local.tm_year + 1900;
+  if (year < 1980) return (0u << 25) | (1u << 21) | (1u << 16);
+  if (year > 2107) {
+    year = 2107;
+    local.tm_mon = 11;
+    local.tm_mday = 31;
+    local.tm_hour = 23;
+    local.tm_min = 59;
+    local.tm_sec = 59;
+  }
+  const int seconds = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second
+  return (static_cast<std::uint32_t>(year - 1980) << 25) |
+         (static_cast<std::uint32_t>(local.tm_mon + 1) << 21) |
+         (static_cast<std::uint32_t>(local.tm_mday) << 16) |
+         (static_cast<std::uint32_t>(local.tm_hour) << 11) |
+         (static_cast<std::uint32_t>(local.tm_min) << 5) | static_cast<std::uint32_t>(seconds / 2);
+}
+
+// Reads up to size bytes, retrying short reads; answers the count read (less only at the end
+// of the file) or throws naming path.
+std::size_t ReadFully(int fd, char* buffer, std::size_t size, const std::string& path) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t got = ::read(fd, buffer + done, size - done);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw FileError(path, "cannot read: " + ErrnoText(errno));
+    }
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+int OpenForReading(const std::string& path) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+}  // namespace
+
+int DeleteFilesByMask(const std::string& mask) {
+  int failures = 0;
+  for (const auto& path : MatchingPaths(mask)) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+      ++failures;
+      continue;
+    }
+    if (S_ISDIR(info.st_mode)) continue;
+    // Clearing write protection first mirrors what operators expect from the export folder:
+    // a file they marked read-only is still replaced by the next update.
+    if (!S_ISLNK(info.st_mode) && (info.st_mode & S_IWUSR) == 0) {
+      ::chmod(path.c_str(), (info.st_mode & 07777) | S_IWUSR);
+    }
+    if (::unlink(path.c_str()) != 0) ++failures;
+  }
+  return failures;
+}
+
+std::int64_t GetFileSize(const std::string& pathOrMask) {
+  struct stat info {};
+  if (!FirstMatch(pathOrMask, info)) return -1;
+  if (S_ISDIR(info.st_mode)) return 0;
+  return static_cast<std::int64_t>(info.st_size);
+}
+
+std::int32_t GetFileDate(const std::string& pathOrMask) {
+  struct stat info {};
+  if (!FirstMatch(pathOrMask, info)) return -1;
+  return static_cast<std::int32_t>(PackFatDateTime(info.st_mtime));
+}
+
+bool PathExists(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool SameFileContent(const std::string& pathA, const std::string& pathB) {
+  struct stat infoA {
+  }, infoB{};
+  if (::stat(pathA.c_str(), &infoA) != 0 || ::stat(pathB.c_str(), &infoB) != 0) return false;
+  FileDescriptor a(OpenForReading(pathA));
+  if (!a.Valid()) throw FileError(pathA, "cannot open: " + ErrnoText(errno));
+  FileDescriptor b(OpenForReading(pathB));
+  if (!b.Valid()) throw FileError(pathB, "cannot open: " + ErrnoText(errno));
+  if (S_ISREG(infoA.st_mode) && S_ISREG(infoB.st_mode) && infoA.st_size != infoB.st_size) {
+    return false;
+  }
+  constexpr std::size_t kBlock = 64 * 1024;
+  std::vector<char> bufferA(kBlock), bufferB(kBlock);
+  while (true) {
+    const std::size_t gotA = ReadFully(a.Get(), bufferA.data(), kBlock, pathA);
+    const std::size_t gotB = ReadFully(b.Get(), bufferB.data(), kBlock, pathB);
+    if (gotA != gotB) return false;
+    if (std::memcmp(bufferA.data(), bufferB.data(), gotA) != 0) return false;
+    if (gotA < kBlock) return true;
+  }
+}
+
+std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
+  FileDescriptor file(OpenForReading(path));
+  if (!file.Valid()) throw FileError(path, "cannot open: " + ErrnoText(errno));
+  std::string bytes;
+  constexpr std::size_t kBlock = 64 * 1024;
+  while (true) {
+    const std::size_t before = bytes.size();
+    bytes.resize(before + kBlock);
+    const std::size_t got = ReadFully(file.Get(), bytes.data() + before, kBlock, path);
+    bytes.resize(before + got);
+    if (bytes.size() > maxBytes) {
+      throw FileError(path,
+                      "file is larger than the limit of " + std::to_string(maxBytes) + " bytes");
+    }
+    if (got < kBlock) return bytes;
+  }
+}
+
+void ReplaceFileAtomically(const std::string& path, std::string_view bytes, mode_t newFileMode) {
+  // Replace the target of a link, not the link itself, so that a settings file kept elsewhere
+  // and linked into the home stays where the operator put it.
+  std::string target = path;
+  struct stat linkInfo {};
+  if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                         &std::free);
+    if (!resolved) throw FileError(path, "cannot follow link: " + ErrnoText(errno));
+    target = resolved.get();
+  }
+
+  struct stat oldInfo {};
+  const bool existed = ::stat(target.c_str(), &oldInfo) == 0;
+  if (existed && S_ISDIR(oldInfo.st_mode)) throw FileError(path, "cannot save: is a folder");
+
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                existed ? S_IRUSR | S_IWUSR : newFileMode);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) throw FileError(path, "cannot save: " + ErrnoText(errno));
+  FileDescriptor file(fd);
+
+  auto fail = [&](int error) {
+    ::unlink(temporary.c_str());
+    return FileError(path, "cannot save: " + ErrnoText(error));
+  };
+
+  if (existed) {
+    // Best effort: an unprivileged writer cannot hand the file back to another owner.
+    if (::fchown(file.Get(), oldInfo.st_uid, oldInfo.st_gid) != 0) {
+      // Keep our own ownership; the content and the mode still carry over.
+    }
+    if (::fchmod(file.Get(), (oldInfo.st_mode & 07777) | S_IWUSR) != 0) throw fail(errno);
+  }
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t put = ::write(file.Get(), bytes.data() + written, bytes.size() - written);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      throw fail(errno);
+    }
+    written += static_cast<std::size_t>(put);
+  }
+  if (::fsync(file.Get()) != 0) throw fail(errno);
+  if (const int error = file.Close(); error != 0) throw fail(error);
+  if (::rename(temporary.c_str(), target.c_str()) != 0) throw fail(errno);
+
+  // Make the rename itself durable; a failure here leaves a complete file in place, so it is
+  // not worth an error.
+  const SplitMask split = Split(target);
+  FileDescriptor folder(::open(split.Folder.empty() ? "." : split.Folder.c_str(),
+                               O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Valid()) ::fsync(folder.Get());
+}
+
+}  // namespace tavrel
