@@ -1,13 +1,13 @@
 #include "pipeline/feed_reader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "common/temp_folder.h"
 #include "support/error.h"
 
 namespace tavrel {
@@ -291,21 +291,6 @@ TEST(FeedReader, CheckSchemaRejectsDocumentsWithoutRoot) {
   }
 }
 
-// A scratch folder of this test process, removed at the end.
-class TScratchFolder {
- public:
-  TScratchFolder()
-      : Path(std::filesystem::temp_directory_path() /
-             ("tavrel_feed_reader_" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(Path);
-  }
-  ~TScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(Path, ignored);
-  }
-  std::filesystem::path Path;
-};
-
 // A file of zero bytes of the given size; sparse, so it costs no disk space.
 void MakeFileOfSize(const std::string& path, std::uintmax_t size) {
   std::ofstream{path};
@@ -313,10 +298,11 @@ void MakeFileOfSize(const std::string& path, std::uintmax_t size) {
 }
 
 TEST(FeedReader, LoadFromFileKeepsTheBytesAndRefusesWhatItCannotRead) {
-  TScratchFolder scratch;
-  const std::string missing = (scratch.Path / "missing.xml").string();
-  const std::string tooLarge = (scratch.Path / "huge.xml").string();
-  const std::string exactLimit = (scratch.Path / "limit.xml").string();
+  testing::TempFolder scratch;
+  const std::string folder = scratch.Path().substr(0, scratch.Path().size() - 1);
+  const std::string missing = scratch / "missing.xml";
+  const std::string tooLarge = scratch / "huge.xml";
+  const std::string exactLimit = scratch / "limit.xml";
   MakeFileOfSize(tooLarge, TPRSS::kMaxFeedBytes + 1);
   MakeFileOfSize(exactLimit, TPRSS::kMaxFeedBytes);
 
@@ -330,7 +316,7 @@ TEST(FeedReader, LoadFromFileKeepsTheBytesAndRefusesWhatItCannotRead) {
       {FeedPath("utf16le_bom.xml"), true, ""},
       {exactLimit, true, ""},
       {missing, false, ""},
-      {scratch.Path.string(), false, scratch.Path.string() + ": is a folder, not a feed"},
+      {folder, false, folder + ": is a folder, not a feed"},
       {tooLarge, false, tooLarge + ": the feed is larger than the limit of 64 MiB"},
   };
   for (const Case& row : cases) {
