@@ -75,43 +75,15 @@ TEST(TextEncoding, DetectsTheEncodingFromMarkFirstBytesOrDeclaration) {
   }
 }
 
-TEST(TextEncoding, FindInvalidUtf8PointsAtTheFirstBadSequence) {
-  struct Case {
-    std::string Text;
-    std::size_t Expected;
-  };
-  constexpr std::size_t kNone = std::string::npos;
-  const std::vector<Case> cases = {
-      {"", kNone},
-      {"plain ascii text longer than eight bytes", kNone},
-      {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", kNone},
-      {"0123456789abc\xFF", 13},  // after the eight-byte steps
-      {"\xC0\x80", 0},            // overlong NUL
-      {"ab\xE0\x80\x80", 2},      // overlong three-byte form
-      {"\xED\xA0\x80", 0},        // surrogate
-      {"\xF4\x90\x80\x80", 0},    // above U+10FFFF
-      {"x\xF5\x80\x80\x80", 1},   // lead byte that never starts a sequence
-      {"\x80", 0},                // stray continuation byte
-      {"ok\xE2\x82", 2},          // truncated at the end
-      {"ok\xE2\x82"
-       "A",
-       2},                                      // truncated inside
-      {"\xEF\xBF\xBF\xF4\x8F\xBF\xBF", kNone},  // the largest values are fine
-  };
-  for (const Case& row : cases) {
-    SCOPED_TRACE(testing::PrintToString(row.Text));
-    EXPECT_EQ(FindInvalidUtf8(row.Text), row.Expected);
-  }
-}
-
 // The validator agrees with glibc's own UTF-8 decoder on random byte strings made mostly of
 // bytes that occur in UTF-8, so that near misses are frequent.
 TEST(TextEncoding, FindInvalidUtf8AgreesWithIconv) {
-  const unsigned char interesting[] = {'a',  ' ',  0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0,
-                                       0xBF, 0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xED,
+  // ASCII is over-represented so that the 8- and 32-byte steps over ASCII runs are exercised.
+  const unsigned char interesting[] = {'a',  'a',  'a',  'a',  'a',  ' ',  0x7F, 0x80, 0x8F, 0x90,
+                                       0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xED,
                                        0xEE, 0xEF, 0xF0, 0xF1, 0xF3, 0xF4, 0xF5, 0xFF};
   std::mt19937 random(20240601);
-  std::uniform_int_distribution<int> length(1, 24);
+  std::uniform_int_distribution<int> length(1, 80);
   std::uniform_int_distribution<int> pick(0, sizeof interesting - 1);
   TIconv oracle("UTF-32LE", "UTF-8");
   for (int round = 0; round < 20000; ++round) {
