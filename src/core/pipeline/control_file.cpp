@@ -1,0 +1,147 @@
+#include "pipeline/control_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "pipeline/broadcast_encoder.h"
+#include "support/error.h"
+
+namespace tavrel {
+
+namespace {
+
+std::string SectionLine(const std::string& name) { return "[" + name + "]"; }
+
+std::string FourDigits(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d", value);
+  return text;
+}
+
+std::string FormatTime(const char* format, const std::tm& when) {
+  char text[128];
+  const std::size_t length = std::strftime(text, sizeof text, format, &when);
+  return std::string(text, length);
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+std::string SystemReason() { return std::strerror(errno); }
+
+}  // namespace
+
+std::string ControlFileDateTime(std::time_t when) {
+  std::tm local{};
+  localtime_r(&when, &local);
+  std::string text = FormatTime("%x", local);
+  if (local.tm_hour != 0 || local.tm_min != 0 || local.tm_sec != 0) {
+    text += ' ';
+    text += FormatTime("%X", local);
+  }
+  return text;
+}
+
+void TControlFileWriter::AddPageEntry(int number, int subPage, const TControlFastext& fastext,
+                                      const std::string& fileName, int charset) {
+  AddPageEntry(number, subPage, fastext, fileName, charset, std::time(nullptr));
+}
+
+void TControlFileWriter::AddPageEntry(int number, int subPage, const TControlFastext& fastext,
+                                      const std::string& fileName, int charset,
+                                      std::time_t writtenAt) {
+  const std::string section = std::to_string(number) + "." + FourDigits(subPage);
+  // The encoder never makes a page file for such a number, and the control file must never
+  // name a page that is not there.
+  if (!IsBroadcastPageNumber(number)) {
+    throw FileError(kControlFileName, "page " + section +
+                                          " cannot be broadcast: page numbers run from " +
+                                          std::to_string(kFirstBroadcastPage) + " to " +
+                                          std::to_string(kLastBroadcastPage));
+  }
+  std::string prompts;
+  std::string links;
+  if (useFastext_) {
+    for (std::size_t i = 0; i < fastext.Prompts.size(); ++i) {
+      const std::string& prompt = fastext.Prompts[i];
+      if (prompt.find_first_of("\r\n") != std::string::npos) {
+        throw FileError(kControlFileName, "fastext prompt " + std::to_string(i + 1) + " of page " +
+                                              section + " holds a line break");
+      }
+      // Prompts go out as they are; a quotation mark inside one is not escaped.
+      if (i > 0) {
+        prompts += ' ';
+        links += ' ';
+      }
+      prompts += '"';
+      prompts += prompt;
+      prompts += '"';
+      links += std::to_string(fastext.Links[i]);
+    }
+  }
+  lines_.push_back(SectionLine(section));
+  lines_.push_back("Filename=" + fileName);
+  lines_.push_back("Level=0");
+  lines_.push_back("DateTime=" + ControlFileDateTime(writtenAt));
+  lines_.push_back("CharSet=" + std::to_string(charset));
+  lines_.push_back("notrans=0");
+  if (useFastext_) {
+    lines_.push_back("Prompts=" + prompts);
+    lines_.push_back("Links=" + links);
+  }
+}
+
+void TControlFileWriter::AddClearEntries(const std::vector<TControlClearing>& table) {
+  // Every line goes to the very top, so the block reads backwards: collect the numbers in
+  // insertion order, then put them in front in reverse.
+  std::vector<long long> inserted;
+  for (const TControlClearing& entry : table) {
+    if (!entry.IndexTemplateExists) continue;
+    if (IsBroadcastPageNumber(entry.IndexNumber)) inserted.push_back(entry.IndexNumber);
+    // The message pages First .. First + Max - 1, cut to the broadcast range. 64-bit sums:
+    // the numbers come from the settings file unchecked and may lie near the int limits.
+    const long long first = std::max<long long>(entry.FirstNumber, kFirstBroadcastPage);
+    const long long last = std::min<long long>(
+        static_cast<long long>(entry.FirstNumber) + entry.MaxPages - 1, kLastBroadcastPage);
+    for (long long number = first; number <= last; ++number) inserted.push_back(number);
+  }
+  std::vector<std::string> block;
+  block.reserve(inserted.size() + lines_.size());
+  for (auto it = inserted.rbegin(); it != inserted.rend(); ++it) {
+    block.push_back(SectionLine(std::to_string(*it) + ".*"));
+  }
+  block.insert(block.end(), lines_.begin(), lines_.end());
+  lines_ = std::move(block);
+}
+
+void TControlFileWriter::Save(const std::string& exportDir) const {
+  const std::string path = exportDir + kControlFileName;
+  const std::string temporary = path + ".partial";
+  std::string content;
+  for (const std::string& line : lines_) content += line + "\r\n";
+
+  {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(temporary.c_str(), "wb"));
+    if (!file) throw FileError(path, "cannot be written: " + SystemReason());
+    const bool written =
+        std::fwrite(content.data(), 1, content.size(), file.get()) == content.size();
+    const int writeErrno = errno;
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!written || !closed) {
+      const std::string reason = std::strerror(written ? errno : writeErrno);
+      std::remove(temporary.c_str());
+      throw FileError(path, "cannot be written: " + reason);
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    const std::string reason = SystemReason();
+    std::remove(temporary.c_str());
+    throw FileError(path, "cannot be replaced: " + reason);
+  }
+}
+
+}  // namespace tavrel

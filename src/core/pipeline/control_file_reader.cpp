@@ -1,0 +1,57 @@
+#include "pipeline/control_file_reader.h"
+
+#include <algorithm>
+
+#include "support/text_utils.h"
+
+namespace tavrel {
+
+namespace {
+
+unsigned char LowerAscii(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return LowerAscii(static_cast<unsigned char>(x)) < LowerAscii(static_cast<unsigned char>(y));
+  });
+}
+
+}  // namespace
+
+TPTxtControlFile::TPTxtControlFile(const std::string& path) {
+  file_.LoadFile(path);
+  for (const TSettingsFile::Section& section : file_.Sections()) {
+    const bool hasKey = std::any_of(section.Entries.begin(), section.Entries.end(),
+                                    [](const TSettingsFile::Entry& e) { return e.HasEquals; });
+    if (hasKey) pageSections_.push_back(section.Name);
+  }
+  std::sort(pageSections_.begin(), pageSections_.end(), LessIgnoringCase);
+}
+
+void TPTxtControlFile::ReadEntry(const std::string& section,
+                                 std::vector<std::string>& lines) const {
+  lines.clear();
+  lines.push_back("[" + section + "]");
+  if (const TSettingsFile::Section* found = file_.FindSection(section)) {
+    for (const TSettingsFile::Entry& entry : found->Entries) {
+      if (entry.HasEquals) lines.push_back(entry.Name + "=" + entry.Value);
+    }
+  }
+}
+
+std::optional<std::string> TPTxtControlFile::EntryValue(const std::vector<std::string>& lines,
+                                                        std::string_view key) {
+  for (const std::string& line : lines) {
+    // The bracket line that ReadEntry puts first names the section, not a key.
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') continue;
+    const std::size_t equals = line.find('=');
+    if (equals != std::string::npos && EqualsIgnoreCase(line.substr(0, equals), key)) {
+      return line.substr(equals + 1);
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace tavrel
