@@ -227,6 +227,39 @@ TEST(CategoryTable, FindsEntriesAndTellsWhichAreUsable) {
   EXPECT_FALSE(std::filesystem::exists(missing)) << "a lookup created a template";
 }
 
+// A workspace names its templates relative to its own folder, so that it can move as a whole.
+TEST(CategoryTable, RelativeTemplateNamesAreTakenFromTheProgramFolder) {
+  TempFolder home;
+  std::filesystem::create_directory(home / "Templates");
+  WriteBytes(home / "Templates/index.tpg", "[PAGE]\r\nblocktext1=02041020\r\n");
+  WriteBytes(home / "Templates/message.tpg", "[PAGE]\r\n");
+  TRssTxtPageProperty entry = Entry("News", 101);
+  entry.IndexTemplateFileName = "Templates/index.tpg";
+  entry.MessageTemplateFileName = "Templates/message.tpg";
+  TRssTxtPageProperty absolute = Entry("Sport", 201);
+  absolute.IndexTemplateFileName = home / "Templates/index.tpg";
+  absolute.MessageTemplateFileName = home / "Templates/message.tpg";
+  const TRssTxtPageProperties table = {entry, absolute};
+
+  struct Case {
+    const char* Name;
+    std::string ProgramDir;
+    bool Usable;
+    int MaxPages;
+  };
+  const std::vector<Case> cases = {
+      {"News", home.Path(), true, 17},
+      {"News", "/nowhere/", false, 0},
+      {"Sport", "/nowhere/", true, 17},  // absolute names stand
+      {"Sport", "", true, 17},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(std::string(row.Name) + " from " + row.ProgramDir);
+    EXPECT_EQ(IsCategoryUsable(table, row.Name, row.ProgramDir), row.Usable);
+    EXPECT_EQ(MaxPages(*FindCategory(table, row.Name), row.ProgramDir), row.MaxPages);
+  }
+}
+
 TEST(CategoryTable, MaxPagesCountsTheRowsOfTheIndexTemplatesTextBlock) {
   TempFolder folder;
   struct Case {

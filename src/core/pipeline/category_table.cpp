@@ -114,21 +114,29 @@ const TRssTxtPageProperty* FindCategory(const TRssTxtPageProperties& table, std:
   return found == table.end() ? nullptr : &*found;
 }
 
-bool IsCategoryUsable(const TRssTxtPageProperties& table, std::string_view name) {
-  return std::any_of(table.begin(), table.end(), [name](const TRssTxtPageProperty& entry) {
-    return EqualsIgnoreCase(entry.Category, name) && IsExistingFile(entry.IndexTemplateFileName) &&
-           IsExistingFile(entry.MessageTemplateFileName);
+std::string TemplatePath(const std::string& fileName, const std::string& programDir) {
+  if (fileName.empty() || programDir.empty() || fileName.front() == '/') return fileName;
+  return programDir + fileName;
+}
+
+bool IsCategoryUsable(const TRssTxtPageProperties& table, std::string_view name,
+                      const std::string& programDir) {
+  return std::any_of(table.begin(), table.end(), [&](const TRssTxtPageProperty& entry) {
+    return EqualsIgnoreCase(entry.Category, name) &&
+           IsExistingFile(TemplatePath(entry.IndexTemplateFileName, programDir)) &&
+           IsExistingFile(TemplatePath(entry.MessageTemplateFileName, programDir));
   });
 }
 
-TTextBlock TemplateTextBlock(const std::string& fileName) {
+TTextBlock TemplateTextBlock(const std::string& fileName, const std::string& programDir) {
+  const std::string path = TemplatePath(fileName, programDir);
   // Opening a template that does not exist would create it; it is only looked at here.
-  if (!IsExistingFile(fileName)) return kNoTextBlock;
-  return TPageFile(fileName).GetBlockText();
+  if (!IsExistingFile(path)) return kNoTextBlock;
+  return TPageFile(path).GetBlockText();
 }
 
-int MaxPages(const TRssTxtPageProperty& entry) {
-  const TTextBlock block = TemplateTextBlock(entry.IndexTemplateFileName);
+int MaxPages(const TRssTxtPageProperty& entry, const std::string& programDir) {
+  const TTextBlock block = TemplateTextBlock(entry.IndexTemplateFileName, programDir);
   const int top = std::max(block.Top, 0);
   const int bottom = std::min(block.Bottom, kPageRows - 1);
   return std::max(bottom - top + 1, 0);

@@ -67,20 +67,26 @@ void SaveCategoryTable(const TRssTxtPageProperties& table, TSettingsFile& file);
 // The first entry whose Category equals the name ignoring ASCII letter case, or null.
 const TRssTxtPageProperty* FindCategory(const TRssTxtPageProperties& table, std::string_view name);
 
+// Template file names are stored as the operator gave them. A relative one is taken from
+// `programDir` (the folder of the settings file, with its trailing "/"), so that a workspace
+// can be moved as a whole; an absolute one, or any name when programDir is empty, stands.
+std::string TemplatePath(const std::string& fileName, const std::string& programDir);
+
 // Whether some entry of that name (ignoring ASCII letter case) names an existing index and an
 // existing message template; entries of that name whose files are missing are passed over.
-bool IsCategoryUsable(const TRssTxtPageProperties& table, std::string_view name);
+bool IsCategoryUsable(const TRssTxtPageProperties& table, std::string_view name,
+                      const std::string& programDir = {});
 
 // The text block of a template file; left 0, top 0, right -1, bottom -1 (no rows, no columns)
 // when the file does not exist. The file is only read. Throws Error naming the file when it
 // exists but cannot be read.
-TTextBlock TemplateTextBlock(const std::string& fileName);
+TTextBlock TemplateTextBlock(const std::string& fileName, const std::string& programDir = {});
 
 // How many titles the index page of the entry has room for: the rows of the text block of its
 // index template that lie on the page, 0 when the template is missing. A damaged block whose
 // rows run off the page or backwards counts only the rows that exist, because the control file
 // clears that many pages from FirstNumber on and must not reach into other categories' pages.
-int MaxPages(const TRssTxtPageProperty& entry);
+int MaxPages(const TRssTxtPageProperty& entry, const std::string& programDir = {});
 
 // The category every message gets when the feed carries none: the first entry's, when the
 // schema has no category element and the table is not empty; otherwise empty.
