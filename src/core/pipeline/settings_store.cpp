@@ -116,8 +116,8 @@ void TRIGlobals::SaveSettings() {
 }
 
 std::string TRIGlobals::ResolvePath(const std::string& path) const {
-  if (path.empty() || path.front() == '/') return path;
-  return ProgramDir + path;
+  // One rule for every path of the settings: the category table's.
+  return TemplatePath(path, ProgramDir);
 }
 
 std::string TRIGlobals::XmlFileName() const {
@@ -126,12 +126,8 @@ std::string TRIGlobals::XmlFileName() const {
   return separator == std::string::npos ? XMLFilePath : XMLFilePath.substr(separator + 1);
 }
 
-void TRIGlobals::LoadCategories() {
-  // Category table: read the "XMLItem..." sections of file_ here.
-}
+void TRIGlobals::LoadCategories() { Categories = LoadCategoryTable(file_); }
 
-void TRIGlobals::SaveCategories() {
-  // Category table: erase the "XMLItem..." sections of file_ and write the table here.
-}
+void TRIGlobals::SaveCategories() { SaveCategoryTable(Categories, file_); }
 
 }  // namespace tavrel
