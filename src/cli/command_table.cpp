@@ -6,6 +6,7 @@ namespace tavrel::cli {
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
+      {"render", "draw a page (.pag) or template (.tpg) as a PNG picture", RunRenderCommand},
   };
   return commands;
 }

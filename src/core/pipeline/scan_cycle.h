@@ -1,0 +1,146 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tavrel {
+
+// Texts of the scan status label, shown exactly as written.
+inline constexpr const char* kScanIdle = "Idle";
+inline constexpr const char* kScanChecking = "Checking";
+inline constexpr const char* kScanNoChanges = "No changes";
+inline constexpr const char* kScanConnectionFailed = "Connection failed";
+inline constexpr const char* kScanProcessing = "Processing";
+inline constexpr const char* kScanServerBusy = "Server Busy";
+inline constexpr const char* kScanUploadFailed = "Upload failed";
+inline constexpr const char* kScanNothingGenerated = "No pages generated";
+// Followed by the error's own message.
+inline constexpr const char* kScanErrorPrefix = "Error: ";
+
+// What regenerating the pages from a changed feed and sending them came to.
+enum class TProcessOutcome {
+  Uploaded,       // archive and semaphore stored on the server
+  NothingToSend,  // the feed gave no page; nothing was sent
+  UploadFailed,   // pages generated, but the update was not stored completely
+};
+
+struct TProcessResult {
+  TProcessOutcome Outcome = TProcessOutcome::Uploaded;
+  // Why the upload failed, shown after "Upload failed: "; may be empty.
+  std::string Detail;
+};
+
+// How one scan step ended.
+enum class TScanOutcome {
+  NoChanges,
+  ConnectionFailed,
+  ServerBusy,
+  Uploaded,
+  NothingToSend,
+  UploadFailed,
+  Failed,  // an operation raised an error; the status label names it
+};
+
+// The work of a step, supplied by whoever drives the scan (the window, the service), so that
+// the cycle itself can be tried with stand-ins. Any of them may throw; the step then ends with
+// "Error: " and the message.
+struct TScanOperations {
+  // Fetches the feed and answers whether it differs from the copy last handled. Throws when the
+  // feed cannot be fetched, so that an unreachable feed is not mistaken for an unchanged one.
+  std::function<bool()> FeedChanged;
+  std::function<bool()> TestServerConnection;
+  std::function<bool()> ServerIsFree;
+  // Regenerates the pages from the fetched feed and sends the update.
+  std::function<TProcessResult()> RegenerateAndUpload;
+  // Makes the fetched feed the handled copy. Called only after the update was stored
+  // completely, so that a change found while the server is unreachable or busy, or while an
+  // upload fails, is tried again by the next step.
+  std::function<void()> CommitHandledFeed;
+};
+
+// Time as the scan sees it: its waits and, for the service loop, the tick schedule.
+class TScanClock {
+ public:
+  virtual ~TScanClock() = default;
+  virtual std::chrono::steady_clock::time_point Now() = 0;
+  // Blocks for the given time.
+  virtual void Wait(std::chrono::milliseconds duration) = 0;
+};
+
+// The machine's own clock.
+class TSteadyScanClock final : public TScanClock {
+ public:
+  std::chrono::steady_clock::time_point Now() override;
+  void Wait(std::chrono::milliseconds duration) override;
+};
+
+// Where the scan shows itself: the status label's text, given each time it changes, and
+// whether the label is visible (it blinks while the scan waits). Either may be left empty.
+struct TScanView {
+  std::function<void(const std::string&)> ShowStatus;
+  std::function<void(bool)> SetLabelVisible;
+};
+
+// The automatic scan. A timer calls Tick every 500 ms while the scan is on; every
+// 2 x ScanInterval ticks a step checks the feed and, when it changed and the server is free,
+// regenerates the pages and sends the update. A step may let the window process events, so
+// ticks can arrive while a step runs: they only count, and never start a second step.
+class TScanCycle {
+ public:
+  static constexpr std::chrono::milliseconds kTickInterval{500};
+  // The pause around each status text of a step, so that the operator can read it.
+  static constexpr std::chrono::milliseconds kStatusWait{500};
+
+  TScanCycle(TScanOperations operations, TScanClock& clock, TScanView view = {});
+
+  // Seconds between steps; negative values count as 0 (a step on every free tick).
+  void SetScanInterval(std::int32_t seconds);
+  std::int32_t ScanInterval() const { return scanInterval_; }
+
+  // Switches the scan on or off; both restart the tick count.
+  void SetAutoScan(bool on);
+  bool AutoScanOn() const { return autoScanOn_; }
+
+  // One timer tick (the window's scan timer).
+  void Tick();
+
+  // Runs one step now, whatever the tick count. Answers nothing when a step is already
+  // running. The service's single-step mode and Tick both use it.
+  std::optional<TScanOutcome> RunStep();
+
+  // The service loop: ticks every kTickInterval on the clock while keepRunning answers true
+  // (asked before every tick, so a stop request ends the loop after the current step). Ticks
+  // that fell due while a step ran are counted afterwards as if they had arrived during it,
+  // so steps start on the same schedule as in the window.
+  void Run(const std::function<bool()>& keepRunning);
+
+  std::int32_t TickCount() const { return tickCount_; }
+  bool ScanBusy() const { return scanBusy_; }
+  const std::string& Status() const { return status_; }
+  bool LabelVisible() const { return labelVisible_; }
+  std::optional<TScanOutcome> LastOutcome() const { return lastOutcome_; }
+
+ private:
+  std::int32_t TicksPerStep() const { return 2 * scanInterval_; }
+  // A tick that finds a step running: it counts, and sets the count back once it is reached.
+  void CountTickDuringStep();
+  TScanOutcome StepRoad();
+  void ShowStatus(const std::string& text);
+  void SetLabelVisible(bool visible);
+
+  TScanOperations operations_;
+  TScanClock& clock_;
+  TScanView view_;
+  std::int32_t scanInterval_ = 10;
+  bool autoScanOn_ = false;
+  bool scanBusy_ = false;
+  std::int32_t tickCount_ = 0;
+  std::string status_ = kScanIdle;
+  bool labelVisible_ = false;
+  std::optional<TScanOutcome> lastOutcome_;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,205 @@
+#include "transfer/feed_fetch.h"
+
+#include <curl/curl.h>
+
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "pipeline/settings_store.h"
+#include "support/error.h"
+#include "support/file_utils.h"
+
+namespace tavrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Time limits of a feed download: a server that does not answer or stalls must never hold up
+// a scan for long.
+constexpr long kConnectTimeoutSeconds = 30;
+constexpr long kStallSeconds = 60;  // less than one byte per second for this long
+constexpr long kWholeTransferSeconds = 300;
+
+constexpr mode_t kFeedFileMode = 0644;
+
+struct CurlCleanup {
+  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
+
+struct BodyBuffer {
+  std::string Data;
+  bool TooLarge = false;
+};
+
+size_t AppendBody(char* data, size_t size, size_t count, void* userData) {
+  auto* body = static_cast<BodyBuffer*>(userData);
+  const size_t length = size * count;
+  if (length > kMaxFeedBytes - body->Data.size()) {
+    body->TooLarge = true;
+    return 0;  // makes libcurl stop with a write error
+  }
+  body->Data.append(data, length);
+  return length;
+}
+
+bool Fail(std::string* failure, const std::string& message) {
+  if (failure != nullptr) *failure = message;
+  return false;
+}
+
+// A byte order mark of UTF-16 (either order; UTF-32 LE starts the same way).
+bool HasUtf16ByteOrderMark(std::string_view body) {
+  return body.size() >= 2 &&
+         ((body[0] == '\xFF' && body[1] == '\xFE') || (body[0] == '\xFE' && body[1] == '\xFF'));
+}
+
+const std::string kTooLarge = "feed larger than 64 MiB";
+
+}  // namespace
+
+TFeedLocation FeedLocationOf(const TRIGlobals& globals) {
+  TFeedLocation location;
+  location.ImportDir = globals.ImportDir;
+  location.HandledDir = globals.HandledDir;
+  location.IsXMLWeb = globals.IsXMLWeb;
+  location.XmlUrl = globals.XmlUrl;
+  location.XMLFilePath = globals.XMLFilePath;
+  location.XmlFileName = globals.XmlFileName();
+  return location;
+}
+
+std::string ToCrLfLines(std::string_view body) {
+  std::string text;
+  text.reserve(body.size() + body.size() / 32 + 2);
+  size_t lineStart = 0;
+  size_t i = 0;
+  while (i < body.size()) {
+    const char c = body[i];
+    if (c != '\r' && c != '\n') {
+      ++i;
+      continue;
+    }
+    text.append(body.substr(lineStart, i - lineStart));
+    text += "\r\n";
+    i += (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n') ? 2 : 1;
+    lineStart = i;
+  }
+  if (lineStart < body.size()) {
+    text.append(body.substr(lineStart));
+    text += "\r\n";
+  }
+  return text;
+}
+
+bool DownloadXmlFile(const std::string& url, const std::string& folder, std::string* failure) {
+  CurlHandle curl(curl_easy_init());
+  if (!curl) return Fail(failure, url + ": cannot set up the HTTP client");
+  BodyBuffer body;
+  char errorText[CURL_ERROR_SIZE] = {};
+  CURL* handle = curl.get();
+  curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+  // Only web addresses: a "file:" or other URL in the settings must not read local files.
+  curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+  curl_easy_setopt(handle, CURLOPT_TIMEOUT, kWholeTransferSeconds);
+  curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxFeedBytes));
+  curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
+  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &AppendBody);
+  curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
+
+  const CURLcode result = curl_easy_perform(handle);
+  if (body.TooLarge || result == CURLE_FILESIZE_EXCEEDED)
+    return Fail(failure, url + ": " + kTooLarge);
+  if (result != CURLE_OK) {
+    return Fail(failure, url + ": " + (errorText[0] != 0 ? errorText : curl_easy_strerror(result)));
+  }
+  long status = 0;
+  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+  if (status >= 300 && status < 400) {
+    return Fail(failure,
+                url + ": redirect (HTTP status " + std::to_string(status) + ") not followed");
+  }
+  if (status < 200 || status >= 300) {
+    return Fail(failure, url + ": HTTP status " + std::to_string(status));
+  }
+  if (body.Data.empty()) return Fail(failure, url + ": empty response");
+
+  const std::string text =
+      HasUtf16ByteOrderMark(body.Data) ? std::move(body.Data) : ToCrLfLines(body.Data);
+  const std::string target = folder + kDownloadedFeedName;
+  try {
+    ReplaceFileAtomically(target, text, kFeedFileMode);
+  } catch (const Error& error) {
+    return Fail(failure, error.what());
+  }
+  return true;
+}
+
+namespace {
+
+// Whether path lies directly in folder (both may be relative or hold "..").
+bool LiesDirectlyIn(const std::string& path, const std::string& folder) {
+  const auto canonicalFolder = [](fs::path p) {
+    p = fs::absolute(p).lexically_normal();
+    if (!p.has_filename()) p = p.parent_path();  // a trailing '/'
+    std::error_code code;
+    fs::path canonical = fs::weakly_canonical(p, code);
+    return code ? p : canonical;
+  };
+  return canonicalFolder(fs::path(path).parent_path()) == canonicalFolder(folder);
+}
+
+}  // namespace
+
+bool GetXmlFile(const TFeedLocation& location, std::string* failure) {
+  // The import folder is emptied below; a feed file kept in it would be deleted before it
+  // could be copied, and the operator's only copy lost with it.
+  if (!location.IsXMLWeb && !location.XMLFilePath.empty() &&
+      LiesDirectlyIn(location.XMLFilePath, location.ImportDir)) {
+    return Fail(failure, location.XMLFilePath +
+                             ": the feed file must not lie in the import folder, which is "
+                             "emptied on every fetch");
+  }
+  DeleteFilesByMask(location.ImportDir + "*.*");
+  if (location.IsXMLWeb) return DownloadXmlFile(location.XmlUrl, location.ImportDir, failure);
+
+  if (location.XMLFilePath.empty() || location.XmlFileName.empty()) {
+    return Fail(failure, "no feed file is set");
+  }
+  std::error_code code;
+  const fs::file_status status = fs::status(location.XMLFilePath, code);
+  if (!fs::exists(status)) return Fail(failure, location.XMLFilePath + ": feed file not found");
+  if (!fs::is_regular_file(status)) return Fail(failure, location.XMLFilePath + ": not a file");
+  const auto size = fs::file_size(location.XMLFilePath, code);
+  if (!code && size > kMaxFeedBytes) return Fail(failure, location.XMLFilePath + ": " + kTooLarge);
+  const std::string target = location.ImportDir + location.XmlFileName;
+  if (!fs::copy_file(location.XMLFilePath, target, fs::copy_options::overwrite_existing, code)) {
+    return Fail(failure, target + ": cannot copy the feed file: " + code.message());
+  }
+  return true;
+}
+
+bool XmlFileChanged(const TFeedLocation& location, std::string* failure) {
+  if (failure != nullptr) failure->clear();
+  if (!GetXmlFile(location, failure)) return false;
+  try {
+    return !SameFileContent(location.ImportDir + location.XmlFileName,
+                            location.HandledDir + location.XmlFileName);
+  } catch (const Error& error) {
+    return Fail(failure, error.what());
+  }
+}
+
+void CommitHandledFeed(const TFeedLocation& location) {
+  const std::string bytes = ReadFileBytes(location.ImportDir + location.XmlFileName, kMaxFeedBytes);
+  ReplaceFileAtomically(location.HandledDir + location.XmlFileName, bytes, kFeedFileMode);
+}
+
+}  // namespace tavrel

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tavrel {
+
+class TRIGlobals;
+
+// Where the feed comes from and where its two copies lie: the fetched copy in ImportDir and
+// the copy last handled (sent to the server) in HandledDir. Folders end in '/'.
+struct TFeedLocation {
+  std::string ImportDir;
+  std::string HandledDir;
+  bool IsXMLWeb = false;
+  std::string XmlUrl;
+  std::string XMLFilePath;
+  // "WebRSS.xml" for a web feed, else the file-name part of XMLFilePath.
+  std::string XmlFileName;
+};
+
+// The feed location that the settings describe.
+TFeedLocation FeedLocationOf(const TRIGlobals& globals);
+
+// The name a downloaded feed is stored under.
+inline constexpr const char* kDownloadedFeedName = "WebRSS.xml";
+// A feed body larger than this is refused: feeds are small text files, and a body without
+// bound could exhaust memory.
+inline constexpr std::size_t kMaxFeedBytes = 64u * 1024 * 1024;
+
+// The body as text lines each ending in CR LF. CR, LF and the pair CR LF each end a line; a
+// last line without a break gets one. Every other byte, zero bytes included, is kept.
+std::string ToCrLfLines(std::string_view body);
+
+// HTTP GET of url without following redirects; the body is stored as folder + "WebRSS.xml"
+// with its line breaks made CR LF (a body with a UTF-16 byte order mark is stored byte for
+// byte, as rewriting its breaks would corrupt it). Answers whether the file was written; an
+// error status, a redirect, an empty or oversized body, a network failure or time-out answer
+// false and, when failure is given, a message naming the URL or file and what went wrong.
+// Never throws.
+bool DownloadXmlFile(const std::string& url, const std::string& folder,
+                     std::string* failure = nullptr);
+
+// Empties ImportDir and fetches the feed into it: downloaded when IsXMLWeb, else copied from
+// XMLFilePath. Answers whether ImportDir + XmlFileName now holds the feed; failure as above.
+bool GetXmlFile(const TFeedLocation& location, std::string* failure = nullptr);
+
+// Fetches the feed and answers whether it differs from the handled copy (a missing handled
+// copy counts as a difference). The handled copy is left as it is: the caller makes the feed
+// handled with CommitHandledFeed once the update made from it was stored completely, so that a
+// change that could not be sent is found again by the next check. Answers false when the feed
+// cannot be fetched, with failure set; failure stays empty when the feed is merely unchanged.
+bool XmlFileChanged(const TFeedLocation& location, std::string* failure = nullptr);
+
+// Makes the fetched feed (ImportDir + XmlFileName) the handled copy, replacing the old one
+// atomically. Throws tavrel::Error naming the file on failure.
+void CommitHandledFeed(const TFeedLocation& location);
+
+}  // namespace tavrel
