@@ -10,7 +10,6 @@ ASAN_DIR ?= build/asan
 FUZZ_DIR ?= build/fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
-HAVE_CLANG := $(shell command -v clang++ >/dev/null 2>&1 && echo yes)
 
 deps:
 	@scripts/install-deps
@@ -29,12 +28,11 @@ build-asan: deps
 
 test: build-asan
 	@cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
-ifeq ($(HAVE_CLANG),yes)
-	@$(MAKE) --no-print-directory build-fuzz
-	@cd $(FUZZ_DIR) && ctest --output-on-failure
-else
-	@echo "clang++ not found: fuzz smoke tests skipped"
-endif
+	@if command -v clang++ >/dev/null 2>&1; then \
+	  $(MAKE) --no-print-directory build-fuzz && cd $(FUZZ_DIR) && ctest --output-on-failure; \
+	else \
+	  echo "clang++ not found: fuzz smoke tests skipped"; \
+	fi
 
 # The fuzzing build: clang, coverage instrumentation and sanitizers on the whole tree.
 build-fuzz: deps
