@@ -1,11 +1,15 @@
-#include "commands.h"
-
 #include <algorithm>
+
+#include "commands.h"
 
 namespace tavrel::cli {
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
+      {"upload", "fetch the feed, generate the pages and send them to the server",
+       RunUploadCommand},
+      {"scan", "the automatic scan as a service: send the pages whenever the feed changes",
+       RunScanCommand},
   };
   return commands;
 }
