@@ -12,20 +12,19 @@
 namespace {
 
 void PrintUsage(std::FILE* out) {
-  std::fprintf(
-      out,
-      "Usage: tavrel [--home DIR] [COMMAND [ARGS...]]\n"
-      "\n"
-      "Turns a news feed into teletext pages and sends them to the transmission server.\n"
-      "Without a command the desktop window opens.\n"
-      "\n"
-      "Options:\n"
-      "  --home DIR     working folder holding tavrel.ini, Import/, Export/, Handled/ and\n"
-      "                 Templates/ (default: $TAVREL_HOME, else the program's folder)\n"
-      "  --help, -h     show this help\n"
-      "  --version      show the version\n"
-      "\n"
-      "Commands:\n");
+  std::fprintf(out,
+               "Usage: tavrel [--home DIR] [COMMAND [ARGS...]]\n"
+               "\n"
+               "Turns a news feed into teletext pages and sends them to the transmission server.\n"
+               "Without a command the desktop window opens.\n"
+               "\n"
+               "Options:\n"
+               "  --home DIR     working folder holding tavrel.ini, Import/, Export/, Handled/ and\n"
+               "                 Templates/ (default: $TAVREL_HOME, else the program's folder)\n"
+               "  --help, -h     show this help\n"
+               "  --version      show the version\n"
+               "\n"
+               "Commands:\n");
   for (const auto& command : tavrel::cli::AllCommands()) {
     std::fprintf(out, "  %-12s %s\n", command.Name, command.Summary);
   }
@@ -64,8 +63,8 @@ int main(int argc, char** argv) {
   }
 
   if (index >= argc) {
-    std::fprintf(
-        stderr, "tavrel: this build has no desktop window yet; use one of the commands below.\n\n");
+    std::fprintf(stderr,
+                 "tavrel: this build has no desktop window yet; use one of the commands below.\n\n");
     PrintUsage(stderr);
     return 2;
   }
