@@ -6,6 +6,7 @@ namespace tavrel::cli {
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
+      {"render", "draw a page (.pag) or template (.tpg) as a PNG picture", RunRenderCommand},
       {"upload", "fetch the feed, generate the pages and send them to the server",
        RunUploadCommand},
       {"scan", "the automatic scan as a service: send the pages whenever the feed changes",

@@ -23,6 +23,9 @@ struct Command {
   CommandFunction Run;
 };
 
+// The commands, one source file each.
+int RunRenderCommand(const CommandContext& context);
+
 // Every command the program knows, in the order --help lists them.
 const std::vector<Command>& AllCommands();
 

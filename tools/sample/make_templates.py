@@ -18,29 +18,13 @@ SEPARATED = 0x1A
 # The text block every sample template uses: columns 1..39, rows 5..21.
 BLOCK = (1, 5, 39, 21)
 
-# Sixel emblem of the service, 3 cells wide and 3 rows high (6 x 9 pixels): a screen with a
-# stand, drawn in mosaics.
+# The service's emblem: three blocks in the colours of the service, each two cells wide and
+# cut diagonally, shown in double height beside the heading.
 EMBLEM = [
-    "######",
-    "#....#",
-    "#.##.#",
-    "#.##.#",
-    "#....#",
-    "######",
-    "..##..",
-    ".####.",
-    "......",
+    ('red', [0x7F, 0x37]),
+    ('yellow', [0x7F, 0x37]),
+    ('cyan', [0x7F, 0x37]),
 ]
-
-
-def sixel_cell(pixels, cell_row, cell_col):
-    """Mosaic character of one cell from the emblem: bits 0..4 and 6 are the six sixels."""
-    weights = [(0, 0, 0x01), (0, 1, 0x02), (1, 0, 0x04), (1, 1, 0x08), (2, 0, 0x10), (2, 1, 0x40)]
-    code = 0x20
-    for dy, dx, bit in weights:
-        if pixels[cell_row * 3 + dy][cell_col * 2 + dx] == '#':
-            code |= bit
-    return code
 
 
 class Template:
@@ -66,23 +50,24 @@ class Template:
 
 
 def banner(template, heading, subtitle, bar, ink, sub_ink):
-    """Rows 1..3: the emblem, then a coloured bar with the heading in double height."""
-    for cell_row in range(3):
-        row = 1 + cell_row
-        template.put(row, 0, [MOSAIC['white']])
-        template.put(row, 1, [sixel_cell(EMBLEM, cell_row, c) for c in range(3)])
-        template.put(row, 4, [ALPHA[bar], NEW_BACKGROUND])
-    template.put(1, 6, [ALPHA[ink], DOUBLE_HEIGHT])
-    template.text(1, 8, heading)
-    # Row 2 shows the lower half of the double-height heading; its bar continues.
-    template.put(2, 6, [ALPHA[ink]])
-    template.put(3, 6, [ALPHA[sub_ink]])
-    template.text(3, 8, subtitle)
+    """Rows 1..3: the emblem and the heading in double height on a coloured bar, then a subtitle.
+
+    The row below a double-height row only carries the lower halves of the row above, so row 2
+    holds nothing of its own; the bar of row 3 continues the band under the heading.
+    """
+    cells = [DOUBLE_HEIGHT]
+    for colour, blocks in EMBLEM:
+        cells += [MOSAIC[colour]] + blocks
+    template.put(1, 0, cells)
+    template.put(1, 10, [ALPHA[bar], NEW_BACKGROUND, ALPHA[ink]])
+    template.text(1, 13, heading)
+    template.put(3, 10, [ALPHA[bar], NEW_BACKGROUND, ALPHA[sub_ink]])
+    template.text(3, 13, subtitle)
 
 
 def footer(template, text, bar='blue', ink='yellow'):
     template.put(23, 0, [ALPHA[bar], NEW_BACKGROUND, ALPHA[ink]])
-    template.text(23, 3, text)
+    template.text(23, 3, text[:37])
 
 
 def separator(template, row, colour):
@@ -119,7 +104,7 @@ def message_template(category):
     return t
 
 
-FOOTER = "News 100 Sport 200 Money 300 Weather 400"
+FOOTER = "Tavrel Teletext   News 100  Sport 200"
 
 CATEGORIES = [
     dict(name='news', heading='NEWS', index_subtitle='Headlines', message_subtitle='News',

@@ -1,0 +1,34 @@
+#include "render/page_preview.h"
+
+#include <vector>
+
+#include "page/row_decoder.h"
+#include "render/page_renderer.h"
+
+namespace tavrel {
+
+TRgbaImage RenderPagePreview(const TPrestPage& page, const TFontSet& fonts,
+                             const TPreviewOptions& options) {
+  const int cellWidth = fonts.Loaded() ? fonts.CellWidth : 12;
+  const int cellHeight = fonts.Loaded() ? fonts.CellHeight : 16;
+  TRgbaImage image(kPageColumns * cellWidth + 2 * kFrameThickness,
+                   kPreviewRows * cellHeight + 2 * kFrameThickness);
+  DrawFrame(image, page.FrameColor, 0, 0, kPreviewRows, cellWidth, cellHeight);
+
+  // The decoder writes every row from the first preview row down; the fill only covers the
+  // header row, which is never drawn.
+  std::vector<TPrestCell> cells(kCellGridSize, 0x0720);
+  DecodePage(page.Cells, kPreviewFirstRow, options.ShowCodes, cells);
+
+  const int xOrigin = kFrameThickness;
+  const int yOrigin = kFrameThickness - kPreviewFirstRow * cellHeight;
+  TRowFlags rowFlash{};
+  DrawRows(image, kPreviewFirstRow, kPageRows - 1, cells, page.CharSet, xOrigin, yOrigin, cellWidth,
+           cellHeight, fonts, options.FlashPhase, rowFlash);
+  if (options.TextBlock) {
+    DrawTextBlockFrame(image, *options.TextBlock, xOrigin, yOrigin, cellWidth, cellHeight);
+  }
+  return image;
+}
+
+}  // namespace tavrel

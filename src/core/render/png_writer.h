@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "render/rgba_image.h"
+
+namespace tavrel {
+
+// Encodes an image as an 8-bit RGB PNG (our images are opaque, so the alpha channel is
+// dropped). Throws tavrel::Error naming `fileName` when the image is empty or libpng fails.
+std::vector<std::uint8_t> EncodePng(const TRgbaImage& image, const std::string& fileName);
+
+// Writes an image as a PNG file. The file is written beside its final name and renamed into
+// place, so an existing file is either replaced whole or left as it was. Throws tavrel::Error
+// naming the file and the reason on any failure.
+void WritePngFile(const TRgbaImage& image, const std::string& fileName);
+
+}  // namespace tavrel
