@@ -177,9 +177,11 @@ TEST(TRIGlobals, SavingKeepsOtherSectionsAndTheFileMode) {
   settings.Server.FTPHost = "new";
   settings.SaveSettings();
   const std::string text = ReadBytes(ini);
-  const std::string start = "[XMLItem001]\r\nCategory=Sport\r\n\r\n[Settings]\r\nFTPHost=new\r\n";
+  const std::string start = "[Settings]\r\nFTPHost=new\r\n";
   EXPECT_EQ(text.substr(0, start.size()), start) << "sections and keys stay where they were";
-  EXPECT_NE(text.find("\r\n\r\n[Custom]\r\nx=1\r\n\r\n"), std::string::npos);
+  // The category sections are written anew after the others.
+  EXPECT_NE(text.find("\r\n\r\n[Custom]\r\nx=1\r\n\r\n[XMLItem001]\r\nCategory=Sport\r\n"),
+            std::string::npos);
   EXPECT_EQ(ModeOf(ini), 0640u);
 }
 

@@ -121,12 +121,8 @@ std::string TRIGlobals::XmlFileName() const {
   return separator == std::string::npos ? XMLFilePath : XMLFilePath.substr(separator + 1);
 }
 
-void TRIGlobals::LoadCategories() {
-  // Category table: read the "XMLItem..." sections of file_ here.
-}
+void TRIGlobals::LoadCategories() { Categories = LoadCategoryTable(file_); }
 
-void TRIGlobals::SaveCategories() {
-  // Category table: erase the "XMLItem..." sections of file_ and write the table here.
-}
+void TRIGlobals::SaveCategories() { SaveCategoryTable(Categories, file_); }
 
 }  // namespace tavrel

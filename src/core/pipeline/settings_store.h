@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "pipeline/category_table.h"
 #include "pipeline/settings_file.h"
 #include "pipeline/xml_schema.h"
 #include "transfer/media_server.h"
@@ -84,18 +85,19 @@ class TRIGlobals {
   // The feed's element names.
   TXMLSchema XmlSchema;
 
-  // Category table: the category table (its type, LoadCategories and SaveCategories) joins
-  // the store here, reading and writing the "XMLItem..." sections of File().
+  // The category table, kept in the "XMLItem..." sections of File().
+  TRssTxtPageProperties Categories;
+
+  // Empties Categories and fills it from the file's category sections (see LoadCategoryTable).
+  void LoadCategories();
+  // Replaces the file's category sections with Categories (see SaveCategoryTable). Reaches the
+  // disk with the rest of the file in SaveSettings().
+  void SaveCategories();
 
   // Set by the desktop window only: save the settings when the store is destroyed.
   bool SaveOnExit = false;
 
  private:
-  // Hook: fills the category table from the "XMLItem..." sections. Empty until the table lands.
-  void LoadCategories();
-  // Hook: writes the category table back as "XMLItem..." sections. Empty until the table lands.
-  void SaveCategories();
-
   TSettingsFile file_;
 };
 
