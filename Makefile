@@ -1,10 +1,14 @@
 # The two commands of the README, and a few more for developers.
 #   make run   - install what is missing, build, run the demo on the bundled sample workspace
-#   make test  - install what is missing, build with sanitizers, run every test
-.PHONY: run test build build-asan deps bench fuzz clean format
+#   make test  - install what is missing, build with sanitizers, run every test (and, when
+#                clang is there, a few seconds of each fuzz target)
+#   make fuzz  - build the fuzz targets with clang and run each for FUZZ_SECONDS (default 60)
+.PHONY: run test build build-asan build-fuzz deps bench fuzz clean format
 
 BUILD_DIR ?= build/release
 ASAN_DIR ?= build/asan
+FUZZ_DIR ?= build/fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
 deps:
@@ -24,6 +28,20 @@ build-asan: deps
 
 test: build-asan
 	@cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
+	@if command -v clang++ >/dev/null 2>&1; then \
+	  $(MAKE) --no-print-directory build-fuzz && cd $(FUZZ_DIR) && ctest --output-on-failure; \
+	else \
+	  echo "clang++ not found: fuzz smoke tests skipped"; \
+	fi
+
+# The fuzzing build: clang, coverage instrumentation and sanitizers on the whole tree.
+build-fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTAVREL_FUZZ=ON -DTAVREL_BUILD_TESTS=OFF -DTAVREL_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+fuzz: build-fuzz
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz $(FUZZ_DIR)
 
 bench: build
 	@scripts/bench $(BUILD_DIR)

@@ -1,5 +1,6 @@
 #include "command_support.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -24,6 +25,32 @@ TRIGlobals OpenSettingsStore(const CommandContext& context) {
   }
   if (error) throw FileError(shown, "cannot create home folder: " + error.message());
   return TRIGlobals(home);
+}
+
+bool ParseFeedArgument(const CommandContext& context, const char* command, const char* help,
+                       std::string& feed) {
+  feed.clear();
+  bool onlyFiles = false;
+  for (const std::string& argument : context.Arguments) {
+    if (!onlyFiles && argument == "--") {
+      onlyFiles = true;
+      continue;
+    }
+    std::string problem;
+    if (!onlyFiles && argument.size() > 1 && argument[0] == '-') {
+      problem = "unknown option '" + argument + "'";
+    } else if (!feed.empty()) {
+      problem = "one feed file at most, got '" + feed + "' and '" + argument + "'";
+    } else if (argument.empty()) {
+      problem = "the feed file name is empty";
+    }
+    if (!problem.empty()) {
+      std::fprintf(stderr, "tavrel %s: %s\n\n%s", command, problem.c_str(), help);
+      return false;
+    }
+    feed = argument;
+  }
+  return true;
 }
 
 }  // namespace tavrel::cli

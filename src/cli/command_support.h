@@ -18,4 +18,10 @@ std::string HomeFolder(const CommandContext& context);
 //   tavrel::TRIGlobals settings = OpenSettingsStore(context);
 TRIGlobals OpenSettingsStore(const CommandContext& context);
 
+// Reads the arguments of a command that takes one optional feed file: sets feed to it (empty
+// when none is given) and answers true; for an unknown option or a second file prints what is
+// wrong and the command's help to stderr and answers false.
+bool ParseFeedArgument(const CommandContext& context, const char* command, const char* help,
+                       std::string& feed);
+
 }  // namespace tavrel::cli

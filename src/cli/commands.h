@@ -24,6 +24,8 @@ struct Command {
 };
 
 // The commands, one source file each.
+int RunCheckCommand(const CommandContext& context);
+int RunGenerateCommand(const CommandContext& context);
 int RunRenderCommand(const CommandContext& context);
 
 // Every command the program knows, in the order --help lists them.

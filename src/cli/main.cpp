@@ -1,5 +1,6 @@
 // Entry point of the tavrel executable: global options, then one headless command, or the
 // desktop window when no command is given.
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -34,6 +35,8 @@ void PrintUsage(std::FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Dates in the control file follow the operator's locale, as the server's operators read them.
+  std::setlocale(LC_TIME, "");
   tavrel::cli::CommandContext context;
   context.ProgramPath = argc > 0 ? argv[0] : "tavrel";
 

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pipeline/feed_text_writer.h"
 #include "support/error.h"
 #include "support/text_encoding.h"
 
@@ -19,19 +20,16 @@ namespace tavrel {
 
 namespace {
 
-// The predefined entities of XML and the characters they stand for.
-struct TPredefinedEntity {
-  std::string_view Name;  // between "&" and ";"
-  char Character;
-};
-constexpr TPredefinedEntity kPredefinedEntities[] = {
-    {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"apos", '\''}, {"quot", '"'},
-};
-
-// Entities and character references are resolved by the reader rather than by the parser:
-// the parser would turn "&#0;" into a terminator and silently cut the text there.
-constexpr unsigned kParseOptions =
-    (pugi::parse_default & ~pugi::parse_escapes) | pugi::parse_ws_pcdata;
+// The parser does no more than the reader needs. Entities and character references are
+// resolved by the reader: the parser would turn "&#0;" into a terminator and silently cut the
+// text there. Attributes are never read, so their values are left as written.
+//
+// Text made of white space alone is dropped by default: between the elements of a feed it is
+// only indentation, and keeping it costs a tenth of the parse and of the walk over the tree.
+// Inside a text with markup it separates words ("<b>bold</b> <i>italic</i>"), so a feed with
+// such a text is parsed once more keeping it (see TFieldReader).
+constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_eol;
+constexpr unsigned kParseOptionsKeepingWhiteSpace = kParseOptions | pugi::parse_ws_pcdata;
 
 // The file name an error message shows for a document that was given as text.
 std::string DocumentName(const std::string& fileName) {
@@ -46,98 +44,6 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
   }
   return true;
-}
-
-bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// Whether XML allows the character in a document; references to any other value stay as
-// written instead of smuggling control codes (teletext attributes) into a page.
-bool IsXmlCharacter(std::uint32_t c) {
-  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
-         (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-void AppendUtf8(std::string& out, std::uint32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-// The character of a numeric reference "#65" or "#x41" (the text between "&" and ";"), or
-// nothing when it is not a well-formed reference to a character XML allows.
-std::optional<std::uint32_t> NumericReference(std::string_view body) {
-  if (body.size() < 2 || body[0] != '#') return std::nullopt;
-  bool hex = body[1] == 'x';
-  std::string_view digits = body.substr(hex ? 2 : 1);
-  if (digits.empty()) return std::nullopt;
-  std::uint32_t value = 0;
-  for (char c : digits) {
-    std::uint32_t digit;
-    if (c >= '0' && c <= '9') {
-      digit = static_cast<std::uint32_t>(c - '0');
-    } else if (hex && c >= 'a' && c <= 'f') {
-      digit = static_cast<std::uint32_t>(c - 'a' + 10);
-    } else if (hex && c >= 'A' && c <= 'F') {
-      digit = static_cast<std::uint32_t>(c - 'A' + 10);
-    } else {
-      return std::nullopt;
-    }
-    value = value * (hex ? 16 : 10) + digit;
-    if (value > 0x10FFFF) return std::nullopt;
-  }
-  if (!IsXmlCharacter(value)) return std::nullopt;
-  return value;
-}
-
-// Appends character data with its entities and character references resolved. What does not
-// read as one stays as written.
-void AppendUnescaped(std::string& out, std::string_view text) {
-  // Longest reference worth looking at: "&#x0010FFFF;" with a few leading zeros to spare.
-  constexpr std::size_t kLongestReference = 16;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    std::size_t amp = text.find('&', i);
-    if (amp == std::string_view::npos) {
-      out.append(text.substr(i));
-      return;
-    }
-    out.append(text.substr(i, amp - i));
-    std::size_t semicolon = text.substr(0, amp + kLongestReference).find(';', amp + 1);
-    if (semicolon != std::string_view::npos) {
-      std::string_view body = text.substr(amp + 1, semicolon - amp - 1);
-      bool resolved = false;
-      if (auto character = NumericReference(body)) {
-        AppendUtf8(out, *character);
-        resolved = true;
-      } else {
-        for (const TPredefinedEntity& entity : kPredefinedEntities) {
-          if (body == entity.Name) {
-            out.push_back(entity.Character);
-            resolved = true;
-            break;
-          }
-        }
-      }
-      if (resolved) {
-        i = semicolon + 1;
-        continue;
-      }
-    }
-    out.push_back('&');
-    i = amp + 1;
-  }
 }
 
 // A configured element name, ready to be compared with elements of the document.
@@ -217,11 +123,6 @@ void ForEachDescendantElement(pugi::xml_node base, bool withPath, Visit visit) {
   }
 }
 
-struct TFoundElement {
-  pugi::xml_node Element;
-  std::string Path;
-};
-
 // The first descendant of `base` that the name matches, depth first in document order.
 pugi::xml_node FindDescendant(pugi::xml_node base, const TElementName& name) {
   pugi::xml_node found;
@@ -233,76 +134,67 @@ pugi::xml_node FindDescendant(pugi::xml_node base, const TElementName& name) {
   return found;
 }
 
-// Every descendant of `base` that the name matches, in document order, with its path.
-std::vector<TFoundElement> FindAllDescendants(pugi::xml_node base, const TElementName& name,
-                                              bool withPaths) {
-  std::vector<TFoundElement> found;
-  ForEachDescendantElement(base, name.IsPath() || withPaths,
-                           [&](pugi::xml_node element, std::string_view path) {
-                             if (name.Matches(element, path)) {
-                               found.push_back({element, std::string(path)});
-                             }
-                             return true;
-                           });
-  return found;
-}
+// Reads the texts of message fields from a parsed feed.
+struct TFieldReader {
+  TFeedTextWriter Writer;
+  // Whether the document keeps text made of white space alone.
+  bool KeepsWhiteSpace = false;
+  // Set when a field held markup while the document dropped white space alone: the text may
+  // lack spaces between words and the feed has to be parsed again keeping them.
+  bool NeedsWhiteSpace = false;
 
-// All character data below an element, in document order, as UTF-8.
-std::string TextContent(pugi::xml_node element) {
-  std::string text;
+  // The text content of an element as the pages want it: all character data below it in
+  // document order, without the indentation around it, every line break as CR LF, in
+  // Windows-1252.
+  std::string Text(pugi::xml_node element);
+};
+
+std::string TFieldReader::Text(pugi::xml_node element) {
+  TFeedTextWriter& writer = Writer;
+  writer.Clear();
   pugi::xml_node node = element.first_child();
+  if (!node) return {};
+  // Almost every field holds a single piece of character data.
+  pugi::xml_node_type type = node.type();
+  bool single = !node.next_sibling();
+  if (single && type == pugi::node_pcdata) {
+    writer.AddParsedText(node.value());
+    return writer.Text();
+  }
+  if (single && type == pugi::node_cdata) {
+    writer.AddCData(node.value());
+    return writer.Text();
+  }
+  // White space alone only matters between two pieces of text; around a single piece of
+  // character data it would be trimmed away in any case.
+  if (!KeepsWhiteSpace) {
+    NeedsWhiteSpace = true;
+    return {};
+  }
   while (node) {
     switch (node.type()) {
       case pugi::node_pcdata:
-        AppendUnescaped(text, node.value());
+        writer.AddParsedText(node.value());
         break;
       case pugi::node_cdata:
-        text += node.value();
+        writer.AddCData(node.value());
         break;
       default:
         break;
     }
-    if (node.first_child()) {
-      node = node.first_child();
+    if (pugi::xml_node child = node.first_child()) {
+      node = child;
       continue;
     }
-    while (!node.next_sibling()) {
+    pugi::xml_node next = node.next_sibling();
+    while (!next) {
       node = node.parent();
-      if (node == element) return text;
+      if (node == element) return writer.Text();
+      next = node.next_sibling();
     }
-    node = node.next_sibling();
+    node = next;
   }
-  return text;
-}
-
-// The text content of an element as the pages want it: without the indentation around it,
-// every line break as CR LF, in Windows-1252.
-// `wellFormed` turns false when the text was not well-formed UTF-8.
-std::string FinishedText(pugi::xml_node element, TWindows1252Transliterator& transliterator,
-                         bool& wellFormed) {
-  // Almost every field holds one piece of text; it is used where it lies.
-  std::string gathered;
-  std::string_view utf8;
-  pugi::xml_node only = element.first_child();
-  if (only && !only.next_sibling() && only.type() == pugi::node_cdata) {
-    utf8 = only.value();
-  } else if (only && !only.next_sibling() && only.type() == pugi::node_pcdata &&
-             !std::strchr(only.value(), '&')) {
-    utf8 = only.value();
-  } else {
-    gathered = TextContent(element);
-    utf8 = gathered;
-  }
-
-  std::size_t first = 0;
-  std::size_t last = utf8.size();
-  while (first < last && IsXmlSpace(utf8[first])) ++first;
-  while (last > first && IsXmlSpace(utf8[last - 1])) --last;
-
-  std::string text;
-  text.reserve(last - first);
-  if (!transliterator.AppendLines(utf8.substr(first, last - first), text)) wellFormed = false;
-  return text;
+  return writer.Text();
 }
 
 // One field of a message: the configured name of its child element and where its text goes.
@@ -315,20 +207,24 @@ struct TMessageField {
 // when there is none; one pass over the children serves all fields. A path name is compared
 // with the child's full path, so a path that passes the schema check also finds the text.
 template <std::size_t N>
-void ReadFields(const TFoundElement& message, std::array<TMessageField, N> fields,
-                TWindows1252Transliterator& transliterator, bool& wellFormed) {
+void ReadFields(pugi::xml_node message, std::string_view messagePath,
+                std::array<TMessageField, N> fields, TFieldReader& reader) {
   bool anyPath = false;
   for (const TMessageField& field : fields) anyPath = anyPath || field.Name->IsPath();
   std::array<bool, N> found{};
   std::size_t missing = N;
   std::string path;
-  for (pugi::xml_node child = message.Element.first_child(); child && missing > 0;
+  for (pugi::xml_node child = message.first_child(); child && missing > 0;
        child = child.next_sibling()) {
     if (child.type() != pugi::node_element) continue;
-    if (anyPath) path = message.Path + '/' + child.name();
+    if (anyPath) {
+      path.assign(messagePath);
+      path += '/';
+      path += child.name();
+    }
     for (std::size_t i = 0; i < N; ++i) {
       if (found[i] || !fields[i].Name->Matches(child, path)) continue;
-      *fields[i].Text = FinishedText(child, transliterator, wellFormed);
+      *fields[i].Text = reader.Text(child);
       found[i] = true;
       --missing;
     }
@@ -342,7 +238,8 @@ class TParsedFeed {
  public:
   enum class TCheck { WholeDocument, DeliveredTexts };
 
-  TParsedFeed(const std::string& fileName, const std::string& xmlText, TCheck check)
+  TParsedFeed(const std::string& fileName, const std::string& xmlText, TCheck check,
+              bool keepWhiteSpace = false)
       : Name(DocumentName(fileName)) {
     if (xmlText.size() > TPRSS::kMaxFeedBytes) {
       throw FileError(Name, "the feed is larger than the limit of 64 MiB");
@@ -353,8 +250,9 @@ class TParsedFeed {
           Utf8, static_cast<std::size_t>(static_cast<const char*>(nul) - Utf8.data()));
       throw ParseError(Name, at.Line, at.Column, "NUL character, which XML does not allow");
     }
-    pugi::xml_parse_result result =
-        Document.load_buffer(Utf8.data(), Utf8.size(), kParseOptions, pugi::encoding_utf8);
+    pugi::xml_parse_result result = Document.load_buffer(
+        Utf8.data(), Utf8.size(), keepWhiteSpace ? kParseOptionsKeepingWhiteSpace : kParseOptions,
+        pugi::encoding_utf8);
     if (result.status == pugi::status_no_document_element) return;
     if (!result) {
       TTextPosition at = PositionInUtf8(Utf8, static_cast<std::size_t>(result.offset));
@@ -516,40 +414,47 @@ std::string TPRSS::CheckSchema() const {
 void TPRSS::ReadMessages() {
   // No stale messages of an earlier read survive a failing one.
   Messages.clear();
-  TParsedFeed feed(FileName, XmlText, TParsedFeed::TCheck::DeliveredTexts);
-  pugi::xml_node base = feed.Root();
-  if (!base) return;
-
   TSchemaNames names(Schema);
-  if (Schema.UseChannelElement) {
-    base = FindDescendant(base, names.Channel);
-    if (!base) return;
-  }
   // Paths of the messages are only needed when a child is looked up by its path.
   bool childPaths = names.Title.IsPath() || names.Text.IsPath() ||
                     (Schema.UseCategoryElement && names.Category.IsPath());
-  std::vector<TFoundElement> found = FindAllDescendants(base, names.Message, childPaths);
-
-  TWindows1252Transliterator transliterator;
-  bool wellFormed = true;
-  Messages.reserve(found.size());
-  for (const TFoundElement& message : found) {
-    TRSSMessage& record = Messages.emplace_back();
-    if (Schema.UseCategoryElement) {
-      ReadFields<3>(message,
-                    {{{&names.Title, &record.Title},
-                      {&names.Text, &record.Text},
-                      {&names.Category, &record.Category}}},
-                    transliterator, wellFormed);
-    } else {
-      ReadFields<2>(message, {{{&names.Title, &record.Title}, {&names.Text, &record.Text}}},
-                    transliterator, wellFormed);
-      record.Category = DefaultCategory;
+  TFieldReader reader;
+  for (bool keepWhiteSpace : {false, true}) {
+    TParsedFeed feed(FileName, XmlText, TParsedFeed::TCheck::DeliveredTexts, keepWhiteSpace);
+    pugi::xml_node base = feed.Root();
+    if (!base) return;
+    if (Schema.UseChannelElement) {
+      base = FindDescendant(base, names.Channel);
+      if (!base) return;
     }
-  }
-  if (!wellFormed) {
+    reader.KeepsWhiteSpace = keepWhiteSpace;
+    reader.NeedsWhiteSpace = false;
+    // Each message is read where the walk finds it, so outer messages come before the ones
+    // nested inside them.
+    ForEachDescendantElement(
+        base, names.Message.IsPath() || childPaths,
+        [&](pugi::xml_node element, std::string_view path) {
+          if (!names.Message.Matches(element, path)) return true;
+          TRSSMessage& record = Messages.emplace_back();
+          if (Schema.UseCategoryElement) {
+            ReadFields<3>(element, path,
+                          {{{&names.Title, &record.Title},
+                            {&names.Text, &record.Text},
+                            {&names.Category, &record.Category}}},
+                          reader);
+          } else {
+            ReadFields<2>(element, path,
+                          {{{&names.Title, &record.Title}, {&names.Text, &record.Text}}}, reader);
+            record.Category = DefaultCategory;
+          }
+          return !reader.NeedsWhiteSpace;
+        });
+    if (!reader.Writer.WellFormed()) {
+      Messages.clear();
+      feed.ThrowMalformedUtf8();
+    }
+    if (!reader.NeedsWhiteSpace) return;
     Messages.clear();
-    feed.ThrowMalformedUtf8();
   }
 }
 

@@ -115,6 +115,11 @@ void TRIGlobals::SaveSettings() {
   file_.SaveToFile(IniFileName, S_IRUSR | S_IWUSR);
 }
 
+std::string TRIGlobals::ResolvePath(const std::string& path) const {
+  // One rule for every path of the settings: the category table's.
+  return TemplatePath(path, ProgramDir);
+}
+
 std::string TRIGlobals::XmlFileName() const {
   if (IsXMLWeb) return "WebRSS.xml";
   const auto separator = XMLFilePath.find_last_of("/\\");

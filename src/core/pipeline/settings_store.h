@@ -52,6 +52,15 @@ class TRIGlobals {
   // feed, else the last component of XMLFilePath ("/" and "\" both separate).
   std::string XmlFileName() const;
 
+  // A path taken from the settings (the feed file, a category's templates) as a file to open.
+  // A relative path is taken from ProgramDir, so that a workspace keeps working wherever it is
+  // copied; an absolute path, and an empty one (nothing configured), stay as they are. Every
+  // reader of such a path goes through here.
+  std::string ResolvePath(const std::string& path) const;
+
+  // The local feed file XMLFilePath, resolved as above.
+  std::string FeedFilePath() const { return ResolvePath(XMLFilePath); }
+
   // The whole settings file as last read or saved, with every section (the category table's
   // too). Changes reach the disk with the next SaveSettings().
   TSettingsFile& File() { return file_; }

@@ -19,42 +19,6 @@ namespace tavrel {
 
 namespace {
 
-// The characters that Windows-1252 places at 0x80..0x9F, indexed by byte - 0x80. Zero marks
-// the five bytes the code page leaves undefined. Every other byte of the code page is the
-// Latin-1 character of the same value.
-constexpr std::array<char32_t, 32> kWindows1252HighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80..0x87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       // 0x88..0x8F
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90..0x97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 0x98..0x9F
-};
-
-// The characters of kWindows1252HighControls with their bytes, sorted by character for a
-// binary search.
-struct TCharacterByte {
-  char32_t Character;
-  unsigned char Byte;
-};
-constexpr std::size_t kDefinedHighControls = static_cast<std::size_t>(
-    32 - std::count(kWindows1252HighControls.begin(), kWindows1252HighControls.end(), 0));
-constexpr std::array<TCharacterByte, kDefinedHighControls> kHighControlBytes = [] {
-  std::array<TCharacterByte, kDefinedHighControls> table{};
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < kWindows1252HighControls.size(); ++i) {
-    if (kWindows1252HighControls[i] != 0) {
-      table[n++] = {kWindows1252HighControls[i], static_cast<unsigned char>(0x80 + i)};
-    }
-  }
-  std::sort(table.begin(), table.end(),
-            [](TCharacterByte a, TCharacterByte b) { return a.Character < b.Character; });
-  return table;
-}();
-static_assert(kDefinedHighControls == 27);
-static_assert(kHighControlBytes.front().Character == 0x0152 &&
-              kHighControlBytes.front().Byte == 0x8C);
-static_assert(kHighControlBytes.back().Character == 0x2122 &&
-              kHighControlBytes.back().Byte == 0x99);
-
 // The byte order marks an XML document may begin with, longest first so that the UTF-32
 // little-endian mark is not taken for the UTF-16 one it starts with.
 struct TByteOrderMark {
@@ -157,34 +121,6 @@ class TTransliterationLocaleScope {
 };
 
 const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
-
-// Length of the UTF-8 sequence that starts with this byte; 0 for a byte that cannot start one.
-int Utf8SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
-}
-
-// Length of the well-formed UTF-8 sequence at the start of `bytes` (non-ASCII lead), or 0 when
-// it is ill-formed. The second byte's range excludes overlong forms (E0, F0), surrogates (ED)
-// and values above U+10FFFF (F4).
-inline std::size_t WellFormedUtf8SequenceLength(const unsigned char* bytes, std::size_t available) {
-  unsigned char lead = bytes[0];
-  std::size_t length = static_cast<std::size_t>(Utf8SequenceLength(lead));
-  if (length < 2 || length > available) return 0;
-  unsigned char low = 0x80, high = 0xBF;
-  if (lead == 0xE0) low = 0xA0;
-  if (lead == 0xED) high = 0x9F;
-  if (lead == 0xF0) low = 0x90;
-  if (lead == 0xF4) high = 0x8F;
-  if (bytes[1] < low || bytes[1] > high) return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if ((bytes[k] & 0xC0) != 0x80) return 0;
-  }
-  return length;
-}
 
 }  // namespace
 
@@ -432,19 +368,10 @@ bool TWindows1252Transliterator::Append(std::string_view utf8, std::string& out,
       ++i;
       continue;
     }
-    char32_t character = bytes[i] & (0xFF >> (length + 1));
-    for (std::size_t k = 1; k < length; ++k) {
-      character = (character << 6) | (bytes[i + k] & 0x3F);
-    }
+    char32_t character = DecodeUtf8Sequence(bytes + i, length);
 
-    if (character >= 0xA0 && character <= 0xFF) {
-      *room(1) = static_cast<char>(character);
-      ++written;
-    } else if (auto entry =
-                   std::lower_bound(kHighControlBytes.begin(), kHighControlBytes.end(), character,
-                                    [](TCharacterByte e, char32_t c) { return e.Character < c; });
-               entry != kHighControlBytes.end() && entry->Character == character) {
-      *room(1) = static_cast<char>(entry->Byte);
+    if (int byte = Windows1252ByteOf(character); byte >= 0) {
+      *room(1) = static_cast<char>(byte);
       ++written;
     } else {
       out.resize(written);

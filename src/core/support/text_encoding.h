@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -64,6 +65,41 @@ class TIconv {
   iconv_t Descriptor;
 };
 
+// Length of the UTF-8 sequence that starts with this byte; 0 for a byte that cannot start one.
+inline int Utf8SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+// Length of the well-formed UTF-8 sequence at the start of `bytes` (non-ASCII lead), or 0 when
+// it is ill-formed. The second byte's range excludes overlong forms (E0, F0), surrogates (ED)
+// and values above U+10FFFF (F4).
+inline std::size_t WellFormedUtf8SequenceLength(const unsigned char* bytes, std::size_t available) {
+  unsigned char lead = bytes[0];
+  std::size_t length = static_cast<std::size_t>(Utf8SequenceLength(lead));
+  if (length < 2 || length > available) return 0;
+  unsigned char low = 0x80, high = 0xBF;
+  if (lead == 0xE0) low = 0xA0;
+  if (lead == 0xED) high = 0x9F;
+  if (lead == 0xF0) low = 0x90;
+  if (lead == 0xF4) high = 0x8F;
+  if (bytes[1] < low || bytes[1] > high) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
+    if ((bytes[k] & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
+// The character of a sequence that WellFormedUtf8SequenceLength measured as `length` bytes.
+inline char32_t DecodeUtf8Sequence(const unsigned char* bytes, std::size_t length) {
+  char32_t character = bytes[0] & (0xFF >> (length + 1));
+  for (std::size_t k = 1; k < length; ++k) character = (character << 6) | (bytes[k] & 0x3F);
+  return character;
+}
+
 // Offset of the first byte that does not belong to a well-formed UTF-8 sequence (overlong
 // forms, surrogates and values above U+10FFFF are ill-formed), or npos when all is well.
 std::size_t FindInvalidUtf8(std::string_view text);
@@ -75,6 +111,69 @@ struct TTextPosition {
   long Column = 1;
 };
 TTextPosition PositionInUtf8(std::string_view text, std::size_t offset);
+
+// The characters that Windows-1252 places at 0x80..0x9F, indexed by byte - 0x80. Zero marks
+// the five bytes the code page leaves undefined. Every other byte of the code page is the
+// Latin-1 character of the same value.
+inline constexpr std::array<char32_t, 32> kWindows1252HighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80..0x87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       // 0x88..0x8F
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90..0x97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 0x98..0x9F
+};
+
+namespace windows1252_detail {
+
+// The characters of kWindows1252HighControls all lie in the blocks U+01xx, U+02xx, U+20xx and
+// U+21xx. For each block: its Windows-1252 bytes indexed by the low byte of the character,
+// zero where the code page has no such character. A lookup is two loads where a search over
+// the 27 characters would be five compares and branches, on every typographic quote of a feed.
+inline constexpr std::array<unsigned, 4> kBlocks = {0x01, 0x02, 0x20, 0x21};
+
+inline constexpr std::array<std::array<unsigned char, 256>, kBlocks.size()> kBlockBytes = [] {
+  std::array<std::array<unsigned char, 256>, kBlocks.size()> table{};
+  for (std::size_t i = 0; i < kWindows1252HighControls.size(); ++i) {
+    char32_t character = kWindows1252HighControls[i];
+    if (character == 0) continue;
+    for (std::size_t block = 0; block < kBlocks.size(); ++block) {
+      if ((character >> 8) == kBlocks[block]) {
+        table[block][character & 0xFF] = static_cast<unsigned char>(0x80 + i);
+      }
+    }
+  }
+  return table;
+}();
+
+// The row of kBlockBytes for each block U+00xx..U+21xx, -1 for a block without characters.
+inline constexpr std::array<signed char, 0x22> kBlockRow = [] {
+  std::array<signed char, 0x22> rows{};
+  rows.fill(-1);
+  for (std::size_t block = 0; block < kBlocks.size(); ++block) {
+    rows[kBlocks[block]] = static_cast<signed char>(block);
+  }
+  return rows;
+}();
+
+}  // namespace windows1252_detail
+
+// The Windows-1252 byte of a character, or -1 when the code page lacks the character (the C1
+// controls U+0080..U+009F included: their bytes stand for other characters in this code page).
+constexpr int Windows1252ByteOf(char32_t character) {
+  if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
+    return static_cast<int>(character);
+  }
+  if (character < 0x100 || character >= 0x2200) return -1;
+  int row = windows1252_detail::kBlockRow[character >> 8];
+  if (row < 0) return -1;
+  unsigned char byte =
+      windows1252_detail::kBlockBytes[static_cast<std::size_t>(row)][character & 0xFF];
+  return byte != 0 ? byte : -1;
+}
+
+static_assert(Windows1252ByteOf(0x20AC) == 0x80 && Windows1252ByteOf(0x2122) == 0x99 &&
+              Windows1252ByteOf(0x0178) == 0x9F && Windows1252ByteOf(0xE9) == 0xE9 &&
+              Windows1252ByteOf(0x0153) == 0x9C && Windows1252ByteOf(0x85) == -1 &&
+              Windows1252ByteOf(0x0141) == -1);
 
 // Turns UTF-8 text into Windows-1252. Characters of the code page map directly; every other
 // character goes through iconv's //TRANSLIT, so "ł" becomes "l" and "ő" becomes "o", and what

@@ -66,7 +66,7 @@ TFeedLocation FeedLocationOf(const TRIGlobals& globals) {
   location.HandledDir = globals.HandledDir;
   location.IsXMLWeb = globals.IsXMLWeb;
   location.XmlUrl = globals.XmlUrl;
-  location.XMLFilePath = globals.XMLFilePath;
+  location.XMLFilePath = globals.FeedFilePath();
   location.XmlFileName = globals.XmlFileName();
   return location;
 }

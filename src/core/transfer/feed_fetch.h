@@ -15,7 +15,7 @@ struct TFeedLocation {
   std::string HandledDir;
   bool IsXMLWeb = false;
   std::string XmlUrl;
-  std::string XMLFilePath;
+  std::string XMLFilePath;  // the local feed file, a relative setting resolved (ResolvePath)
   // "WebRSS.xml" for a web feed, else the file-name part of XMLFilePath.
   std::string XmlFileName;
 };

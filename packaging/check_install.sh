@@ -1,0 +1,48 @@
+#!/bin/bash
+# Installs the build into a fresh prefix and checks what a server operator gets: the program
+# with its font files beside it, the link in bin/, the service unit pointing at that link, the
+# desktop file, and the version the program reports from there.
+#   check_install.sh CMAKE BUILD_DIR PREFIX VERSION
+set -u
+cmake=$1 build=$2 prefix=$3 version=$4
+
+fail() {
+  echo "check_install: $*" >&2
+  exit 1
+}
+
+rm -rf "$prefix"
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install into $prefix failed"
+
+program_dir=$prefix/lib/tavrel
+[ -x "$program_dir/tavrel" ] || fail "$program_dir/tavrel missing or not executable"
+for font in p1216all.fon txtfont1.fnt txtfont2.fnt txtfont3.fnt txtfont4.fnt txtfont5.fnt \
+            txtfont6.fnt; do
+  cmp -s "$build/$font" "$program_dir/$font" || fail "$program_dir/$font differs from $build/$font"
+done
+
+[ -L "$prefix/bin/tavrel" ] || fail "$prefix/bin/tavrel is not a link"
+# The program finds its fonts in the folder of the resolved executable.
+[ "$(readlink -f "$prefix/bin/tavrel")" = "$(readlink -f "$program_dir/tavrel")" ] ||
+  fail "$prefix/bin/tavrel does not lead to $program_dir/tavrel"
+
+reported=$("$prefix/bin/tavrel" --version) || fail "tavrel --version failed"
+[ "$reported" = "tavrel $version" ] || fail "tavrel --version says '$reported', expected 'tavrel $version'"
+
+unit=$prefix/lib/systemd/system/tavrel-scan.service
+[ -f "$unit" ] || fail "$unit missing"
+grep -qx "ExecStart=$prefix/bin/tavrel --home /var/lib/tavrel scan" "$unit" ||
+  fail "$unit does not start $prefix/bin/tavrel"
+grep -qx "Restart=on-failure" "$unit" || fail "$unit has no restart policy"
+if command -v systemd-analyze >/dev/null; then
+  # Only the unit's own problems count; the build machine need not have the service user.
+  report=$(systemd-analyze verify "$unit" 2>&1 | grep -F "$(basename "$unit")")
+  [ -z "$report" ] || fail "systemd-analyze verify $unit: $report"
+fi
+
+desktop=$prefix/share/applications/tavrel.desktop
+[ -f "$desktop" ] || fail "$desktop missing"
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"
+fi
+echo "installed and checked under $prefix"

@@ -1,0 +1,141 @@
+#include "pipeline/feed_pipeline.h"
+
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "pipeline/feed_reader.h"
+#include "pipeline/settings_store.h"
+#include "render/text_layout.h"
+#include "support/error.h"
+#include "support/file_utils.h"
+
+namespace tavrel {
+
+namespace {
+
+bool IsExistingFile(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
+// Whether path names an entry directly inside folder (links and ".." resolved).
+bool LiesIn(const std::string& path, const std::string& folder) {
+  std::error_code error;
+  const auto parent = std::filesystem::weakly_canonical(path, error).parent_path();
+  if (error) return false;
+  std::string bare = folder;
+  while (bare.size() > 1 && bare.back() == '/') bare.pop_back();
+  const auto canonicalFolder = std::filesystem::weakly_canonical(bare, error);
+  return !error && parent == canonicalFolder;
+}
+
+// The lines of a text joined by CR LF, without empty ones.
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    if (end > start) lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+TPRSS OpenFeed(const TRIGlobals& settings, const std::string& feedPath) {
+  TPRSS reader;
+  reader.DefaultCategory = DefaultCategory(settings.Categories, settings.XmlSchema);
+  reader.Schema = settings.XmlSchema;
+  if (!reader.LoadFromFile(feedPath)) throw FileError(feedPath, "feed file not found");
+  return reader;
+}
+
+}  // namespace
+
+std::vector<std::string> TFeedCheckResult::Lines() const {
+  std::vector<std::string> lines = SchemaLines;
+  lines.insert(lines.end(), CategoryLines.begin(), CategoryLines.end());
+  lines.insert(lines.end(), PageNumberLines.begin(), PageNumberLines.end());
+  return lines;
+}
+
+std::string ImportedFeedPath(const TRIGlobals& settings) {
+  return settings.ImportDir + settings.XmlFileName();
+}
+
+std::string FeedPathForCommand(const TRIGlobals& settings) {
+  const std::string imported = ImportedFeedPath(settings);
+  if (IsExistingFile(imported)) return imported;
+  if (settings.IsXMLWeb) {
+    throw FileError(imported, "not found: the web feed has not been fetched yet");
+  }
+  if (settings.XMLFilePath.empty()) {
+    throw Error("no feed file is configured (XMLFilePath in " + settings.IniFileName + ")");
+  }
+  const std::string source = settings.FeedFilePath();
+  if (!IsExistingFile(source)) throw FileError(source, "feed file not found");
+  return source;
+}
+
+TRssTxtPageProperties CategoriesForRun(const TRIGlobals& settings) {
+  TRssTxtPageProperties table = settings.Categories;
+  for (TRssTxtPageProperty& entry : table) {
+    entry.IndexTemplateFileName = settings.ResolvePath(entry.IndexTemplateFileName);
+    entry.MessageTemplateFileName = settings.ResolvePath(entry.MessageTemplateFileName);
+  }
+  return table;
+}
+
+TRSSMessages ReadFeedMessages(const TRIGlobals& settings, const std::string& feedPath) {
+  TPRSS reader = OpenFeed(settings, feedPath);
+  return reader.GetMessages();
+}
+
+TFeedCheckResult CheckFeed(const TRIGlobals& settings, const std::string& feedPath) {
+  TFeedCheckResult result;
+  TPRSS reader = OpenFeed(settings, feedPath);
+  result.SchemaLines = SplitLines(reader.CheckSchema());
+  if (!result.SchemaLines.empty()) return result;
+  result.Messages = reader.GetMessages();
+  TRICreateRssTxtPages generator(settings.ExportDir, result.Messages, CategoriesForRun(settings));
+  generator.CheckCategories(result.CategoryLines);
+  generator.CheckPageNumbers(result.PageNumberLines);
+  return result;
+}
+
+TFeedCheckResult CheckFeed(const TRIGlobals& settings) {
+  return CheckFeed(settings, ImportedFeedPath(settings));
+}
+
+TGenerationSummary GenerateFromFeed(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
+                                    const std::string& feedPath,
+                                    TPageWrittenCallback onPageWritten) {
+  // Emptying the export folder would delete a feed kept there.
+  if (LiesIn(feedPath, settings.ExportDir)) {
+    throw FileError(feedPath, "lies in the export folder " + settings.ExportDir +
+                                  ", which generating empties; keep the feed elsewhere");
+  }
+  // A feed that cannot be read leaves the last complete update in place.
+  TRSSMessages messages = ReadFeedMessages(settings, feedPath);
+  // Stale pages must not travel with the new control file in the next update.
+  const int left = DeleteFilesByMask(settings.ExportDir + "*.*");
+  if (left > 0) {
+    throw FileError(settings.ExportDir, "cannot be emptied: " + std::to_string(left) +
+                                            (left == 1 ? " file stays" : " files stay"));
+  }
+  TRICreateRssTxtPages generator(settings.ExportDir, std::move(messages),
+                                 CategoriesForRun(settings), &formatter);
+  generator.UseFastext = settings.UseFastext;
+  generator.OnPageWritten = std::move(onPageWritten);
+  generator.Run();
+  return generator.Summary();
+}
+
+TGenerationSummary GenerateFromFeed(const TRIGlobals& settings,
+                                    TPTextToPrestelPageForm& formatter) {
+  return GenerateFromFeed(settings, formatter, ImportedFeedPath(settings));
+}
+
+}  // namespace tavrel

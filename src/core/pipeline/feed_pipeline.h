@@ -1,0 +1,69 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "pipeline/category_table.h"
+#include "pipeline/page_generator.h"
+#include "pipeline/rss_message.h"
+
+namespace tavrel {
+
+class TRIGlobals;
+class TPTextToPrestelPageForm;
+
+// The two pipeline steps that the command line, the automatic scan and the window share:
+// checking a feed before an interactive run, and generating the pages of a feed.
+
+// What checking a feed found, as lines for the operator.
+struct TFeedCheckResult {
+  // What the feed lacks of the configured element names. When there are any, the feed is not
+  // read further and the other lists stay empty.
+  std::vector<std::string> SchemaLines;
+  // Categories of the feed that the table does not define or that lack a template.
+  std::vector<std::string> CategoryLines;
+  // Pages that would not be generated because their number lies outside 100..899.
+  std::vector<std::string> PageNumberLines;
+  // The feed's messages (empty when the schema check failed).
+  TRSSMessages Messages;
+
+  bool Passed() const {
+    return SchemaLines.empty() && CategoryLines.empty() && PageNumberLines.empty();
+  }
+  // Every line, in the order above.
+  std::vector<std::string> Lines() const;
+};
+
+// Where the fetched feed lies: ImportDir + XmlFileName.
+std::string ImportedFeedPath(const TRIGlobals& settings);
+
+// The feed a command works on when none is named: the fetched copy in ImportDir when it is
+// there, else (for a local feed) the configured file itself. Throws Error when neither exists,
+// naming what is missing.
+std::string FeedPathForCommand(const TRIGlobals& settings);
+
+// A copy of the category table with every template path resolved (TRIGlobals::ResolvePath).
+TRssTxtPageProperties CategoriesForRun(const TRIGlobals& settings);
+
+// Reads the feed at feedPath with the configured element names (and, for a feed without
+// categories, the table's first category). Throws Error naming the file when it does not
+// exist, cannot be read or parsed.
+TRSSMessages ReadFeedMessages(const TRIGlobals& settings, const std::string& feedPath);
+
+// The checks an interactive preview or upload runs first: the feed against the element names,
+// then its categories against the table, then the page numbers. Throws Error naming the file
+// when the feed cannot be read or parsed.
+TFeedCheckResult CheckFeed(const TRIGlobals& settings, const std::string& feedPath);
+TFeedCheckResult CheckFeed(const TRIGlobals& settings);  // the fetched feed
+
+// Empties ExportDir, reads the feed and generates its pages and "Control.dat" there. Answers
+// what was made; the update is complete only when this returns (an error naming the file ends
+// the run without a control file, and nothing of it may be sent). The formatter is the shared
+// text-to-page formatter; onPageWritten is called after each page file.
+TGenerationSummary GenerateFromFeed(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
+                                    const std::string& feedPath,
+                                    TPageWrittenCallback onPageWritten = {});
+TGenerationSummary GenerateFromFeed(const TRIGlobals& settings,
+                                    TPTextToPrestelPageForm& formatter);  // the fetched feed
+
+}  // namespace tavrel

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "page/page_record.h"
+#include "pipeline/category_table.h"
+#include "pipeline/control_file.h"
+#include "pipeline/rss_message.h"
+#include "render/text_layout.h"
+
+namespace tavrel {
+
+// What an index page lists: the titles of every message of one category, in feed order.
+struct TRSSIndexPageContent {
+  std::string Text;  // left empty
+  std::string Category;
+  std::vector<std::string> Titles;
+};
+
+// One page file just written, as the progress callback sees it.
+struct TGeneratedPage {
+  int Number = 0;
+  int SubPage = 0;
+  std::string FileName;  // without folder
+  int PagesWritten = 0;  // page files written so far in this run, this one included
+};
+
+using TPageWrittenCallback = std::function<void(const TGeneratedPage&)>;
+
+// What a run made and what it left out, for the operator.
+struct TGenerationSummary {
+  int CategoriesInFeed = 0;
+  int CategoriesGenerated = 0;
+  int IndexPages = 0;
+  int MessagePages = 0;   // page numbers of messages (a split message counts once)
+  int SplitMessages = 0;  // messages spread over sub-pages
+  int SubPages = 0;       // the sub-pages of those
+  int PageFiles = 0;      // every page file written
+  // What was skipped or cut and why, one line each, in the order met.
+  std::vector<std::string> Skipped;
+
+  // The summary as lines of text: categories, pages, files, then what was skipped.
+  std::vector<std::string> Lines(const std::string& exportDir) const;
+};
+
+// Turns the messages of one feed into teletext pages: for every category of the feed that the
+// table defines with both templates present, an index page listing the titles and one page (or
+// a run of sub-pages) per message, each laid out on a copy of its template, encoded for
+// broadcast and written to ExportDir, and "Control.dat" describing them all.
+//
+// Template paths in Categories are used as they stand: callers resolve relative settings first.
+class TRICreateRssTxtPages {
+ public:
+  // At most this many sub-pages are made of one message; the rest of a longer text is dropped.
+  static constexpr int kMaxSubPages = 56;
+
+  // formatter is the shared text-to-page formatter (not owned); without one the generator
+  // uses one of its own.
+  TRICreateRssTxtPages(std::string exportDir, TRSSMessages messages,
+                       TRssTxtPageProperties categories,
+                       TPTextToPrestelPageForm* formatter = nullptr);
+
+  std::string ExportDir;  // with trailing "/"
+  TRssTxtPageProperties Categories;
+  TRSSMessages Messages;
+  std::vector<std::string> CategoryNames;
+  // Page entries carry the categories' fastext prompts and links.
+  bool UseFastext = true;
+  // Called after each page file is written, so that a window can stay responsive and a
+  // terminal can show progress.
+  TPageWrittenCallback OnPageWritten;
+
+  // Fills errors with one line per category of the feed that is not defined or whose first
+  // entry lacks a template file; answers whether there were none.
+  bool CheckCategories(std::vector<std::string>& errors);
+
+  // Adds one line per page that the run would leave out because its number lies outside the
+  // broadcast range 100..899 (an unset index number is 0, a long category runs past 899).
+  // Covers the categories the run generates; answers whether there were none.
+  bool CheckPageNumbers(std::vector<std::string>& lines);
+
+  // Generates every page and "Control.dat". Any "Control.dat" of an earlier run is removed
+  // first. Throws Error naming the file when a template cannot be used or a page file cannot
+  // be written; the run then ends without a control file, so that nothing of it is taken for
+  // a complete update. Answers true.
+  bool Run();
+
+  const TGenerationSummary& Summary() const { return summary_; }
+
+  // The steps of a run, public so that each can be tried on its own.
+
+  // Loads a template's body rows, text block and character set. Throws Error naming the file
+  // when it does not exist or its text block does not lie on the page.
+  void LoadTemplate(const std::string& fileName);
+  void BuildIndexPage(const TRSSIndexPageContent& content);
+  void BuildMessagePages(const std::string& name);
+  void BuildMessagePage(TRSSMessage& message, int number);
+  // Fills message.Pages with chunks of at most rowsPerChunk rows (see Run's rules).
+  void SplitMessage(TRSSMessage& message, int rowsPerChunk);
+  void PlaceCounter(const std::string& counter, TPrestPage& page) const;
+  void LayOutText(const std::string& text, bool preserve, TPrestPage& page);
+  void WritePage(const TPrestPage& page, int number, const TRssTxtPageProperty& entry, int subPage);
+
+  std::array<std::uint8_t, kPageCells> TemplateCells{};
+  TTextBlock TextBlock;
+  int Charset = kDefaultCharSet;
+
+ private:
+  void BuildCategoryNames();
+  // The entry a run uses for a category: the first of that name with both templates present.
+  const TRssTxtPageProperty* UsableEntry(std::string_view name) const;
+  // Rows left for the message text under the title block.
+  int BodyRows(const TRssTxtPageProperty& entry, const std::string& title) const;
+  std::string TitleBlock(const TRssTxtPageProperty& entry, const std::string& title) const;
+  TPrestPage TemplatePage() const;
+  void Skip(std::string line) { summary_.Skipped.push_back(std::move(line)); }
+
+  TPTextToPrestelPageForm* formatter_;
+  std::optional<TPTextToPrestelPageForm> ownFormatter_;
+  const TRssTxtPageProperty* entry_ = nullptr;  // entry of the category being built
+  std::string templateFileName_;
+  std::optional<TControlFileWriter> control_;
+  TGenerationSummary summary_;
+};
+
+// The lines that say which pages of a category lie outside 100..899 and are not generated:
+// the index page, and the message pages first .. first + messages - 1 as one or two ranges.
+std::vector<std::string> PageNumberProblems(const TRssTxtPageProperty& entry, int messageCount);
+
+}  // namespace tavrel
