@@ -1,6 +1,6 @@
-#include "commands.h"
-
 #include <algorithm>
+
+#include "commands.h"
 
 namespace tavrel::cli {
 
@@ -9,6 +9,10 @@ const std::vector<Command>& AllCommands() {
       {"check", "check the feed against the element names and the category table", RunCheckCommand},
       {"generate", "generate the teletext pages and Control.dat of the feed in Export/",
        RunGenerateCommand},
+      {"upload", "fetch the feed, generate the pages and send them to the server",
+       RunUploadCommand},
+      {"scan", "the automatic scan as a service: send the pages whenever the feed changes",
+       RunScanCommand},
       {"render", "draw a page (.pag) or template (.tpg) as a PNG picture", RunRenderCommand},
   };
   return commands;

@@ -31,6 +31,10 @@ int RunRenderCommand(const CommandContext& context);
 // Every command the program knows, in the order --help lists them.
 const std::vector<Command>& AllCommands();
 
+// The commands, each in its own <name>_command.cpp.
+int RunUploadCommand(const CommandContext& context);
+int RunScanCommand(const CommandContext& context);
+
 // True when args holds "--help" or "-h".
 bool WantsHelp(const std::vector<std::string>& args);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -304,6 +305,34 @@ TEST(ScanCycle, WaitingTicksBlinkTheLabelAndSwitchingOffStopsTheScan) {
   for (int i = 0; i < 10; ++i) cycle.Tick();
   EXPECT_EQ(cycle.TickCount(), 0);
   EXPECT_FALSE(cycle.LastOutcome().has_value());
+}
+
+// An interval read from a settings file can be any number; twice the largest one must still
+// count, and a step must not start early because a count wrapped around.
+TEST(ScanCycle, IntervalsOutsideTheRangeAreKeptWithinIt) {
+  struct Case {
+    std::int32_t Given;
+    std::int32_t ExpectedInterval;
+    bool ExpectedStepWithinThreeTicks;
+  };
+  const std::vector<Case> cases = {
+      {-5, 0, true},
+      {1, 1, true},
+      {TScanCycle::kMaxScanInterval, TScanCycle::kMaxScanInterval, false},
+      {std::numeric_limits<std::int32_t>::max(), TScanCycle::kMaxScanInterval, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Given);
+    FakeClock clock;
+    Script script;
+    script.FeedChanged = false;
+    TScanCycle cycle(OperationsFor(script), clock);
+    cycle.SetScanInterval(c.Given);
+    EXPECT_EQ(cycle.ScanInterval(), c.ExpectedInterval);
+    cycle.SetAutoScan(true);
+    for (int i = 0; i < 3; ++i) cycle.Tick();
+    EXPECT_EQ(cycle.LastOutcome().has_value(), c.ExpectedStepWithinThreeTicks);
+  }
 }
 
 }  // namespace

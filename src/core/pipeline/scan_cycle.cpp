@@ -1,5 +1,6 @@
 #include "pipeline/scan_cycle.h"
 
+#include <algorithm>
 #include <exception>
 #include <thread>
 #include <utility>
@@ -18,7 +19,7 @@ TScanCycle::TScanCycle(TScanOperations operations, TScanClock& clock, TScanView 
     : operations_(std::move(operations)), clock_(clock), view_(std::move(view)) {}
 
 void TScanCycle::SetScanInterval(std::int32_t seconds) {
-  scanInterval_ = seconds < 0 ? 0 : seconds;
+  scanInterval_ = std::clamp(seconds, std::int32_t{0}, kMaxScanInterval);
 }
 
 void TScanCycle::SetAutoScan(bool on) {

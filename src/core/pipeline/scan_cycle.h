@@ -96,7 +96,9 @@ class TScanCycle {
 
   TScanCycle(TScanOperations operations, TScanClock& clock, TScanView view = {});
 
-  // Seconds between steps; negative values count as 0 (a step on every free tick).
+  // Seconds between steps; negative values count as 0 (a step on every free tick), values
+  // above kMaxScanInterval as that (the tick count runs to twice the interval).
+  static constexpr std::int32_t kMaxScanInterval = 0x3FFFFFFF;
   void SetScanInterval(std::int32_t seconds);
   std::int32_t ScanInterval() const { return scanInterval_; }
 

@@ -1,0 +1,177 @@
+// tavrel scan: the automatic scan as a long-running service, driving the same scan cycle as
+// the window's timer with the machine's clock. Status lines go to stdout, upload progress to
+// stderr.
+#include <signal.h>
+
+#include <atomic>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "command_support.h"
+#include "commands.h"
+#include "feed_steps.h"
+#include "pipeline/scan_cycle.h"
+#include "pipeline/scan_operations.h"
+#include "pipeline/settings_store.h"
+#include "status_printer.h"
+#include "step_exit_codes.h"
+#include "terminal_progress.h"
+#include "transfer/update_upload.h"
+
+namespace tavrel::cli {
+namespace {
+
+// A longer pause between steps than a week is a mistyped number, not a schedule.
+constexpr std::int32_t kMaxIntervalOption = 7 * 24 * 3600;
+
+constexpr const char* kUsage =
+    "Usage: tavrel [--home DIR] scan [--once] [--interval SECONDS]\n"
+    "\n"
+    "The automatic scan as a service. Every ScanInterval seconds (tavrel.ini) a step fetches\n"
+    "the feed; when it differs from the feed last sent and the server is free, the step\n"
+    "generates the pages into Export/ and sends update.zip and update.sem to the server. A\n"
+    "change that could not be sent (server unreachable or busy, upload broken off) is tried\n"
+    "again by the next step. The first step starts ScanInterval + 0.5 seconds after the start.\n"
+    "\n"
+    "Every status is printed on stdout as it happens, after an ISO 8601 local time stamp:\n"
+    "\"Checking\", then \"No changes\", \"Connection failed\", \"Server Busy\" or \"Processing\",\n"
+    "\"Error: ...\" when a step fails, and \"Idle\" when it ends. Upload progress goes to\n"
+    "stderr. tavrel.ini is read once at the start and never rewritten.\n"
+    "\n"
+    "Options:\n"
+    "  --once              run a single step now and exit with a code that says how it ended\n"
+    "  --interval SECONDS  seconds between steps for this run instead of ScanInterval\n"
+    "                      (0 to 604800; 0 starts a step every half second)\n"
+    "  -h, --help          show this help\n"
+    "\n"
+    "SIGINT (Ctrl-C) or SIGTERM ends the service once the current step is over; a second\n"
+    "one ends it at once.\n"
+    "\n"
+    "Exit codes of the service:\n"
+    "  0  stopped by SIGINT or SIGTERM\n"
+    "  1  the home folder or its settings are unusable\n"
+    "  2  wrong usage\n"
+    "Exit codes with --once:\n"
+    "  0  the update (archive and semaphore) was stored on the server\n"
+    "  1  the step ended with \"Error: ...\" (the feed could not be fetched or read, a page\n"
+    "     or file could not be written), or the home folder or its settings are unusable\n"
+    "  2  wrong usage\n"
+    "  3  \"No changes\": the feed is the one last sent\n"
+    "  4  \"Connection failed\": no connection or the login was refused\n"
+    "  5  \"Server Busy\": the server has not yet taken the last update\n"
+    "  6  the upload broke off; the server got no semaphore\n"
+    "  7  the feed gave no page; nothing was sent\n";
+
+struct TScanArguments {
+  bool Once = false;
+  std::optional<std::int32_t> Interval;
+};
+
+std::optional<std::string> ParseArguments(const std::vector<std::string>& args,
+                                          TScanArguments& parsed) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--once") {
+      parsed.Once = true;
+    } else if (arg == "--interval") {
+      if (i + 1 >= args.size()) return std::string("--interval needs a number of seconds");
+      const std::string& value = args[++i];
+      std::size_t used = 0;
+      long long seconds = -1;
+      try {
+        seconds = std::stoll(value, &used);
+      } catch (const std::exception&) {
+        used = 0;
+      }
+      if (value.empty() || used != value.size() || seconds < 0 || seconds > kMaxIntervalOption) {
+        return "--interval must be a whole number of seconds from 0 to " +
+               std::to_string(kMaxIntervalOption) + ", not '" + value + "'";
+      }
+      parsed.Interval = static_cast<std::int32_t>(seconds);
+    } else {
+      return "unknown argument '" + arg + "'";
+    }
+  }
+  return std::nullopt;
+}
+
+// Set by the signal handler, read by the service loop between ticks.
+std::atomic<bool> stopRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
+
+extern "C" void RequestStop(int) { stopRequested.store(true); }
+
+// Catches SIGINT and SIGTERM for the lifetime of the object. The handler only sets the flag;
+// it is installed for one signal only, so a second Ctrl-C ends a step that hangs.
+class TStopSignals {
+ public:
+  TStopSignals() {
+    stopRequested.store(false);
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &action, &oldInterrupt_);
+    sigaction(SIGTERM, &action, &oldTerminate_);
+  }
+  ~TStopSignals() {
+    sigaction(SIGINT, &oldInterrupt_, nullptr);
+    sigaction(SIGTERM, &oldTerminate_, nullptr);
+  }
+  TStopSignals(const TStopSignals&) = delete;
+  TStopSignals& operator=(const TStopSignals&) = delete;
+
+ private:
+  struct sigaction oldInterrupt_ {};
+  struct sigaction oldTerminate_ {};
+};
+
+std::string FeedSource(const TRIGlobals& globals) {
+  return globals.IsXMLWeb ? globals.XmlUrl : globals.XMLFilePath;
+}
+
+}  // namespace
+
+int RunScanCommand(const CommandContext& context) {
+  if (WantsHelp(context.Arguments)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  TScanArguments arguments;
+  if (const auto problem = ParseArguments(context.Arguments, arguments)) {
+    std::fprintf(stderr, "tavrel scan: %s\n\n%s", problem->c_str(), kUsage);
+    return kExitUsage;
+  }
+  TRIGlobals globals = OpenSettingsStore(context);
+  const TStatusPrinter printer(stdout);
+  TTerminalProgressView progress(stderr, TTerminalProgressView::IsTerminal(stderr));
+  const auto regenerate = [&globals, &printer] {
+    std::vector<std::string> summary;
+    const bool anyPage = RegenerateExport(globals, &summary);
+    for (const std::string& line : summary) printer.Print(line);
+    return anyPage;
+  };
+  TSteadyScanClock clock;
+  TScanCycle cycle(MakeScanOperations(globals, regenerate, &progress), clock,
+                   {[&printer](const std::string& status) { printer.Print(status); }, nullptr});
+  cycle.SetScanInterval(arguments.Interval.value_or(globals.ScanInterval));
+
+  const TStopSignals signals;
+  const std::string server = globals.Server.FTPHost + ":" + std::to_string(globals.Server.FTPPort) +
+                             " " + RemoteTransferFolder(globals);
+  if (arguments.Once) {
+    printer.Print("Scan step: feed " + FeedSource(globals) + ", server " + server);
+    const std::optional<TScanOutcome> outcome = cycle.RunStep();
+    return outcome ? ExitCodeOf(*outcome) : kExitError;
+  }
+  printer.Print("Scan started: a step every " + std::to_string(cycle.ScanInterval()) + " s, feed " +
+                FeedSource(globals) + ", server " + server);
+  cycle.SetAutoScan(true);
+  cycle.Run([] { return !stopRequested.load(); });
+  printer.Print("Scan stopped");
+  return 0;
+}
+
+}  // namespace tavrel::cli

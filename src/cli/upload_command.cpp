@@ -1,0 +1,131 @@
+// tavrel upload: the window's Upload command without the window. Fetches the feed, shows what
+// the feed check finds, tests the server, generates the pages and sends the update.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "command_support.h"
+#include "commands.h"
+#include "feed_steps.h"
+#include "pipeline/settings_store.h"
+#include "step_exit_codes.h"
+#include "support/windows1252.h"
+#include "terminal_progress.h"
+#include "transfer/feed_fetch.h"
+#include "transfer/ftp_client.h"
+#include "transfer/update_upload.h"
+
+namespace tavrel::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tavrel [--home DIR] upload\n"
+    "\n"
+    "Sends the pages of the configured feed to the transmission server, as the window's\n"
+    "Upload command does:\n"
+    "  1. fetches the feed into Import/ (a copy of the local file, or a download);\n"
+    "  2. checks it against the XML schema and the category table and prints what it finds;\n"
+    "     findings do not stop the upload: the pages of the defined categories are sent;\n"
+    "  3. logs in to the server and asks whether it has taken the last update;\n"
+    "  4. generates the pages and Control.dat into Export/;\n"
+    "  5. packs Export/ into update.zip, stores it in the server's transfer folder (progress\n"
+    "     on stderr: a bar on a terminal, a line every 10% elsewhere), then stores update.sem.\n"
+    "After a complete upload the feed becomes the handled copy in Handled/, so that the\n"
+    "automatic scan does not send the same feed again. tavrel.ini is never rewritten.\n"
+    "\n"
+    "Exit codes:\n"
+    "  0  the update (archive and semaphore) was stored on the server\n"
+    "  1  error: the feed could not be fetched (\"XML File not found\"), read or generated,\n"
+    "     or the home folder or its settings are unusable\n"
+    "  2  wrong usage\n"
+    "  4  \"Connection to Varnex failed.\": no connection or the login was refused\n"
+    "  5  \"Varnex is busy.\": the server has not yet taken the last update; nothing was sent\n"
+    "  6  the upload broke off; the server got no semaphore and will not take the archive\n"
+    "  7  the feed gave no page; nothing was sent\n";
+
+void PrintLines(std::FILE* out, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    std::fprintf(out, "%s\n", Windows1252ToUtf8(line).c_str());
+  }
+}
+
+// Why a login to the server fails, empty when it succeeds. The same test as the scan's, with
+// the client library's reason kept for the operator.
+std::string ConnectionFailure(const TMediaServer& server) {
+  TPFTP ftp;
+  ftp.Server = server;
+  if (ftp.Connect()) return "";
+  return ftp.LastError().empty() ? "login failed" : ftp.LastError();
+}
+
+std::string ServerName(const TRIGlobals& globals) {
+  return globals.Server.FTPHost + ":" + std::to_string(globals.Server.FTPPort);
+}
+
+}  // namespace
+
+int RunUploadCommand(const CommandContext& context) {
+  if (WantsHelp(context.Arguments)) {
+    std::fputs(kUsage, stdout);
+    return kExitUploaded;
+  }
+  if (!context.Arguments.empty()) {
+    std::fprintf(stderr, "tavrel upload: unexpected argument '%s'\n\n%s",
+                 context.Arguments.front().c_str(), kUsage);
+    return kExitUsage;
+  }
+  TRIGlobals globals = OpenSettingsStore(context);
+  const TFeedLocation feed = FeedLocationOf(globals);
+
+  std::string failure;
+  if (!GetXmlFile(feed, &failure)) {
+    std::fprintf(stderr, "XML File not found\n%s\n", failure.c_str());
+    return kExitError;
+  }
+  std::printf("Feed fetched: %s\n", (feed.ImportDir + feed.XmlFileName).c_str());
+
+  // The window shows the findings and still uploads: an undefined category must not hold back
+  // the pages of the defined ones.
+  const std::vector<std::string> findings = CheckFeedFindings(globals);
+  if (!findings.empty()) {
+    std::printf("The feed check found %zu problem%s (the upload goes on):\n", findings.size(),
+                findings.size() == 1 ? "" : "s");
+    PrintLines(stdout, findings);
+  }
+  std::fflush(stdout);
+
+  const std::string connection = ConnectionFailure(globals.Server);
+  if (!connection.empty()) {
+    std::fprintf(stderr, "Connection to Varnex failed.\n%s: %s\n", ServerName(globals).c_str(),
+                 connection.c_str());
+    return kExitConnectionFailed;
+  }
+  if (!ServerIsFree(globals)) {
+    std::fprintf(stderr, "Varnex is busy.\n%s: %s%s is waiting; nothing was sent\n",
+                 ServerName(globals).c_str(), RemoteTransferFolder(globals).c_str(),
+                 kBusySemaphoreMask);
+    return kExitServerBusy;
+  }
+
+  std::vector<std::string> summary;
+  if (!RegenerateExport(globals, &summary)) {
+    PrintLines(stdout, summary);
+    std::fprintf(stderr, "%s: no page generated; nothing was sent\n", globals.ExportDir.c_str());
+    return kExitNothingGenerated;
+  }
+  PrintLines(stdout, summary);
+  std::fflush(stdout);
+
+  TTerminalProgressView progress(stderr, TTerminalProgressView::IsTerminal(stderr));
+  if (!UploadUpdate(globals, &progress, &failure)) {
+    std::fprintf(stderr, "Upload failed: %s\n", failure.c_str());
+    return kExitUploadFailed;
+  }
+  // Only now: a feed whose update did not arrive stays unhandled, so the scan sends it later.
+  CommitHandledFeed(feed);
+  std::printf("Update sent to %s %s (%s, then %s)\n", ServerName(globals).c_str(),
+              RemoteTransferFolder(globals).c_str(), kUpdateArchiveName, kUpdateSemaphoreName);
+  return kExitUploaded;
+}
+
+}  // namespace tavrel::cli
