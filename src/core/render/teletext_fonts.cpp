@@ -313,9 +313,9 @@ TFontLoadResult TTeletextFonts::Load(int loadBits, const std::string& fontDirect
   TFontLoadResult result;
   std::string folder = fontDirectory.empty() ? "." : fontDirectory;
   if (folder.back() != '/') folder += '/';
-  for (const auto& spec : kFontFiles) {
-    if ((loadBits & spec.LoadBit) == 0) continue;
-    const std::string path = folder + spec.FileName;
+  for (const auto& fontFile : kFontFiles) {
+    if ((loadBits & fontFile.LoadBit) == 0) continue;
+    const std::string path = folder + fontFile.FileName;
     if (!FileExists(path)) {
       result.MissingFiles.push_back(path);
       continue;
@@ -325,29 +325,29 @@ TFontLoadResult TTeletextFonts::Load(int loadBits, const std::string& fontDirect
       // Every face the file must hold, checked before anything is kept, so a broken file
       // leaves its set empty rather than half filled.
       std::vector<const char*> wanted = {kFaceSingleHeight, kFaceDoubleHeight, kFaceNational};
-      if (spec.HasLanguageFaces)
+      if (fontFile.HasLanguageFaces)
         wanted.insert(wanted.end(), kLanguageFaces.begin(), kLanguageFaces.end());
       for (const char* name : wanted) {
         const TTeletextFace* face = FindFace(faces, name);
         if (face == nullptr) throw FileError(path, std::string("no face ") + name);
-        if (face->Width() != spec.Width || face->Height() != spec.Height) {
+        if (face->Width() != fontFile.Width || face->Height() != fontFile.Height) {
           throw FileError(
               path, std::string("face ") + name + " is " + std::to_string(face->Width()) + " x " +
                         std::to_string(face->Height()) + " pixels, not " +
-                        std::to_string(spec.Width) + " x " + std::to_string(spec.Height));
+                        std::to_string(fontFile.Width) + " x " + std::to_string(fontFile.Height));
         }
       }
-      auto& setFaces = setFaces_[spec.SetIndex];
+      auto& setFaces = setFaces_[fontFile.SetIndex];
       setFaces[0] = *FindFace(faces, kFaceSingleHeight);
       setFaces[1] = *FindFace(faces, kFaceDoubleHeight);
       setFaces[2] = *FindFace(faces, kFaceNational);
-      TFontSet& set = sets_[spec.SetIndex];
-      set.CellWidth = static_cast<std::uint16_t>(spec.Width);
-      set.CellHeight = static_cast<std::uint16_t>(spec.Height);
+      TFontSet& set = sets_[fontFile.SetIndex];
+      set.CellWidth = static_cast<std::uint16_t>(fontFile.Width);
+      set.CellHeight = static_cast<std::uint16_t>(fontFile.Height);
       set.SingleHeight = &setFaces[0];
       set.DoubleHeight = &setFaces[1];
       set.National = &setFaces[2];
-      if (spec.HasLanguageFaces) {
+      if (fontFile.HasLanguageFaces) {
         for (std::size_t i = 0; i < kLanguageFaces.size(); ++i) {
           languageFaces_[i] = *FindFace(faces, kLanguageFaces[i]);
         }
