@@ -18,8 +18,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tavrel_harness as harness  # noqa: E402
 
 PROGRAM = os.environ.get("TAVREL_PROGRAM", "")
-# The FTP client gives up after 30 s without progress; a step must end well before twice that.
-STALL_STEP_LIMIT = 60
+# The FTP client gives up after 30 s without progress; a step must end soon after that.
+STALL_STEP_LIMIT = 45
 
 
 def run_step(home, timeout=STALL_STEP_LIMIT + 30):

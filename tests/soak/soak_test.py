@@ -122,10 +122,12 @@ class SoakTest(unittest.TestCase):
                 fds_end = open_descriptors(scan.pid)
                 rss_end = resident_kb(scan.pid)
                 all_texts = texts()
-                print("soak: %d steps, %d changes, %d phases, %d published; fds %d -> %d, "
-                      "VmRSS %d -> %d kB" % (all_texts.count("Idle"), changes, phases,
-                                             len(published()), fds_start, fds_end, rss_start,
-                                             rss_end), flush=True)
+                print("soak: %d steps, %d changes, %d phases, %d published, %d busy, "
+                      "%d connection failed, %d errors; fds %d -> %d, VmRSS %d -> %d kB" % (
+                          all_texts.count("Idle"), changes, phases, len(published()),
+                          all_texts.count("Server Busy"), all_texts.count("Connection failed"),
+                          len([t for t in all_texts if t.startswith("Error: ")]), fds_start,
+                          fds_end, rss_start, rss_end), flush=True)
 
                 scan.send_signal(signal.SIGTERM)
                 self.assertEqual(scan.wait(30), 0)
