@@ -69,12 +69,14 @@ def flip_header_byte(header, index, value):
 
 
 class Simulator:
-    def __init__(self, *switches):
-        self.dir = tempfile.mkdtemp(prefix="varnex-sim-test-")
+    def __init__(self, *switches, folder=None, delay="0.3"):
+        self.dir = folder or tempfile.mkdtemp(prefix="varnex-sim-test-")
         port_file = os.path.join(self.dir, "port")
+        if os.path.exists(port_file):
+            os.remove(port_file)
         self.process = subprocess.Popen(
             [sys.executable, SIMULATOR, "--dir", self.dir, "--port", "0",
-             "--port-file", port_file, "--delay", "0.3", *switches],
+             "--port-file", port_file, "--delay", delay, *switches],
             stdout=subprocess.DEVNULL)
         deadline = time.monotonic() + 20
         while not os.path.exists(port_file):
@@ -213,6 +215,31 @@ class UpdateCheckTest(unittest.TestCase):
                              ["update.sem", "update.zip"])
         finally:
             sim.stop()
+
+    def test_restart_finishes_a_taken_update_once(self):
+        # Stopped before its removal delay ran out, the server still holds the update it
+        # took; started again it removes it without publishing it a second time, except
+        # when it is told to stay busy.
+        for switches, left in [((), []), (("--busy",), ["update.sem", "update.zip"])]:
+            with self.subTest(switches=switches):
+                sim = Simulator(delay="60")
+                try:
+                    sim.upload([("update.zip", make_zip(good_members())),
+                                ("update.sem", b"Update\r\n")])
+                    self.assertEqual(sim.wait_for_report(1)[2], "published")
+                finally:
+                    sim.stop()
+                sim = Simulator(*switches, folder=sim.dir)
+                try:
+                    deadline = time.monotonic() + 10
+                    while (sorted(os.listdir(sim.transfer_dir())) != left
+                           and time.monotonic() < deadline):
+                        time.sleep(0.05)
+                    time.sleep(0.5)
+                    self.assertEqual(sorted(os.listdir(sim.transfer_dir())), left)
+                    self.assertEqual(len(sim.report_lines()), 1)
+                finally:
+                    sim.stop()
 
     def test_refused_login(self):
         sim = Simulator("--refuse-logins")

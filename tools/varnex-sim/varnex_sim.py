@@ -11,7 +11,9 @@ in a folder that already holds "update.zip", it checks the archive (a valid
 zip holding "Control.dat" and every page file that Control.dat names, each
 page file 1008 bytes with a valid teletext page header), publishes a good
 update into the on-air folder, writes one line per update to the report file,
-and after a delay removes the semaphore and the archive.
+and after a delay removes the semaphore and the archive. An update it had
+taken but not yet removed when it was stopped is removed after the same delay
+when it starts again (unless --busy), so a restart never leaves it busy.
 
 Everything lives under one working folder (--dir):
     DIR/root/     what the FTP account sees (its login folder is the root "/"
@@ -282,6 +284,13 @@ class Simulator:
         if not self.options.busy:
             ioloop.call_later(self.options.delay, self.remove_update, folder)
 
+    def finish_taken_update(self, ioloop):
+        """Removes, after the delay, an update that an earlier run took and was stopped
+        before it removed; the update is not checked or published a second time."""
+        if self.options.busy or find_entry(self.transfer_dir, SEMAPHORE_NAME) is None:
+            return
+        ioloop.call_later(self.options.delay, self.remove_update, self.transfer_dir)
+
     @staticmethod
     def remove_update(folder):
         for name in (SEMAPHORE_NAME, ARCHIVE_NAME):
@@ -470,6 +479,7 @@ def main(argv):
     handler.authorizer = authorizer
     server = FTPServer((options.host, options.port), handler)
     port = server.socket.getsockname()[1]
+    sim.finish_taken_update(server.ioloop)
     if options.port_file:
         temporary = options.port_file + ".part"
         with open(temporary, "w", encoding="ascii") as out:
@@ -482,7 +492,9 @@ def main(argv):
 
     signal.signal(signal.SIGTERM, stop)
     try:
-        server.serve_forever(handle_exit=False)
+        # A poll timeout, so that timers run even while no client is connected (the
+        # removal of an update taken before a restart).
+        server.serve_forever(timeout=0.05, handle_exit=False)
     except (SystemExit, KeyboardInterrupt):
         pass
     finally:
