@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "http_server_fixture.h"
-#include "testing/temp_folder.h"
+#include "common/temp_folder.h"
 
 namespace tavrel {
 namespace {
@@ -23,7 +23,7 @@ using testing::WriteBytes;
 
 TEST(FeedDownload, StoresTheBodyAsLinesOrFailsWithoutAFile) {
   TempFolder temp;
-  const fs::path site = temp.Path() / "site";
+  const fs::path site = temp.Root() / "site";
   WriteBytes(site / "feed.xml", "<rss>\n<item/>\r\n</rss>");
   WriteBytes(site / "breaks.xml", "\n\n");
   WriteBytes(site / "zero.xml", "ab\0cd\nef"s);
@@ -57,7 +57,7 @@ TEST(FeedDownload, StoresTheBodyAsLinesOrFailsWithoutAFile) {
     const std::string url = server.Url(c.Path);
     std::string failure;
     EXPECT_EQ(DownloadXmlFile(url, target.Dir(), &failure), c.ExpectedResult);
-    const fs::path written = target.Path() / "WebRSS.xml";
+    const fs::path written = target.Root() / "WebRSS.xml";
     if (c.ExpectedResult) {
       EXPECT_EQ(ReadBytes(written), c.ExpectedFile);
       EXPECT_EQ(failure, "");
@@ -68,7 +68,7 @@ TEST(FeedDownload, StoresTheBodyAsLinesOrFailsWithoutAFile) {
       EXPECT_EQ(failure, expected);
     }
     // Nothing but the feed itself is left in the folder (no temporary files).
-    EXPECT_EQ(std::distance(fs::directory_iterator(target.Path()), fs::directory_iterator()),
+    EXPECT_EQ(std::distance(fs::directory_iterator(target.Root()), fs::directory_iterator()),
               c.ExpectedResult ? 1 : 0);
   }
 }
@@ -82,7 +82,7 @@ TEST(FeedDownload, UnreachableOrForbiddenAddressesFailWithTheirReason) {
   int closedPort = 0;
   {
     TempFolder site;
-    PythonHttpServer server(site.Path());
+    PythonHttpServer server(site.Root());
     closedPort = server.Port();
   }
   const std::string closedUrl = "http://127.0.0.1:" + std::to_string(closedPort) + "/feed.xml";
@@ -97,7 +97,7 @@ TEST(FeedDownload, UnreachableOrForbiddenAddressesFailWithTheirReason) {
     std::string failure;
     EXPECT_FALSE(DownloadXmlFile(c.Url, target.Dir(), &failure));
     EXPECT_EQ(failure.substr(0, c.ExpectedFailureStart.size()), c.ExpectedFailureStart) << failure;
-    EXPECT_FALSE(fs::exists(target.Path() / "WebRSS.xml"));
+    EXPECT_FALSE(fs::exists(target.Root() / "WebRSS.xml"));
   }
 }
 

@@ -16,7 +16,7 @@
 #include "support/error.h"
 #include "testing/page_records.h"
 #include "testing/run_command.h"
-#include "testing/temp_folder.h"
+#include "common/temp_folder.h"
 #include "transfer/feed_fetch.h"
 #include "transfer/update_upload.h"
 #include "varnex_sim_fixture.h"
@@ -59,7 +59,7 @@ void WriteGeneratedPages(const std::string& exportDir) {
 struct Home {
   explicit Home(const VarnexSimulator& simulator) {
     Globals = std::make_unique<TRIGlobals>(Temp.Dir());
-    FeedFile = Temp.Path() / "feeds" / "news.xml";
+    FeedFile = Temp.Root() / "feeds" / "news.xml";
     WriteBytes(FeedFile, kFeed);
     Globals->IsXMLWeb = false;
     Globals->XMLFilePath = FeedFile.string();
@@ -203,8 +203,8 @@ TEST(ScanAgainstServer, ChangeFoundWhileBusyIsSentOnceTheServerIsFree) {
   VarnexSimulator simulator(options);
   Home home(simulator);
   TempFolder site;
-  WriteBytes(site.Path() / "rss.xml", "<rss>\n<channel/>\n</rss>\n");
-  PythonHttpServer web(site.Path());
+  WriteBytes(site.Root() / "rss.xml", "<rss>\n<channel/>\n</rss>\n");
+  PythonHttpServer web(site.Root());
   home.Globals->IsXMLWeb = true;
   home.Globals->XmlUrl = web.Url("rss.xml");
   WriteBytes(simulator.TransferDir() / "Update.sem", "Update\r\n");

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "testing/temp_folder.h"
+#include "common/temp_folder.h"
 #include "transfer/feed_fetch.h"
 
 namespace tavrel {
@@ -19,8 +19,8 @@ using testing::WriteBytes;
 // The three folders of a home and a local feed file beside them.
 struct FeedHome {
   FeedHome() {
-    fs::create_directories(Temp.Path() / "Import");
-    fs::create_directories(Temp.Path() / "Handled");
+    fs::create_directories(Temp.Root() / "Import");
+    fs::create_directories(Temp.Root() / "Handled");
     Location.ImportDir = Temp.Dir() + "Import/";
     Location.HandledDir = Temp.Dir() + "Handled/";
     Location.IsXMLWeb = false;

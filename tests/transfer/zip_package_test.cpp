@@ -11,7 +11,7 @@
 
 #include "support/error.h"
 #include "testing/run_command.h"
-#include "testing/temp_folder.h"
+#include "common/temp_folder.h"
 
 namespace tavrel {
 namespace {
@@ -98,7 +98,7 @@ TEST(ZipPackage, ArchiveHoldsExactlyTheFilesOfTheFolder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     TempFolder temp;
-    const fs::path source = temp.Path() / "Export";
+    const fs::path source = temp.Root() / "Export";
     fs::create_directories(source);
     for (const auto& [name, content] : c.Files) WriteBytes(source / name, content);
     const fs::path archive = source / "update.zip";
@@ -109,7 +109,7 @@ TEST(ZipPackage, ArchiveHoldsExactlyTheFilesOfTheFolder) {
     zipper.RecurseFolders = c.Recurse;
     zipper.Zip();
 
-    const fs::path extracted = temp.Path() / "extracted";
+    const fs::path extracted = temp.Root() / "extracted";
     EXPECT_EQ(ReadArchiveWithPython(archive, extracted), c.ExpectedMembers);
     for (const std::string& member : c.ExpectedMembers) {
       SCOPED_TRACE(member);
@@ -135,16 +135,16 @@ TEST(ZipPackage, FailuresNameTheFileAndLeaveNoArchive) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     TempFolder temp;
-    WriteBytes(temp.Path() / "Export" / "100-0000.pag", "page");
+    WriteBytes(temp.Root() / "Export" / "100-0000.pag", "page");
     std::string expected = c.ExpectedMessage;
-    expected.replace(expected.find("<dir>"), 5, temp.Path().string());
+    expected.replace(expected.find("<dir>"), 5, temp.Root().string());
     try {
-      ZipFolder((temp.Path() / c.Folder).string(), (temp.Path() / c.Archive).string());
+      ZipFolder((temp.Root() / c.Folder).string(), (temp.Root() / c.Archive).string());
       ADD_FAILURE() << "no error raised";
     } catch (const Error& error) {
       EXPECT_EQ(error.what(), expected);
     }
-    EXPECT_FALSE(fs::exists(temp.Path() / c.Archive));
+    EXPECT_FALSE(fs::exists(temp.Root() / c.Archive));
   }
 }
 
