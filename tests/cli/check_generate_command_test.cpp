@@ -19,13 +19,8 @@ using tavrel::testing::RunCommand;
 using tavrel::testing::TempFolder;
 using tavrel::testing::WriteBytes;
 
-void Put(const std::string& path, const std::string& bytes) {
-  fs::create_directories(fs::path(path).parent_path());
-  WriteBytes(path, bytes);
-}
-
 void WriteTemplate(const std::string& path) {
-  Put(path, "");
+  WriteBytes(path, "");
   TPageFile file(path);
   file.SetBlockText(TTextBlock{3, 6, 38, 9});
   file.Save();
@@ -138,14 +133,14 @@ TEST(CheckAndGenerateCommands, ExitCodesAndOutput) {
     SCOPED_TRACE(c.Name);
     TempFolder folder;
     const std::string home = folder / "home/";
-    Put(home + "tavrel.ini",
-        "[Settings]\nXMLFilePath=feeds/news.xml\n"
-        "[XMLItem001]\nCategory=News\nIndexNumber=100\nFirstNumber=101\n"
-        "IndexTemplateFileName=Templates/index.tpg\n"
-        "MessageTemplateFileName=Templates/message.tpg\n");
+    WriteBytes(home + "tavrel.ini",
+               "[Settings]\nXMLFilePath=feeds/news.xml\n"
+               "[XMLItem001]\nCategory=News\nIndexNumber=100\nFirstNumber=101\n"
+               "IndexTemplateFileName=Templates/index.tpg\n"
+               "MessageTemplateFileName=Templates/message.tpg\n");
     WriteTemplate(home + "Templates/index.tpg");
     WriteTemplate(home + "Templates/message.tpg");
-    Put(home + "feeds/news.xml", Feed(c.Root, c.FeedCategories));
+    WriteBytes(home + "feeds/news.xml", Feed(c.Root, c.FeedCategories));
     if (c.BlockPageFile) fs::create_directories(home + "Export/101-0000.pag");
 
     const std::string arguments = std::regex_replace(c.Arguments, std::regex("<home>"), home);

@@ -10,22 +10,12 @@
 #include <vector>
 
 #include "support/error.h"
+#include "testing/page_records.h"
 
 namespace tavrel {
 namespace {
 
-// Decodes a Hamming 8/4 byte with the receiver's parity checks rather than the encoder's table:
-// bit positions 0..7 hold P1 D1 P2 D2 P3 D3 P4 D4, each check and the whole byte must have odd
-// parity. Gives nothing when any check fails.
-std::optional<int> DecodeHamming(std::uint8_t byte) {
-  auto bit = [byte](int position) { return (byte >> position) & 1; };
-  const int p1 = bit(0), d1 = bit(1), p2 = bit(2), d2 = bit(3), p3 = bit(4), d3 = bit(5),
-            d4 = bit(7);
-  const bool checksHold = (p1 ^ d1 ^ d3 ^ d4) == 1 && (p2 ^ d1 ^ d2 ^ d4) == 1 &&
-                          (p3 ^ d1 ^ d2 ^ d3) == 1 && std::popcount(byte) % 2 == 1;
-  if (!checksHold) return std::nullopt;
-  return d1 | d2 << 1 | d3 << 2 | d4 << 3;
-}
+using tavrel::testing::DecodeHamming;
 
 // The byte a 7-bit character goes out as, by counting its bits.
 std::uint8_t ExpectedParityByte(std::uint8_t cell) {

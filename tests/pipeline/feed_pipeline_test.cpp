@@ -21,14 +21,8 @@ using tavrel::testing::ReadBytes;
 using tavrel::testing::TempFolder;
 using tavrel::testing::WriteBytes;
 
-// Writes a file, creating its folder first.
-void Put(const std::string& path, const std::string& bytes) {
-  fs::create_directories(fs::path(path).parent_path());
-  WriteBytes(path, bytes);
-}
-
 void WriteTemplate(const std::string& path) {
-  Put(path, "");
+  WriteBytes(path, "");
   TPageFile file(path);
   file.SetBlockText(TTextBlock{3, 6, 38, 8});
   file.SetCharSet(8);
@@ -90,7 +84,7 @@ TEST(FeedPipeline, CheckFeedGivesTheLinesOfEachCheck) {
     SCOPED_TRACE(c.Name);
     Workspace workspace(Settings(c.Extra));
     TRIGlobals settings(workspace.Home);
-    Put(workspace.Home + "feeds/news.xml", c.Xml);
+    WriteBytes(workspace.Home + "feeds/news.xml", c.Xml);
     const TFeedCheckResult result = CheckFeed(settings, FeedPathForCommand(settings));
     EXPECT_EQ(result.Lines(), c.Lines);
     EXPECT_EQ(result.Passed(), c.Lines.empty());
@@ -127,7 +121,7 @@ TEST(FeedPipeline, FeedPathForCommandPrefersTheFetchedCopy) {
     SCOPED_TRACE(c.Name);
     Workspace workspace(Settings(c.Extra));
     TRIGlobals settings(workspace.Home);
-    if (c.SourceThere) Put(workspace.Home + "feeds/news.xml", Feed({}));
+    if (c.SourceThere) WriteBytes(workspace.Home + "feeds/news.xml", Feed({}));
     if (c.Imported) WriteBytes(settings.ImportDir + settings.XmlFileName(), Feed({}));
     std::string got;
     try {
@@ -144,8 +138,8 @@ TEST(FeedPipeline, FeedPathForCommandPrefersTheFetchedCopy) {
 TEST(FeedPipeline, GenerateFromFeedEmptiesExportAndResolvesRelativeTemplates) {
   Workspace workspace(Settings(""));
   TRIGlobals settings(workspace.Home);
-  Put(workspace.Home + "feeds/news.xml",
-      Feed({{"News", "One"}, {"News", "Two"}, {"Local", "Three"}}));
+  WriteBytes(workspace.Home + "feeds/news.xml",
+             Feed({{"News", "One"}, {"News", "Two"}, {"Local", "Three"}}));
   // Left from an earlier run, one of them write-protected: neither may travel with this one.
   WriteBytes(settings.ExportDir + "555-0000.pag", "old");
   WriteBytes(settings.ExportDir + "update.zip", "old");

@@ -14,27 +14,18 @@
 #include "common/temp_folder.h"
 #include "page/page_file.h"
 #include "support/error.h"
+#include "testing/page_records.h"
 
 namespace tavrel {
 namespace {
 
+using tavrel::testing::DecodeHamming;
 namespace fs = std::filesystem;
 using tavrel::testing::ReadBytes;
 using tavrel::testing::TempFolder;
 using tavrel::testing::WriteBytes;
 
 // --- Reading generated pages back, with the receiver's rules rather than the encoder's ---
-
-// A Hamming 8/4 byte decoded by its parity checks; nothing when a check fails.
-std::optional<int> DecodeHamming(std::uint8_t byte) {
-  auto bit = [byte](int position) { return (byte >> position) & 1; };
-  const int p1 = bit(0), d1 = bit(1), p2 = bit(2), d2 = bit(3), p3 = bit(4), d3 = bit(5),
-            d4 = bit(7);
-  const bool checksHold = (p1 ^ d1 ^ d3 ^ d4) == 1 && (p2 ^ d1 ^ d2 ^ d4) == 1 &&
-                          (p3 ^ d1 ^ d2 ^ d3) == 1 && std::popcount(byte) % 2 == 1;
-  if (!checksHold) return std::nullopt;
-  return d1 | d2 << 1 | d3 << 2 | d4 << 3;
-}
 
 // One page file as text: a line with the address and character set from its header packet,
 // then its 23 body rows, each cell printable or as \xNN. A byte with wrong parity shows as
