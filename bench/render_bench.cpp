@@ -9,23 +9,12 @@
 #include "render/page_preview.h"
 #include "render/page_renderer.h"
 #include "render/teletext_fonts.h"
+#include "testing/control_codes.h"
 
 namespace tavrel {
 namespace {
 
-// "{1D}" stands for the byte 0x1D; everything else is taken as it stands.
-std::string ExpandCodes(const std::string& text) {
-  std::string bytes;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '{' && i + 3 < text.size() && text[i + 3] == '}') {
-      bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-      i += 3;
-    } else {
-      bytes += text[i];
-    }
-  }
-  return bytes;
-}
+using tavrel::testing::ExpandCodes;
 
 // 23 body rows as a news page has them: a double-height headline, coloured text, mosaic bars
 // with backgrounds and hold, flashing text, separated graphics and national characters.

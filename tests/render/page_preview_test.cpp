@@ -13,23 +13,12 @@
 #include "render/page_renderer.h"
 #include "render/png_writer.h"
 #include "render/teletext_fonts.h"
+#include "testing/control_codes.h"
 
 namespace tavrel {
 namespace {
 
-// "{1D}" stands for the byte 0x1D; everything else is taken as it stands.
-std::string ExpandCodes(const std::string& text) {
-  std::string bytes;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '{' && i + 3 < text.size() && text[i + 3] == '}') {
-      bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-      i += 3;
-    } else {
-      bytes += text[i];
-    }
-  }
-  return bytes;
-}
+using tavrel::testing::ExpandCodes;
 
 // Rows 1..23 of a German page that together use every control code, every mosaic in both
 // forms and heights, held mosaics, blast-through, national characters in both heights and
