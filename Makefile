@@ -3,12 +3,14 @@
 #   make test  - install what is missing, build with sanitizers, run every test (and, when
 #                clang is there, a few seconds of each fuzz target)
 #   make fuzz  - build the fuzz targets with clang and run each for FUZZ_SECONDS (default 60)
+#                or FUZZ_RUNS executions
 .PHONY: run test build build-asan build-fuzz deps bench fuzz clean format
 
 BUILD_DIR ?= build/release
 ASAN_DIR ?= build/asan
 FUZZ_DIR ?= build/fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?=
 JOBS ?= $(shell nproc)
 
 deps:
@@ -41,7 +43,7 @@ build-fuzz: deps
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 
 fuzz: build-fuzz
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz $(FUZZ_DIR)
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) scripts/fuzz $(FUZZ_DIR)
 
 bench: build
 	@scripts/bench $(BUILD_DIR)
