@@ -28,7 +28,11 @@ namespace {
 // only indentation, and keeping it costs a tenth of the parse and of the walk over the tree.
 // Inside a text with markup it separates words ("<b>bold</b> <i>italic</i>"), so a feed with
 // such a text is parsed once more keeping it (see TFieldReader).
-constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_eol;
+//
+// The first character data of an element is kept in the element itself rather than in a node
+// of its own: almost every field holds nothing else, and a node fewer per field saves the
+// parser an allocation and the reader a step through the tree.
+constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_eol | pugi::parse_embed_pcdata;
 constexpr unsigned kParseOptionsKeepingWhiteSpace = kParseOptions | pugi::parse_ws_pcdata;
 
 // The file name an error message shows for a document that was given as text.
@@ -36,7 +40,9 @@ std::string DocumentName(const std::string& fileName) {
   return fileName.empty() ? std::string("(feed text)") : fileName;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -46,32 +52,54 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Every byte with A..Z made lower case; one load where the comparison would be three steps.
+constexpr std::array<unsigned char, 256> kLowerAscii = [] {
+  std::array<unsigned char, 256> table{};
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    table[i] = static_cast<unsigned char>(LowerAscii(static_cast<char>(i)));
+  }
+  return table;
+}();
+
 // A configured element name, ready to be compared with elements of the document.
 class TElementName {
  public:
   TElementName(const std::string& windows1252Name, TIconv& toUtf8) {
     std::string converted;
     Name = toUtf8.Convert(windows1252Name, converted) ? windows1252Name : converted;
+    Path = !Name.empty() && Name[0] == '/';
+    for (char c : Name) Lower += static_cast<char>(kLowerAscii[static_cast<unsigned char>(c)]);
+    First = Lower.empty() ? '\0' : static_cast<unsigned char>(Lower[0]);
+    // An element name never holds NUL, and the comparison relies on NUL ending the name.
+    MatchesNothing = Name.find('\0') != std::string::npos;
   }
 
-  bool IsPath() const { return !Name.empty() && Name[0] == '/'; }
+  bool IsPath() const { return Path; }
   const std::string& Utf8() const { return Name; }
 
-  // `path` is the element's full path; it is only looked at for a path name.
-  bool Matches(const pugi::xml_node& element, std::string_view path) const {
-    if (IsPath()) return EqualsIgnoringAsciiCase(path, Name);
+  // `name` is the element's name and `path` its full path; the path is only looked at for a
+  // path name.
+  bool Matches(const char* name, std::string_view path) const {
+    if (Path) return EqualsIgnoringAsciiCase(path, Name);
     // Compared in place: most elements differ in their first letters, and measuring every
-    // element name first would cost more than the comparison.
-    const char* name = element.name();
-    for (char c : Name) {
-      if (*name == '\0' || LowerAscii(*name) != LowerAscii(c)) return false;
-      ++name;
+    // element name first would cost more than the comparison. The name's NUL differs from
+    // every byte of Lower, so the loop never reads past it.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(name);
+    if (kLowerAscii[bytes[0]] != First || MatchesNothing) return false;
+    if (First == '\0') return true;
+    std::size_t i = 1;
+    for (; i < Lower.size(); ++i) {
+      if (kLowerAscii[bytes[i]] != static_cast<unsigned char>(Lower[i])) return false;
     }
-    return *name == '\0';
+    return bytes[i] == '\0';
   }
 
  private:
   std::string Name;
+  std::string Lower;  // Name with A..Z in lower case
+  unsigned char First = '\0';
+  bool Path = false;
+  bool MatchesNothing = false;
 };
 
 // The full path of an element: "/" and its name, after the path of its parent element.
@@ -88,47 +116,69 @@ std::string PathOf(pugi::xml_node element) {
   return path;
 }
 
-// Calls visit(element, path) for every element below `base` (not `base` itself) in document
-// order, a parent before its children, until visit returns false. The path is only kept up
-// to date when asked for. The walk follows the tree's own links rather than recursing, so a
-// maliciously deep document cannot overflow the stack.
+// An element as a walk over the tree comes upon it. Every call into the parser's library is a
+// real call, so what the walk learns about the element is handed on rather than asked again.
+struct TVisitedElement {
+  pugi::xml_node Element;
+  const char* Name;
+  std::string_view Path;  // empty unless the walk keeps paths
+  std::size_t Depth;      // 1 for a child of the element the walk started from
+  pugi::xml_node FirstChild;
+  pugi::xml_node_type FirstChildType;  // node_null when the element has no child nodes
+};
+
+// Calls visit(element) for every element below `base` (not `base` itself) in document order,
+// a parent before its children, until visit returns false. The path is only kept up to date
+// when asked for. The walk follows the tree's own links rather than recursing, so a
+// maliciously deep document cannot overflow the stack; a null node is recognised by its type,
+// which the walk asks for anyway.
 template <class Visit>
 void ForEachDescendantElement(pugi::xml_node base, bool withPath, Visit visit) {
   std::string path = withPath ? PathOf(base) : std::string();
   auto leave = [&] {
     if (withPath) path.resize(path.rfind('/'));
   };
+  std::size_t depth = 1;
   pugi::xml_node node = base.first_child();
-  while (node) {
-    if (node.type() == pugi::node_element) {
+  pugi::xml_node_type type = node.type();
+  while (type != pugi::node_null) {
+    if (type == pugi::node_element) {
+      const char* name = node.name();
       if (withPath) {
         path += '/';
-        path += node.name();
+        path += name;
       }
-      if (!visit(node, std::string_view(path))) return;
-      if (pugi::xml_node child = node.first_child()) {
+      pugi::xml_node child = node.first_child();
+      pugi::xml_node_type childType = child.type();
+      if (!visit(TVisitedElement{node, name, path, depth, child, childType})) return;
+      if (childType != pugi::node_null) {
         node = child;
+        type = childType;
+        ++depth;
         continue;
       }
       leave();
     }
     pugi::xml_node next = node.next_sibling();
-    while (!next) {
+    pugi::xml_node_type nextType = next.type();
+    while (nextType == pugi::node_null) {
+      if (--depth == 0) return;
       node = node.parent();
-      if (node == base) return;
       leave();
       next = node.next_sibling();
+      nextType = next.type();
     }
     node = next;
+    type = nextType;
   }
 }
 
 // The first descendant of `base` that the name matches, depth first in document order.
 pugi::xml_node FindDescendant(pugi::xml_node base, const TElementName& name) {
   pugi::xml_node found;
-  ForEachDescendantElement(base, name.IsPath(), [&](pugi::xml_node element, std::string_view path) {
-    if (!name.Matches(element, path)) return true;
-    found = element;
+  ForEachDescendantElement(base, name.IsPath(), [&](const TVisitedElement& element) {
+    if (!name.Matches(element.Name, element.Path)) return true;
+    found = element.Element;
     return false;
   });
   return found;
@@ -146,22 +196,24 @@ struct TFieldReader {
   // The text content of an element as the pages want it: all character data below it in
   // document order, without the indentation around it, every line break as CR LF, in
   // Windows-1252.
-  std::string Text(pugi::xml_node element);
+  std::string Text(const TVisitedElement& element);
 };
 
-std::string TFieldReader::Text(pugi::xml_node element) {
+std::string TFieldReader::Text(const TVisitedElement& element) {
   TFeedTextWriter& writer = Writer;
   writer.Clear();
-  pugi::xml_node node = element.first_child();
-  if (!node) return {};
+  // The parser keeps the first character data in the element when it comes before any child.
+  const char* embedded = element.Element.value();
+  pugi::xml_node node = element.FirstChild;
+  pugi::xml_node_type type = element.FirstChildType;
   // Almost every field holds a single piece of character data.
-  pugi::xml_node_type type = node.type();
-  bool single = !node.next_sibling();
-  if (single && type == pugi::node_pcdata) {
-    writer.AddParsedText(node.value());
+  if (type == pugi::node_null) {
+    if (*embedded == '\0') return {};
+    writer.AddParsedText(embedded);
     return writer.Text();
   }
-  if (single && type == pugi::node_cdata) {
+  if (*embedded == '\0' && type == pugi::node_cdata &&
+      node.next_sibling().type() == pugi::node_null) {
     writer.AddCData(node.value());
     return writer.Text();
   }
@@ -171,65 +223,49 @@ std::string TFieldReader::Text(pugi::xml_node element) {
     NeedsWhiteSpace = true;
     return {};
   }
-  while (node) {
-    switch (node.type()) {
-      case pugi::node_pcdata:
-        writer.AddParsedText(node.value());
-        break;
-      case pugi::node_cdata:
-        writer.AddCData(node.value());
-        break;
-      default:
-        break;
-    }
-    if (pugi::xml_node child = node.first_child()) {
-      node = child;
-      continue;
+  if (*embedded != '\0') writer.AddParsedText(embedded);
+  std::size_t depth = 1;
+  while (true) {
+    if (type == pugi::node_pcdata) {
+      writer.AddParsedText(node.value());
+    } else if (type == pugi::node_cdata) {
+      writer.AddCData(node.value());
+    } else if (type == pugi::node_element) {
+      if (const char* value = node.value(); *value != '\0') writer.AddParsedText(value);
+      pugi::xml_node child = node.first_child();
+      if (pugi::xml_node_type childType = child.type(); childType != pugi::node_null) {
+        node = child;
+        type = childType;
+        ++depth;
+        continue;
+      }
     }
     pugi::xml_node next = node.next_sibling();
-    while (!next) {
+    pugi::xml_node_type nextType = next.type();
+    while (nextType == pugi::node_null) {
+      if (--depth == 0) return writer.Text();
       node = node.parent();
-      if (node == element) return writer.Text();
       next = node.next_sibling();
+      nextType = next.type();
     }
     node = next;
+    type = nextType;
   }
-  return writer.Text();
 }
 
 // One field of a message: the configured name of its child element and where its text goes.
 struct TMessageField {
   const TElementName* Name;
-  std::string* Text;
+  std::string TRSSMessage::*Text;
 };
 
-// Fills each field with the text of the first direct child its name matches, leaving it empty
-// when there is none; one pass over the children serves all fields. A path name is compared
-// with the child's full path, so a path that passes the schema check also finds the text.
-template <std::size_t N>
-void ReadFields(pugi::xml_node message, std::string_view messagePath,
-                std::array<TMessageField, N> fields, TFieldReader& reader) {
-  bool anyPath = false;
-  for (const TMessageField& field : fields) anyPath = anyPath || field.Name->IsPath();
-  std::array<bool, N> found{};
-  std::size_t missing = N;
-  std::string path;
-  for (pugi::xml_node child = message.first_child(); child && missing > 0;
-       child = child.next_sibling()) {
-    if (child.type() != pugi::node_element) continue;
-    if (anyPath) {
-      path.assign(messagePath);
-      path += '/';
-      path += child.name();
-    }
-    for (std::size_t i = 0; i < N; ++i) {
-      if (found[i] || !fields[i].Name->Matches(child, path)) continue;
-      *fields[i].Text = reader.Text(child);
-      found[i] = true;
-      --missing;
-    }
-  }
-}
+// A message whose children the walk has not passed yet.
+struct TOpenMessage {
+  std::size_t Depth;
+  std::size_t Record;  // index into the messages: the vector may move as it grows
+  std::array<bool, 3> Found{};
+  std::size_t Missing;
+};
 
 // The feed parsed. A UTF-8 document is checked for malformed bytes as a whole only when asked:
 // reading messages checks each text it delivers instead, which costs nothing extra, and the
@@ -388,7 +424,7 @@ std::string TPRSS::CheckSchema() const {
 
   TSchemaNames names(Schema);
   // The root's full path is "/" and its name, so a path name may configure it as well.
-  if (!names.Root.Matches(root, PathOf(root))) {
+  if (!names.Root.Matches(root.name(), PathOf(root))) {
     return MissingLine("Root element", Schema.RootElement);
   }
   if (Schema.UseChannelElement && !FindDescendant(root, names.Channel)) {
@@ -415,10 +451,19 @@ void TPRSS::ReadMessages() {
   // No stale messages of an earlier read survive a failing one.
   Messages.clear();
   TSchemaNames names(Schema);
-  // Paths of the messages are only needed when a child is looked up by its path.
-  bool childPaths = names.Title.IsPath() || names.Text.IsPath() ||
-                    (Schema.UseCategoryElement && names.Category.IsPath());
+  // A field is the text of the first direct child of the message that its name matches, or
+  // empty when there is none. A path name is compared with the child's full path, so a path
+  // that passes the schema check also finds the text.
+  const std::array<TMessageField, 3> allFields = {{{&names.Title, &TRSSMessage::Title},
+                                                   {&names.Text, &TRSSMessage::Text},
+                                                   {&names.Category, &TRSSMessage::Category}}};
+  const std::size_t fieldCount = Schema.UseCategoryElement ? 3 : 2;
+  // Paths are only needed when a message or a field is looked up by its path.
+  bool withPaths = names.Message.IsPath();
+  for (std::size_t i = 0; i < fieldCount; ++i) withPaths = withPaths || allFields[i].Name->IsPath();
+
   TFieldReader reader;
+  std::vector<TOpenMessage> open;
   for (bool keepWhiteSpace : {false, true}) {
     TParsedFeed feed(FileName, XmlText, TParsedFeed::TCheck::DeliveredTexts, keepWhiteSpace);
     pugi::xml_node base = feed.Root();
@@ -429,26 +474,31 @@ void TPRSS::ReadMessages() {
     }
     reader.KeepsWhiteSpace = keepWhiteSpace;
     reader.NeedsWhiteSpace = false;
-    // Each message is read where the walk finds it, so outer messages come before the ones
-    // nested inside them.
-    ForEachDescendantElement(
-        base, names.Message.IsPath() || childPaths,
-        [&](pugi::xml_node element, std::string_view path) {
-          if (!names.Message.Matches(element, path)) return true;
-          TRSSMessage& record = Messages.emplace_back();
-          if (Schema.UseCategoryElement) {
-            ReadFields<3>(element, path,
-                          {{{&names.Title, &record.Title},
-                            {&names.Text, &record.Text},
-                            {&names.Category, &record.Category}}},
-                          reader);
-          } else {
-            ReadFields<2>(element, path,
-                          {{{&names.Title, &record.Title}, {&names.Text, &record.Text}}}, reader);
-            record.Category = DefaultCategory;
+    open.clear();
+    // One walk finds the messages and their fields. Each message is taken where the walk finds
+    // it, so outer messages come before the ones nested inside them, and its fields are filled
+    // as the walk passes its children.
+    ForEachDescendantElement(base, withPaths, [&](const TVisitedElement& element) {
+      while (!open.empty() && open.back().Depth >= element.Depth) open.pop_back();
+      if (!open.empty() && open.back().Depth + 1 == element.Depth && open.back().Missing > 0) {
+        TOpenMessage& message = open.back();
+        for (std::size_t i = 0; i < fieldCount; ++i) {
+          if (message.Found[i] || !allFields[i].Name->Matches(element.Name, element.Path)) {
+            continue;
           }
-          return !reader.NeedsWhiteSpace;
-        });
+          Messages[message.Record].*allFields[i].Text = reader.Text(element);
+          message.Found[i] = true;
+          --message.Missing;
+        }
+        if (reader.NeedsWhiteSpace) return false;
+      }
+      if (names.Message.Matches(element.Name, element.Path)) {
+        TRSSMessage& record = Messages.emplace_back();
+        if (!Schema.UseCategoryElement) record.Category = DefaultCategory;
+        open.push_back({element.Depth, Messages.size() - 1, {}, fieldCount});
+      }
+      return true;
+    });
     if (!reader.Writer.WellFormed()) {
       Messages.clear();
       feed.ThrowMalformedUtf8();

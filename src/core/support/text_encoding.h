@@ -66,7 +66,7 @@ class TIconv {
 };
 
 // Length of the UTF-8 sequence that starts with this byte; 0 for a byte that cannot start one.
-inline int Utf8SequenceLength(unsigned char lead) {
+constexpr int Utf8SequenceLength(unsigned char lead) {
   if (lead < 0x80) return 1;
   if (lead >= 0xC2 && lead <= 0xDF) return 2;
   if (lead >= 0xE0 && lead <= 0xEF) return 3;
@@ -74,30 +74,60 @@ inline int Utf8SequenceLength(unsigned char lead) {
   return 0;
 }
 
-// Length of the well-formed UTF-8 sequence at the start of `bytes` (non-ASCII lead), or 0 when
-// it is ill-formed. The second byte's range excludes overlong forms (E0, F0), surrogates (ED)
-// and values above U+10FFFF (F4).
-inline std::size_t WellFormedUtf8SequenceLength(const unsigned char* bytes, std::size_t available) {
-  unsigned char lead = bytes[0];
-  std::size_t length = static_cast<std::size_t>(Utf8SequenceLength(lead));
-  if (length < 2 || length > available) return 0;
-  unsigned char low = 0x80, high = 0xBF;
-  if (lead == 0xE0) low = 0xA0;
-  if (lead == 0xED) high = 0x9F;
-  if (lead == 0xF0) low = 0x90;
-  if (lead == 0xF4) high = 0x8F;
-  if (bytes[1] < low || bytes[1] > high) return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if ((bytes[k] & 0xC0) != 0x80) return 0;
+namespace utf8_detail {
+
+// What a lead byte says about the sequence it starts: its length (0 for a byte that cannot
+// lead one) and the range of the byte after it. The second byte's range excludes overlong
+// forms (E0, F0), surrogates (ED) and values above U+10FFFF (F4).
+struct TLead {
+  unsigned char Length;
+  unsigned char Low;
+  unsigned char High;
+};
+
+inline constexpr std::array<TLead, 256> kLeads = [] {
+  std::array<TLead, 256> leads{};
+  for (unsigned byte = 0; byte < leads.size(); ++byte) {
+    auto length = static_cast<unsigned char>(Utf8SequenceLength(static_cast<unsigned char>(byte)));
+    TLead lead{length, 0x80, 0xBF};
+    if (byte == 0xE0) lead.Low = 0xA0;
+    if (byte == 0xED) lead.High = 0x9F;
+    if (byte == 0xF0) lead.Low = 0x90;
+    if (byte == 0xF4) lead.High = 0x8F;
+    leads[byte] = lead;
   }
-  return length;
+  return leads;
+}();
+
+}  // namespace utf8_detail
+
+// Length of the well-formed UTF-8 sequence at the start of `bytes` (non-ASCII lead), or 0 when
+// it is ill-formed: overlong forms, surrogates, values above U+10FFFF and sequences cut short.
+// This runs for every character outside ASCII, so the rules of the lead byte come from a
+// table rather than from a chain of comparisons.
+inline std::size_t WellFormedUtf8SequenceLength(const unsigned char* bytes, std::size_t available) {
+  const utf8_detail::TLead lead = utf8_detail::kLeads[bytes[0]];
+  if (lead.Length < 2 || lead.Length > available) return 0;
+  if (bytes[1] < lead.Low || bytes[1] > lead.High) return 0;
+  if (lead.Length >= 3 && (bytes[2] & 0xC0) != 0x80) return 0;
+  if (lead.Length == 4 && (bytes[3] & 0xC0) != 0x80) return 0;
+  return lead.Length;
 }
 
 // The character of a sequence that WellFormedUtf8SequenceLength measured as `length` bytes.
 inline char32_t DecodeUtf8Sequence(const unsigned char* bytes, std::size_t length) {
-  char32_t character = bytes[0] & (0xFF >> (length + 1));
-  for (std::size_t k = 1; k < length; ++k) character = (character << 6) | (bytes[k] & 0x3F);
-  return character;
+  switch (length) {
+    case 2:
+      return static_cast<char32_t>(((bytes[0] & 0x1Fu) << 6) | (bytes[1] & 0x3Fu));
+    case 3:
+      return static_cast<char32_t>(((bytes[0] & 0x0Fu) << 12) | ((bytes[1] & 0x3Fu) << 6) |
+                                   (bytes[2] & 0x3Fu));
+    case 4:
+      return static_cast<char32_t>(((bytes[0] & 0x07u) << 18) | ((bytes[1] & 0x3Fu) << 12) |
+                                   ((bytes[2] & 0x3Fu) << 6) | (bytes[3] & 0x3Fu));
+    default:
+      return bytes[0];
+  }
 }
 
 // Offset of the first byte that does not belong to a well-formed UTF-8 sequence (overlong
