@@ -496,13 +496,41 @@ TEST(PageGenerator, FailuresEndTheRunWithoutAControlFile) {
     const char* BlockText;          // message template's block, as stored
     const char* BlockingDirectory;  // a folder standing where a page file must go
     std::string Error;              // with <folder> for the temporary folder
+    // Done to the written templates' folder: a template damaged or replaced.
+    std::function<void(const std::string& folder)> Damage = nullptr;
   };
+  // A template that is there but unusable must stop the run: skipped like a missing one, its
+  // category would go off the air while the run reports success.
+  auto replaceByFolder = [](const char* name) {
+    return [name](const std::string& folder) {
+      fs::remove(folder + name);
+      fs::create_directory(folder + name);
+    };
+  };
+  auto overwrite = [](const char* name, std::string bytes) {
+    return [name, bytes](const std::string& folder) { WriteBytes(folder + name, bytes); };
+  };
+  static const char kNoise[] = "\x9c\x00\x11]PAGE[\r\n\xff=row01=\xa0\xa0\n\x03\xe9";
+  const std::string noise(kNoise, sizeof kNoise - 1);
   const std::vector<Case> cases = {
       {"a page file that cannot be created", "03063822", "101-0000.pag",
        "<folder>Export/101-0000.pag: cannot be created: Is a directory"},
       {"a text block outside the page", "03063830", nullptr,
        "<folder>message.tpg: text block left 3, top 6, right 38, bottom 30 does not lie within "
        "the page of columns 0 to 39 and rows 0 to 23"},
+      {"a message template replaced by a folder", "03063822", nullptr,
+       "<folder>message.tpg: is a folder, not a template file", replaceByFolder("message.tpg")},
+      {"an index template replaced by a folder", "03063822", nullptr,
+       "<folder>index.tpg: is a folder, not a template file", replaceByFolder("index.tpg")},
+      {"a message template of other bytes", "03063822", nullptr,
+       "<folder>message.tpg: not a template: it has no [PAGE] section",
+       overwrite("message.tpg", noise)},
+      {"a message template cut to nothing", "03063822", nullptr,
+       "<folder>message.tpg: not a template: it has no [PAGE] section",
+       overwrite("message.tpg", "")},
+      {"an index template cut inside its section header", "03063822", nullptr,
+       "<folder>index.tpg: not a template: it has no [PAGE] section",
+       overwrite("index.tpg", "[PA")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -514,6 +542,7 @@ TEST(PageGenerator, FailuresEndTheRunWithoutAControlFile) {
     // An old control file must not survive to name pages of a broken run.
     WriteBytes(exportDir + "Control.dat", "[101.0000]\r\nFilename=101-0000.pag\r\n");
     if (c.BlockingDirectory) fs::create_directories(exportDir + c.BlockingDirectory);
+    if (c.Damage) c.Damage(folder / "");
     TRICreateRssTxtPages generator(exportDir, {Message("News", "One"), Message("News", "Two")},
                                    {Entry("News", 100, 101, folder / "")});
     try {

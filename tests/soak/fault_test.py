@@ -3,14 +3,18 @@ code and status the operator sees while the fault lasts, no semaphore on the ser
 complete archive, and the change on air with the next step once the fault is gone.
 
     TAVREL_PROGRAM=build/asan/tavrel /usr/bin/python3 tests/soak/fault_test.py
-TAVREL_SLOW_FAULTS=1 adds the stalled server, which takes the FTP stall limit (30 s)."""
+TAVREL_SLOW_FAULTS=1 adds the stalled server, which takes the FTP stall limit (30 s).
+The cases run side by side, each with its own home, simulator and web server: most of a step
+is the program's pauses between status texts."""
 
+import concurrent.futures
 import os
 import shutil
 import stat
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -20,14 +24,21 @@ import tavrel_harness as harness  # noqa: E402
 PROGRAM = os.environ.get("TAVREL_PROGRAM", "")
 # The FTP client gives up after 30 s without progress; a step must end soon after that.
 STALL_STEP_LIMIT = 45
+# Cases run at the same time.
+WORKERS = 3
+# Exit codes of "scan --once" that "tavrel scan --help" documents for a step.
+STEP_EXIT_CODES = {0, 1, 3, 4, 5, 6, 7}
+# Steps run back to back while the feed file is being rewritten.
+REWRITE_STEPS = 15
 
 
-def run_step(home, timeout=STALL_STEP_LIMIT + 30):
+def run_step(home, timeout=STALL_STEP_LIMIT + 30, with_stderr=False):
     started = time.monotonic()
     result = subprocess.run([PROGRAM, "--home", home, "scan", "--once"], capture_output=True,
                             timeout=timeout)
-    return (result.returncode, harness.status_texts(result.stdout.decode("cp1252")),
-            time.monotonic() - started)
+    outcome = (result.returncode, harness.status_texts(result.stdout.decode("cp1252")),
+               time.monotonic() - started)
+    return outcome + (result.stderr.decode("utf-8", "replace"),) if with_stderr else outcome
 
 
 def make_export_a_file(home):
@@ -49,10 +60,34 @@ def make_export_writable(home):
     os.chmod(os.path.join(home, "Export"), 0o700)
 
 
+# The template that the template faults break: the first feed item, whose title the
+# first_upload cases change, is in this category.
+BROKEN_TEMPLATE = os.path.join("Templates", "news_message.tpg")
+
+
+def replace_template_by_folder(home):
+    os.remove(os.path.join(home, BROKEN_TEMPLATE))
+    os.mkdir(os.path.join(home, BROKEN_TEMPLATE))
+
+
+def overwrite_template_with_noise(home):
+    harness.write_bytes(os.path.join(home, BROKEN_TEMPLATE), os.urandom(4096))
+
+
+def restore_template(home):
+    path = os.path.join(home, BROKEN_TEMPLATE)
+    if os.path.isdir(path):
+        os.rmdir(path)
+    shutil.copy(os.path.join(harness.source_dir(), "data", "sample", BROKEN_TEMPLATE), path)
+
+
 # One row per fault: how it is set up and taken away, what the step reports while it lasts.
 # "switches" start the simulator misbehaving; "web" is the feed server's answer during the
 # fault; "break_home"/"mend_home" change the home; "first_upload" sends the feed once before
-# the fault (a busy server is only busy with an update it has taken).
+# the fault (a busy server is only busy with an update it has taken); "seconds" bounds the
+# failed step; "keeps_last_feed" checks that no part of the failed fetch replaced the feed
+# last sent; "runner" names a method that runs a fault of its own shape. "<url>" and "<home>"
+# in a status stand for the feed address and the home folder.
 CASES = [
     {"name": "refused login", "switches": ["--refuse-logins"], "exit": 4,
      "status": "Connection failed"},
@@ -70,20 +105,52 @@ CASES = [
      "status": "Error: <url>: HTTP status 500"},
     {"name": "web feed redirects", "web": "302", "exit": 1,
      "status": "Error: <url>: redirect (HTTP status 302) not followed"},
+    {"name": "web feed body never ends", "web": "endless", "first_upload": True, "exit": 1,
+     "status": "Error: <url>: feed larger than 64 MiB", "seconds": 15, "keeps_last_feed": True},
+    {"name": "web feed announces more than 64 MiB", "web": "oversized", "first_upload": True,
+     "exit": 1, "status": "Error: <url>: feed larger than 64 MiB", "seconds": 15,
+     "keeps_last_feed": True},
+    {"name": "message template replaced by a folder", "first_upload": True,
+     "break_home": replace_template_by_folder, "mend_home": restore_template, "exit": 1,
+     "status": "Error: <home>/" + BROKEN_TEMPLATE + ": is a folder, not a template file"},
+    {"name": "message template overwritten with other bytes", "first_upload": True,
+     "break_home": overwrite_template_with_noise, "mend_home": restore_template, "exit": 1,
+     "status": "Error: <home>/" + BROKEN_TEMPLATE + ": not a template: it has no [PAGE] section"},
+    {"name": "feed file rewritten while steps run", "runner": "run_rewrite_race"},
 ]
+
+
+def with_title(feed_bytes, index, new_title):
+    """The feed with the title of item index replaced."""
+    match = list(harness.TITLE.finditer(feed_bytes))[1:][index]
+    return feed_bytes[:match.start(2)] + new_title + feed_bytes[match.end(2):]
+
+
+def server_is_free(simulator):
+    return not any(name.lower() == "update.sem" for name in os.listdir(simulator.transfer_dir()))
 
 
 class FaultTest(unittest.TestCase):
     def test_fault_is_reported_and_the_change_goes_on_air_once_it_is_gone(self):
         self.assertTrue(os.access(PROGRAM, os.X_OK), "set TAVREL_PROGRAM to the tavrel binary")
+        cases = []
         for case in CASES:
+            if case.get("slow") and not os.environ.get("TAVREL_SLOW_FAULTS"):
+                continue  # the stall limit is fixed at 30 s; opt in to spend that long
+            if case.get("not_root") and os.geteuid() == 0:
+                continue  # permissions do not stop root from writing
+            cases.append(case)
+        # The longest first, so that it does not start last.
+        cases.sort(key=lambda case: "runner" not in case)
+        with concurrent.futures.ThreadPoolExecutor(WORKERS) as pool:
+            runs = [(case, pool.submit(self.run_in_temp, case)) for case in cases]
+        for case, run in runs:
             with self.subTest(case["name"]):
-                if case.get("slow") and not os.environ.get("TAVREL_SLOW_FAULTS"):
-                    continue  # the stall limit is fixed at 30 s; opt in to spend that long
-                if case.get("not_root") and os.geteuid() == 0:
-                    continue  # permissions do not stop root from writing
-                with tempfile.TemporaryDirectory() as temp:
-                    self.run_case(case, temp)
+                run.result()  # raises the case's failure here
+
+    def run_in_temp(self, case):
+        with tempfile.TemporaryDirectory() as temp:
+            getattr(self, case.get("runner", "run_case"))(case, temp)
 
     def run_case(self, case, temp):
         simulator = harness.Simulator(os.path.join(temp, "varnex"))
@@ -111,6 +178,11 @@ class FaultTest(unittest.TestCase):
             if case.get("first_upload"):
                 self.assertEqual(run_step(home)[0], 0)
                 harness.replace_title(feed, 0, b"Busy day at the harbour")
+                if not case.get("switches"):  # a fault of the home or feed, on a free server
+                    self.assertTrue(harness.wait_for(lambda: server_is_free(simulator), 10))
+            handled = os.path.join(home, "Handled")
+            last_sent = {name: harness.read_bytes(os.path.join(handled, name))
+                         for name in os.listdir(handled)} if os.path.isdir(handled) else {}
 
             # The fault is on.
             if case.get("switches"):
@@ -124,9 +196,9 @@ class FaultTest(unittest.TestCase):
             received_before = len(simulator.received())
             code, texts, seconds = run_step(home)
             self.assertEqual(code, case["exit"], texts)
-            self.assertLess(seconds, STALL_STEP_LIMIT)
+            self.assertLess(seconds, case.get("seconds", STALL_STEP_LIMIT))
             if case["status"] is not None:
-                wanted = case["status"].replace("<url>", url)
+                wanted = case["status"].replace("<url>", url).replace("<home>", home)
                 if wanted.endswith(": "):
                     self.assertTrue(any(t.startswith(wanted) for t in texts), texts)
                 else:
@@ -134,6 +206,15 @@ class FaultTest(unittest.TestCase):
             self.assertEqual(texts[-1], "Idle")
             # No semaphore reaches the server in a step that failed.
             self.assertNotIn("update.sem", " ".join(simulator.received()[received_before:]).lower())
+            if case.get("keeps_last_feed"):
+                # The feed last sent stays the handled copy, and the import folder holds nothing
+                # of the failed fetch (it is emptied when a fetch starts).
+                self.assertTrue(last_sent)
+                for name, data in last_sent.items():
+                    self.assertEqual(harness.read_bytes(os.path.join(handled, name)), data, name)
+                for name in os.listdir(os.path.join(home, "Import")):
+                    self.assertEqual(harness.read_bytes(os.path.join(home, "Import", name)),
+                                     last_sent.get(name), name)
             if case.get("switches"):
                 harness.wait_for(lambda: False, 0.3)  # let the simulator finish its log lines
                 self.assertFalse(any(line[2] == "rejected" for line in simulator.report_lines()))
@@ -168,6 +249,76 @@ class FaultTest(unittest.TestCase):
                 web.kill()
                 web.wait()
                 web.stdout.close()
+
+    def run_rewrite_race(self, case, temp):
+        """The local feed file is rewritten again and again, in place in pieces (a reader may
+        see half a file) and through a rename, while steps run back to back. No step may crash
+        or put a broken update on air; once the writing stops, the last feed goes on air."""
+        simulator = harness.Simulator(os.path.join(temp, "varnex"))
+        stop = threading.Event()
+        writer = None
+        try:
+            simulator.start()
+            home = harness.make_home(os.path.join(temp, "home"), simulator.port)
+            feed = os.path.join(home, "Feed", "news.xml")
+            original = harness.read_bytes(feed)
+
+            def rewrite():
+                count = 0
+                while not stop.is_set():
+                    count += 1
+                    data = with_title(original, count % 3, b"Rewrite %d" % count)
+                    if count % 2:
+                        with open(feed, "wb", buffering=0) as f:
+                            quarter = len(data) // 4 + 1
+                            for start in range(0, len(data), quarter):
+                                f.write(data[start:start + quarter])
+                                time.sleep(0.01)
+                    else:
+                        harness.write_bytes(feed + ".new", data)
+                        os.replace(feed + ".new", feed)
+                    time.sleep(0.02)
+
+            writer = threading.Thread(target=rewrite)
+            writer.start()
+            codes, failures_met = [], set()
+            for _ in range(REWRITE_STEPS):
+                code, texts, _, errors = run_step(home, with_stderr=True)
+                codes.append(code)
+                # The server works throughout: no step fails to connect or breaks off an upload.
+                # A feed read just as it was emptied gives no page and sends nothing (7).
+                self.assertIn(code, STEP_EXIT_CODES - {4, 6}, (texts, errors))
+                self.assertNotIn("Sanitizer", errors)
+                self.assertNotIn("runtime error", errors)
+                self.assertEqual(texts[-1], "Idle")
+                if code == 1:
+                    # A feed read half-written is named, never taken as good.
+                    failures = [t for t in texts if t.startswith("Error: ")]
+                    self.assertTrue(failures and "news.xml" in failures[0], texts)
+                    failures_met.add(failures[0].replace(home, "<home>"))
+            stop.set()
+            writer.join()
+            sys.stderr.write("rewrite race: exit codes %s; errors: %s\n" %
+                             (codes, sorted(failures_met)))
+            self.assertTrue(harness.wait_for(lambda: server_is_free(simulator), 10))
+            self.assertNotIn("rejected", [line[2] for line in simulator.report_lines()])
+
+            # The writing has stopped: its last feed goes on air with the next step.
+            harness.replace_title(feed, 0, b"The last rewrite")
+            code, texts, _ = run_step(home)
+            self.assertEqual(code, 0, texts)
+            self.assertTrue(harness.wait_for(lambda: server_is_free(simulator), 10))
+            self.assertNotIn("rejected", [line[2] for line in simulator.report_lines()])
+            fresh = os.path.join(temp, "fresh")
+            shutil.copytree(home, fresh, ignore=shutil.ignore_patterns("Export", "Handled"))
+            self.assertEqual(harness.page_files(simulator.onair()),
+                             harness.generate(PROGRAM, fresh))
+            self.assertEqual(run_step(home)[0], 3)  # "No changes"
+        finally:
+            stop.set()
+            if writer:
+                writer.join()
+            simulator.stop()
 
 
 if __name__ == "__main__":

@@ -1,8 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/temp_folder.h"
@@ -118,6 +123,43 @@ TEST(FeedChange, FeedThatCannotBeFetchedIsAFailureNotAnUnchangedFeed) {
       EXPECT_FALSE(fs::exists(home.Location.ImportDir + "stale.xml"));
     }
   }
+}
+
+// A feed file that its producer is rewriting while the scan reads it is not taken: a copy made
+// then could be cut short or part old, part new. Once the file stays still it is read whole.
+TEST(FeedChange, FeedRewrittenWhileReadIsRefusedUntilItSettles) {
+  FeedHome home;
+  const std::string path = home.Location.XMLFilePath;
+  // Large enough that every read takes a while, so the writer always changes it meanwhile;
+  // each write makes it longer, so no two states look alike.
+  constexpr std::uintmax_t kStartSize = 8 * 1024 * 1024;
+  WriteBytes(path, std::string(kStartSize, 'x'));
+  std::atomic<bool> stop{false};
+  std::thread writer([&] {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    while (fd >= 0 && !stop.load() && ::write(fd, "y", 1) == 1) {
+    }
+    if (fd >= 0) ::close(fd);
+  });
+  while (fs::file_size(path) < kStartSize + 1000) std::this_thread::yield();  // writer running
+  std::string failure;
+  const bool changed = XmlFileChanged(home.Location, &failure);
+  stop.store(true);
+  writer.join();
+  EXPECT_FALSE(changed);
+  EXPECT_EQ(failure, path + ": the file kept changing while it was read");
+  EXPECT_FALSE(fs::exists(home.Location.ImportDir + "news.xml"));
+
+  EXPECT_TRUE(XmlFileChanged(home.Location, &failure));
+  EXPECT_EQ(failure, "");
+  // Read in one piece: a byte-wise read of megabytes is slow in a sanitizer build.
+  auto whole = [](const std::string& file) {
+    std::string bytes(fs::file_size(file), '\0');
+    std::ifstream(file, std::ios::binary)
+        .read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+  };
+  EXPECT_EQ(whole(home.Location.ImportDir + "news.xml"), whole(path));
 }
 
 }  // namespace

@@ -28,6 +28,23 @@ bool IsExistingFile(const std::string& fileName) {
   return std::filesystem::is_regular_file(fileName, error);
 }
 
+// A category whose template is missing is left out of a run; a template path that names a
+// folder or something else that is not a file is a broken setup instead. Left out, the
+// category's pages would go off the air while the run reports success, and the feed, then
+// taken as handled, would not bring them back once the template is mended.
+void RequireTemplateFileOrNothing(const std::string& fileName) {
+  if (fileName.empty()) return;
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(fileName, error);
+  if (status.type() == fs::file_type::not_found || fs::is_regular_file(status)) return;
+  if (status.type() == fs::file_type::none) {
+    throw FileError(fileName, "template cannot be examined: " + error.message());
+  }
+  throw FileError(fileName, fs::is_directory(status) ? "is a folder, not a template file"
+                                                     : "is not a template file");
+}
+
 // Built by appending: g++ 12 at -O3 warns falsely about a literal + string + literal chain.
 std::string Quoted(std::string_view text) {
   std::string quoted;
@@ -236,6 +253,11 @@ bool TRICreateRssTxtPages::Run() {
       if (EqualsIgnoreCase(message.Category, name)) content.Titles.push_back(message.Title);
     }
     const long long count = static_cast<long long>(content.Titles.size());
+    for (const TRssTxtPageProperty& entry : Categories) {
+      if (!EqualsIgnoreCase(entry.Category, name)) continue;
+      RequireTemplateFileOrNothing(entry.IndexTemplateFileName);
+      RequireTemplateFileOrNothing(entry.MessageTemplateFileName);
+    }
     entry_ = UsableEntry(name);
     if (entry_ == nullptr) {
       const TRssTxtPageProperty* named = FindCategory(Categories, name);
@@ -266,6 +288,12 @@ void TRICreateRssTxtPages::LoadTemplate(const std::string& fileName) {
   // Opening a missing template would write a new, empty one.
   if (!IsExistingFile(fileName)) throw FileError(fileName, "template not found");
   TPageFile file(fileName);
+  // Without its section the file would load as a blank page with the default text block, and
+  // pages of a damaged or foreign file would go on air looking as if they had no template.
+  if (file.FindSection(TPageFile::kSection) < 0) {
+    throw FileError(fileName,
+                    std::string("not a template: it has no [") + TPageFile::kSection + "] section");
+  }
   TPrestPage page = TPrestPage::Blank();
   file.ReadRows(page);
   TemplateCells = page.Cells;

@@ -86,9 +86,10 @@ class TRICreateRssTxtPages {
   bool CheckPageNumbers(std::vector<std::string>& lines);
 
   // Generates every page and "Control.dat". Any "Control.dat" of an earlier run is removed
-  // first. Throws Error naming the file when a template cannot be used or a page file cannot
-  // be written; the run then ends without a control file, so that nothing of it is taken for
-  // a complete update. Answers true.
+  // first. Throws Error naming the file when a template cannot be used (a category's template
+  // path names a folder or other non-file, or a file that is not a template) or a page file
+  // cannot be written; the run then ends without a control file, so that nothing of it is
+  // taken for a complete update. Answers true.
   bool Run();
 
   const TGenerationSummary& Summary() const { return summary_; }
@@ -96,7 +97,8 @@ class TRICreateRssTxtPages {
   // The steps of a run, public so that each can be tried on its own.
 
   // Loads a template's body rows, text block and character set. Throws Error naming the file
-  // when it does not exist or its text block does not lie on the page.
+  // when it does not exist, cannot be read, has no "PAGE" section or its text block does not
+  // lie on the page.
   void LoadTemplate(const std::string& fileName);
   void BuildIndexPage(const TRSSIndexPageContent& content);
   void BuildMessagePages(const std::string& name);

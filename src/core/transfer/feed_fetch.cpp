@@ -1,10 +1,14 @@
 #include "transfer/feed_fetch.h"
 
 #include <curl/curl.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <system_error>
+#include <thread>
 
 #include "pipeline/settings_store.h"
 #include "support/error.h"
@@ -156,7 +160,49 @@ bool LiesDirectlyIn(const std::string& path, const std::string& folder) {
   return canonicalFolder(fs::path(path).parent_path()) == canonicalFolder(folder);
 }
 
+// What tells one state of a file from the next: a rewrite in place changes the size or the
+// times, a replacement through a rename the file itself.
+struct TFileStamp {
+  dev_t Device = 0;
+  ino_t Inode = 0;
+  off_t Size = 0;
+  timespec Modified{};
+  timespec Changed{};
+};
+
+std::optional<TFileStamp> StampOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return TFileStamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+}
+
+bool SameStamp(const std::optional<TFileStamp>& a, const std::optional<TFileStamp>& b) {
+  auto same = [](const timespec& x, const timespec& y) {
+    return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec;
+  };
+  return a && b && a->Device == b->Device && a->Inode == b->Inode && a->Size == b->Size &&
+         same(a->Modified, b->Modified) && same(a->Changed, b->Changed);
+}
+
 }  // namespace
+
+bool ReadSettledFile(const std::string& path, std::string& bytes, std::string* failure) {
+  for (int attempt = 0; attempt < kSettledReadAttempts; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(kSettledReadPause);
+    const std::optional<TFileStamp> before = StampOf(path);
+    try {
+      bytes = ReadFileBytes(path, kMaxFeedBytes);
+    } catch (const Error& error) {
+      // Read again when the file changed under the read: it may have been replaced.
+      if (SameStamp(before, StampOf(path))) return Fail(failure, error.what());
+      continue;
+    }
+    const std::optional<TFileStamp> after = StampOf(path);
+    if (SameStamp(before, after) && static_cast<off_t>(bytes.size()) == after->Size) return true;
+  }
+  bytes.clear();
+  return Fail(failure, path + ": the file kept changing while it was read");
+}
 
 bool GetXmlFile(const TFeedLocation& location, std::string* failure) {
   // The import folder is emptied below; a feed file kept in it would be deleted before it
@@ -179,9 +225,15 @@ bool GetXmlFile(const TFeedLocation& location, std::string* failure) {
   if (!fs::is_regular_file(status)) return Fail(failure, location.XMLFilePath + ": not a file");
   const auto size = fs::file_size(location.XMLFilePath, code);
   if (!code && size > kMaxFeedBytes) return Fail(failure, location.XMLFilePath + ": " + kTooLarge);
+  // Read whole and settled, not copied as it lies: a feed that its producer rewrites in place
+  // while the scan reads it would give a copy that is cut short or part old, part new.
+  std::string bytes;
+  if (!ReadSettledFile(location.XMLFilePath, bytes, failure)) return false;
   const std::string target = location.ImportDir + location.XmlFileName;
-  if (!fs::copy_file(location.XMLFilePath, target, fs::copy_options::overwrite_existing, code)) {
-    return Fail(failure, target + ": cannot copy the feed file: " + code.message());
+  try {
+    ReplaceFileAtomically(target, bytes, kFeedFileMode);
+  } catch (const Error& error) {
+    return Fail(failure, error.what());
   }
   return true;
 }

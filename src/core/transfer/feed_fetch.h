@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -41,6 +42,18 @@ std::string ToCrLfLines(std::string_view body);
 // Never throws.
 bool DownloadXmlFile(const std::string& url, const std::string& folder,
                      std::string* failure = nullptr);
+
+// How often ReadSettledFile reads a file that changes under it, and the pause between reads.
+inline constexpr int kSettledReadAttempts = 5;
+inline constexpr std::chrono::milliseconds kSettledReadPause{50};
+
+// Reads the whole file at path (at most kMaxFeedBytes) into bytes, making sure it did not
+// change while it was read: its identity, size and times are the same before and after the
+// read, else it is read again, up to kSettledReadAttempts times kSettledReadPause apart.
+// Answers false, with failure naming the file and what went wrong, when it cannot be read or
+// never stayed still for a read. A writer that pauses between two writes for the whole of a
+// read is not seen: what it left then is read as the file's content.
+bool ReadSettledFile(const std::string& path, std::string& bytes, std::string* failure = nullptr);
 
 // Empties ImportDir and fetches the feed into it: downloaded when IsXMLWeb, else copied from
 // XMLFilePath. Answers whether ImportDir + XmlFileName now holds the feed; failure as above.
