@@ -7,29 +7,12 @@
 #include <vector>
 
 #include "support/error.h"
+#include "testing/utf8.h"
 
 namespace tavrel {
 namespace {
 
-std::string Utf8Of(char32_t c) {
-  std::string out;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return out;
-}
+using tavrel::testing::Utf8Of;
 
 TEST(TextEncoding, DetectsTheEncodingFromMarkFirstBytesOrDeclaration) {
   struct Case {
@@ -92,7 +75,7 @@ TEST(TextEncoding, FindInvalidUtf8AgreesWithIconv) {
     std::string ignored;
     TConversionFailure failure = oracle.Convert(text, ignored);
     std::size_t expected = failure ? failure.InputOffset : std::string::npos;
-    ASSERT_EQ(FindInvalidUtf8(text), expected) << testing::PrintToString(text);
+    ASSERT_EQ(FindInvalidUtf8(text), expected) << ::testing::PrintToString(text);
   }
 }
 
@@ -115,7 +98,7 @@ TEST(TextEncoding, PositionInUtf8CountsLinesAndCharacters) {
       {"abc", 99, 1, 4},  // clamped to the end
   };
   for (const Case& row : cases) {
-    SCOPED_TRACE(testing::PrintToString(row.Text) + " at " + std::to_string(row.Offset));
+    SCOPED_TRACE(::testing::PrintToString(row.Text) + " at " + std::to_string(row.Offset));
     TTextPosition position = PositionInUtf8(row.Text, row.Offset);
     EXPECT_EQ(position.Line, row.Line);
     EXPECT_EQ(position.Column, row.Column);
@@ -199,7 +182,7 @@ TEST(TextEncoding, AppendLinesAgreesWithIconvAroundLineBreaks) {
     ASSERT_FALSE(oracle.Convert(lines, expected));
     std::string out = "kept";
     ASSERT_TRUE(converter.AppendLines(text, out));
-    ASSERT_EQ(out, "kept" + expected) << testing::PrintToString(text);
+    ASSERT_EQ(out, "kept" + expected) << ::testing::PrintToString(text);
   }
 }
 
@@ -217,7 +200,7 @@ TEST(TextEncoding, AppendMarksMalformedInputAndKeepsGoing) {
   };
   TWindows1252Transliterator converter;
   for (const Case& row : cases) {
-    SCOPED_TRACE(testing::PrintToString(row.Utf8));
+    SCOPED_TRACE(::testing::PrintToString(row.Utf8));
     std::string out;
     EXPECT_FALSE(converter.Append(row.Utf8, out));
     EXPECT_EQ(out, row.Expected);

@@ -9,29 +9,12 @@
 #include <vector>
 
 #include "support/text_encoding.h"
+#include "testing/utf8.h"
 
 namespace tavrel {
 namespace {
 
-std::string Utf8Of(char32_t c) {
-  std::string out;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return out;
-}
+using tavrel::testing::Utf8Of;
 
 // Every lead byte from 0x80 up with every second byte, followed by bytes that do or do not
 // continue a sequence, cut short at each length: the sequence length and the character must be
@@ -63,7 +46,7 @@ TEST(Utf8Conversion, SequenceLengthAndCharacterAgreeWithIconv) {
               expected = static_cast<char32_t>(value);
               expectedLength = Utf8Of(expected).size();
             }
-            SCOPED_TRACE(testing::Message()
+            SCOPED_TRACE(::testing::Message()
                          << std::hex << lead << " " << second << " " << unsigned(third) << " "
                          << unsigned(fourth) << " of " << available);
             std::size_t length = WellFormedUtf8SequenceLength(bytes, available);
@@ -152,7 +135,7 @@ TEST(Utf8Conversion, MalformedSequencesAreRefusedLikeIconvAndMarkedPerByte) {
   TWindows1252Transliterator converter;
   TIconv oracle("UTF-32LE", "UTF-8");
   for (const Case& row : cases) {
-    SCOPED_TRACE(testing::PrintToString(row.Bytes));
+    SCOPED_TRACE(::testing::PrintToString(row.Bytes));
     std::string ignored;
     EXPECT_TRUE(oracle.Convert(row.Bytes, ignored)) << "iconv accepted the sequence";
     // Between well-formed text on both sides, the marks must not swallow a neighbour.
