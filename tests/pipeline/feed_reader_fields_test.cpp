@@ -117,5 +117,86 @@ TEST(FeedReaderFields, NestedMessagesEachReadOnlyTheirOwnChildren) {
   ExpectMessages(cases);
 }
 
+// A reader fills the messages of its last read again: nothing of them may show through.
+TEST(FeedReaderFields, ReadingAgainLeavesNothingOfTheMessagesBefore) {
+  struct Step {
+    const char* Name;
+    std::string Body;  // the content of the root element; no root element when empty
+    bool UseCategoryElement;
+    TRSSMessages Expected;
+  };
+  const std::string longText(300, 'x');
+  const std::string full = "<message><category>A category name of some length</category><title>" +
+                           longText + "</title><text>" + longText + "</text></message>";
+  const std::vector<Step> steps = {
+      {"three full messages", full + full + full, true,
+       TRSSMessages(3, {"A category name of some length", longText, longText, {}})},
+      {"fewer messages, one lacking fields",
+       "<message><title>T</title><text>x</text><category>C</category></message>"
+       "<message><text>only text</text></message>",
+       true,
+       {{"C", "T", "x", {}}, {"", "", "only text", {}}}},
+      {"the default category where categories are not read",
+       "<message><category>C</category><title>T</title></message>",
+       false,
+       {{"Default", "T", "", {}}}},
+      {"a read that parses the feed a second time",
+       full + "<message><title><b>a</b> <i>b</i></title></message>",
+       true,
+       {{"A category name of some length", longText, longText, {}}, {"", "a b", "", {}}}},
+      {"no root element", "", true, {}},
+      {"messages again after none",
+       full,
+       true,
+       {{"A category name of some length", longText, longText, {}}}},
+  };
+  TPRSS reader;
+  reader.DefaultCategory = "Default";
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.Name);
+    // What the page generator leaves in the messages it was given.
+    for (TRSSMessage& message : reader.Messages) message.Pages = {"a page", "another page"};
+    reader.XmlText = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    if (!step.Body.empty()) reader.XmlText += "<root>" + step.Body + "</root>\n";
+    reader.Schema.UseCategoryElement = step.UseCategoryElement;
+    reader.ReadMessages();
+    EXPECT_EQ(reader.Messages, step.Expected);
+  }
+}
+
+TEST(FeedReaderFields, ElementNamesMatchIgnoringTheCaseOfAsciiLettersOnly) {
+  struct Case {
+    std::string Configured;  // in Windows-1252, as the settings hold it
+    std::string Element;     // in the UTF-8 document
+    bool Matches;
+  };
+  const std::vector<Case> cases = {
+      {"title", "TITLE", true},
+      {"abcdefg", "ABCDEFG", true},      // seven letters: the NUL in the first word
+      {"abcdefgh", "AbCdEfGh", true},    // eight: the NUL alone in the second word
+      {"abcdefgh", "abcdefghi", false},  // the element's name is longer
+      {"abcdefghi", "abcdefgh", false},  // or shorter
+      {"abcdefghi", "ABCDEFGHI", true},
+      {"head-line.number", "HEAD-LINE.NUMBER", true},
+      {"head-line.number", "head-line.numbers", false},
+      {"head_line", "HEAD_LINE", true},
+      {"x_1", "x-1", false},
+      // The same capital U with umlaut and the rest in upper case; the small one is another
+      // letter, as only the letters of ASCII have cases here.
+      {std::string("\xDC") + "berschrift", std::string("\xC3\x9C") + "BERSCHRIFT", true},
+      {std::string("\xDC") + "berschrift", std::string("\xC3\xBC") + "berschrift", false},
+      {"category", "cat", false},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.Configured + " against " + row.Element);
+    TPRSS reader;
+    reader.XmlText = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root><message><" + row.Element +
+                     ">T</" + row.Element + "></message></root>";
+    reader.Schema.TitleElement = row.Configured;
+    reader.ReadMessages();
+    EXPECT_EQ(reader.Messages, (TRSSMessages{{"", row.Matches ? "T" : "", "", {}}}));
+  }
+}
+
 }  // namespace
 }  // namespace tavrel

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -68,35 +70,71 @@ class TElementName {
     std::string converted;
     Name = toUtf8.Convert(windows1252Name, converted) ? windows1252Name : converted;
     Path = !Name.empty() && Name[0] == '/';
-    for (char c : Name) Lower += static_cast<char>(kLowerAscii[static_cast<unsigned char>(c)]);
-    First = Lower.empty() ? '\0' : static_cast<unsigned char>(Lower[0]);
+    std::string lower;
+    for (char c : Name) lower += static_cast<char>(kLowerAscii[static_cast<unsigned char>(c)]);
+    First = lower.empty() ? '\0' : static_cast<unsigned char>(lower[0]);
     // An element name never holds NUL, and the comparison relies on NUL ending the name.
     MatchesNothing = Name.find('\0') != std::string::npos;
+    // The name and its NUL in words of eight bytes, in the order of memory.
+    for (std::size_t start = 0; start <= lower.size(); start += sizeof(std::uint64_t)) {
+      unsigned char bytes[sizeof(std::uint64_t)] = {};
+      unsigned char caseBits[sizeof(std::uint64_t)] = {};
+      unsigned char care[sizeof(std::uint64_t)] = {};
+      for (std::size_t i = 0; i < sizeof(std::uint64_t) && start + i <= lower.size(); ++i) {
+        unsigned char c =
+            start + i < lower.size() ? static_cast<unsigned char>(lower[start + i]) : '\0';
+        bytes[i] = c;
+        caseBits[i] = c >= 'a' && c <= 'z' ? 0x20 : 0;
+        care[i] = 0xFF;
+      }
+      TWord& word = Words.emplace_back();
+      std::memcpy(&word.Lower, bytes, sizeof bytes);
+      std::memcpy(&word.CaseBits, caseBits, sizeof caseBits);
+      std::memcpy(&word.Care, care, sizeof care);
+    }
   }
 
   bool IsPath() const { return Path; }
   const std::string& Utf8() const { return Name; }
 
-  // `name` is the element's name and `path` its full path; the path is only looked at for a
-  // path name.
+  // Whether an element whose name starts with this byte can match: a path name compares the
+  // path, which any element can have.
+  bool CanStartWith(unsigned char byte) const {
+    return Path || (!MatchesNothing && kLowerAscii[byte] == First);
+  }
+
+  // `name` is the element's name, in the document as the parser read it in place (so that a
+  // few bytes after its NUL may be read), and `path` its full path; the path is only looked at
+  // for a path name.
   bool Matches(const char* name, std::string_view path) const {
     if (Path) return EqualsIgnoringAsciiCase(path, Name);
-    // Compared in place: most elements differ in their first letters, and measuring every
-    // element name first would cost more than the comparison. The name's NUL differs from
-    // every byte of Lower, so the loop never reads past it.
-    const auto* bytes = reinterpret_cast<const unsigned char*>(name);
-    if (kLowerAscii[bytes[0]] != First || MatchesNothing) return false;
-    if (First == '\0') return true;
-    std::size_t i = 1;
-    for (; i < Lower.size(); ++i) {
-      if (kLowerAscii[bytes[i]] != static_cast<unsigned char>(Lower[i])) return false;
+    if (MatchesNothing) return false;
+    // Compared eight bytes at a time, in place: measuring every element name first would cost
+    // more than the comparison. A byte that is a letter in the configured name matches in
+    // either case: with the bit that tells cases apart set, it equals the lower-case letter,
+    // which only the two forms of the letter do. The configured name's NUL differs from every
+    // byte of a longer name, so the comparison stops at the latest in the word holding the
+    // element name's NUL.
+    for (const TWord& word : Words) {
+      std::uint64_t bytes;
+      std::memcpy(&bytes, name, sizeof bytes);
+      if (((bytes | word.CaseBits) & word.Care) != word.Lower) return false;
+      name += sizeof bytes;
     }
-    return bytes[i] == '\0';
+    return true;
   }
 
  private:
+  // Eight bytes of the name in lower case: what to compare with, the bits to set in the
+  // element's bytes first, and the bytes that count (those up to the name's NUL).
+  struct TWord {
+    std::uint64_t Lower;
+    std::uint64_t CaseBits;
+    std::uint64_t Care;
+  };
+
   std::string Name;
-  std::string Lower;  // Name with A..Z in lower case
+  std::vector<TWord> Words;
   unsigned char First = '\0';
   bool Path = false;
   bool MatchesNothing = false;
@@ -123,54 +161,47 @@ struct TVisitedElement {
   const char* Name;
   std::string_view Path;  // empty unless the walk keeps paths
   std::size_t Depth;      // 1 for a child of the element the walk started from
-  pugi::xml_node FirstChild;
-  pugi::xml_node_type FirstChildType;  // node_null when the element has no child nodes
 };
 
 // Calls visit(element) for every element below `base` (not `base` itself) in document order,
 // a parent before its children, until visit returns false. The path is only kept up to date
-// when asked for. The walk follows the tree's own links rather than recursing, so a
-// maliciously deep document cannot overflow the stack; a null node is recognised by its type,
-// which the walk asks for anyway.
+// when asked for. The parser's library walks its tree itself, following the tree's links
+// rather than recursing (so a maliciously deep document cannot overflow the stack), and
+// without a call into the library for every step.
 template <class Visit>
 void ForEachDescendantElement(pugi::xml_node base, bool withPath, Visit visit) {
-  std::string path = withPath ? PathOf(base) : std::string();
-  auto leave = [&] {
-    if (withPath) path.resize(path.rfind('/'));
-  };
-  std::size_t depth = 1;
-  pugi::xml_node node = base.first_child();
-  pugi::xml_node_type type = node.type();
-  while (type != pugi::node_null) {
-    if (type == pugi::node_element) {
+  class TWalker : public pugi::xml_tree_walker {
+   public:
+    TWalker(pugi::xml_node base, bool withPath, Visit& visit) : WithPath(withPath), Visitor(visit) {
+      if (WithPath) {
+        Path = PathOf(base);
+        PathLengths.push_back(Path.size());
+      }
+    }
+
+    bool for_each(pugi::xml_node& node) override {
+      if (node.type() != pugi::node_element) return true;
       const char* name = node.name();
-      if (withPath) {
-        path += '/';
-        path += name;
+      const auto level = static_cast<std::size_t>(depth()) + 1;
+      if (WithPath) {
+        // The path of the element's parent, which stands at the level before it, and its name.
+        PathLengths.resize(level);
+        Path.resize(PathLengths[level - 1]);
+        Path += '/';
+        Path += name;
+        PathLengths.push_back(Path.size());
       }
-      pugi::xml_node child = node.first_child();
-      pugi::xml_node_type childType = child.type();
-      if (!visit(TVisitedElement{node, name, path, depth, child, childType})) return;
-      if (childType != pugi::node_null) {
-        node = child;
-        type = childType;
-        ++depth;
-        continue;
-      }
-      leave();
+      return Visitor(TVisitedElement{node, name, Path, level});
     }
-    pugi::xml_node next = node.next_sibling();
-    pugi::xml_node_type nextType = next.type();
-    while (nextType == pugi::node_null) {
-      if (--depth == 0) return;
-      node = node.parent();
-      leave();
-      next = node.next_sibling();
-      nextType = next.type();
-    }
-    node = next;
-    type = nextType;
-  }
+
+   private:
+    bool WithPath;
+    Visit& Visitor;
+    std::string Path;
+    std::vector<std::size_t> PathLengths;  // the length of the path at each depth so far
+  };
+  TWalker walker(base, withPath, visit);
+  base.traverse(walker);
 }
 
 // The first descendant of `base` that the name matches, depth first in document order.
@@ -193,36 +224,45 @@ struct TFieldReader {
   // lack spaces between words and the feed has to be parsed again keeping them.
   bool NeedsWhiteSpace = false;
 
-  // The text content of an element as the pages want it: all character data below it in
-  // document order, without the indentation around it, every line break as CR LF, in
-  // Windows-1252.
-  std::string Text(const TVisitedElement& element);
+  // The text content of an element as the pages want it, assigned to `text`: all character
+  // data below it in document order, without the indentation around it, every line break as
+  // CR LF, in Windows-1252.
+  void Text(const TVisitedElement& element, std::string& text);
 };
 
-std::string TFieldReader::Text(const TVisitedElement& element) {
+void TFieldReader::Text(const TVisitedElement& element, std::string& text) {
   TFeedTextWriter& writer = Writer;
-  writer.Clear();
   // The parser keeps the first character data in the element when it comes before any child.
   const char* embedded = element.Element.value();
-  pugi::xml_node node = element.FirstChild;
-  pugi::xml_node_type type = element.FirstChildType;
-  // Almost every field holds a single piece of character data.
+  pugi::xml_node node = element.Element.first_child();
+  pugi::xml_node_type type = node.type();
+  // Almost every field holds a single piece of character data. An empty value may be the
+  // parser's own empty string rather than text of the document, so it is not converted.
   if (type == pugi::node_null) {
-    if (*embedded == '\0') return {};
-    writer.AddParsedText(embedded);
-    return writer.Text();
+    if (*embedded == '\0') {
+      text.clear();
+    } else {
+      writer.ConvertParsedText({embedded}, text);
+    }
+    return;
   }
   if (*embedded == '\0' && type == pugi::node_cdata &&
       node.next_sibling().type() == pugi::node_null) {
-    writer.AddCData(node.value());
-    return writer.Text();
+    if (const char* value = node.value(); *value == '\0') {
+      text.clear();
+    } else {
+      writer.ConvertCData({value}, text);
+    }
+    return;
   }
   // White space alone only matters between two pieces of text; around a single piece of
   // character data it would be trimmed away in any case.
   if (!KeepsWhiteSpace) {
     NeedsWhiteSpace = true;
-    return {};
+    text.clear();
+    return;
   }
+  writer.Clear();
   if (*embedded != '\0') writer.AddParsedText(embedded);
   std::size_t depth = 1;
   while (true) {
@@ -243,7 +283,10 @@ std::string TFieldReader::Text(const TVisitedElement& element) {
     pugi::xml_node next = node.next_sibling();
     pugi::xml_node_type nextType = next.type();
     while (nextType == pugi::node_null) {
-      if (--depth == 0) return writer.Text();
+      if (--depth == 0) {
+        writer.CopyTextTo(text);
+        return;
+      }
       node = node.parent();
       next = node.next_sibling();
       nextType = next.type();
@@ -252,6 +295,23 @@ std::string TFieldReader::Text(const TVisitedElement& element) {
     type = nextType;
   }
 }
+
+// The configured names an element can match, as bits, by the first byte of its name: most
+// elements of a feed are none of them and differ from each in the first letter already.
+class TCandidateNames {
+ public:
+  void Add(const TElementName& name, unsigned bit) {
+    for (std::size_t byte = 0; byte < Bits.size(); ++byte) {
+      if (name.CanStartWith(static_cast<unsigned char>(byte))) Bits[byte] |= bit;
+    }
+  }
+  unsigned Of(const char* elementName) const {
+    return Bits[static_cast<unsigned char>(elementName[0])];
+  }
+
+ private:
+  std::array<unsigned char, 256> Bits{};
+};
 
 // One field of a message: the configured name of its child element and where its text goes.
 struct TMessageField {
@@ -263,8 +323,7 @@ struct TMessageField {
 struct TOpenMessage {
   std::size_t Depth;
   std::size_t Record;  // index into the messages: the vector may move as it grows
-  std::array<bool, 3> Found{};
-  std::size_t Missing;
+  unsigned Missing;    // bit i for field i while no child has given it
 };
 
 // The feed parsed. A UTF-8 document is checked for malformed bytes as a whole only when asked:
@@ -286,8 +345,16 @@ class TParsedFeed {
           Utf8, static_cast<std::size_t>(static_cast<const char*>(nul) - Utf8.data()));
       throw ParseError(Name, at.Line, at.Column, "NUL character, which XML does not allow");
     }
-    pugi::xml_parse_result result = Document.load_buffer(
-        Utf8.data(), Utf8.size(), keepWhiteSpace ? kParseOptionsKeepingWhiteSpace : kParseOptions,
+    // Parsed in place in a copy with room after it: every text and name of the tree ends at a
+    // NUL inside the copy, with the bytes that the text writer and the name comparison read
+    // ahead still in it.
+    constexpr std::size_t padding = TFeedTextWriter::kReadAhead;
+    static_assert(padding >= sizeof(std::uint64_t));
+    Parsed = std::make_unique_for_overwrite<char[]>(Utf8.size() + padding);
+    std::memcpy(Parsed.get(), Utf8.data(), Utf8.size());
+    std::memset(Parsed.get() + Utf8.size(), 0, padding);
+    pugi::xml_parse_result result = Document.load_buffer_inplace(
+        Parsed.get(), Utf8.size(), keepWhiteSpace ? kParseOptionsKeepingWhiteSpace : kParseOptions,
         pugi::encoding_utf8);
     if (result.status == pugi::status_no_document_element) return;
     if (!result) {
@@ -356,7 +423,8 @@ class TParsedFeed {
   std::string Name;
   TDocumentEncoding Encoding;
   std::string Converted;
-  std::string_view Utf8;  // the document as parsed: the text itself, or Converted
+  std::string_view Utf8;           // the document as parsed: the text itself, or Converted
+  std::unique_ptr<char[]> Parsed;  // the copy the parser works in, which the tree points into
   pugi::xml_document Document;
 };
 
@@ -448,8 +516,21 @@ std::string TPRSS::CheckSchema() const {
 }
 
 void TPRSS::ReadMessages() {
-  // No stale messages of an earlier read survive a failing one.
-  Messages.clear();
+  // The messages of an earlier read are filled again rather than freed and made anew: their
+  // strings keep their room, so reading a feed again allocates next to nothing. The first
+  // `count` messages are those of this read; the rest go at the end, and all of them when the
+  // read fails, so that no message of an earlier read survives it.
+  std::size_t count = 0;
+  try {
+    count = ReadMessagesOver();
+  } catch (...) {
+    Messages.clear();
+    throw;
+  }
+  Messages.erase(Messages.begin() + static_cast<std::ptrdiff_t>(count), Messages.end());
+}
+
+std::size_t TPRSS::ReadMessagesOver() {
   TSchemaNames names(Schema);
   // A field is the text of the first direct child of the message that its name matches, or
   // empty when there is none. A path name is compared with the child's full path, so a path
@@ -461,51 +542,69 @@ void TPRSS::ReadMessages() {
   // Paths are only needed when a message or a field is looked up by its path.
   bool withPaths = names.Message.IsPath();
   for (std::size_t i = 0; i < fieldCount; ++i) withPaths = withPaths || allFields[i].Name->IsPath();
+  // Bit i for the name of field i, kMessageBit for the message's.
+  constexpr unsigned kMessageBit = 1u << 3;
+  TCandidateNames candidateNames;
+  for (std::size_t i = 0; i < fieldCount; ++i) candidateNames.Add(*allFields[i].Name, 1u << i);
+  candidateNames.Add(names.Message, kMessageBit);
+
+  std::size_t count = 0;
+  // The next message, empty but for the default category: one of an earlier read emptied, or
+  // a new one.
+  auto nextMessage = [&]() -> std::size_t {
+    if (count == Messages.size()) {
+      Messages.emplace_back();
+    } else {
+      TRSSMessage& reused = Messages[count];
+      reused.Category.clear();
+      reused.Title.clear();
+      reused.Text.clear();
+      reused.Pages.clear();
+    }
+    if (!Schema.UseCategoryElement) Messages[count].Category = DefaultCategory;
+    return count++;
+  };
 
   TFieldReader reader;
   std::vector<TOpenMessage> open;
   for (bool keepWhiteSpace : {false, true}) {
     TParsedFeed feed(FileName, XmlText, TParsedFeed::TCheck::DeliveredTexts, keepWhiteSpace);
     pugi::xml_node base = feed.Root();
-    if (!base) return;
+    if (!base) return 0;
     if (Schema.UseChannelElement) {
       base = FindDescendant(base, names.Channel);
-      if (!base) return;
+      if (!base) return 0;
     }
     reader.KeepsWhiteSpace = keepWhiteSpace;
     reader.NeedsWhiteSpace = false;
     open.clear();
+    count = 0;
     // One walk finds the messages and their fields. Each message is taken where the walk finds
     // it, so outer messages come before the ones nested inside them, and its fields are filled
     // as the walk passes its children.
     ForEachDescendantElement(base, withPaths, [&](const TVisitedElement& element) {
       while (!open.empty() && open.back().Depth >= element.Depth) open.pop_back();
-      if (!open.empty() && open.back().Depth + 1 == element.Depth && open.back().Missing > 0) {
+      const unsigned candidates = candidateNames.Of(element.Name);
+      if (candidates == 0) return true;
+      if (!open.empty() && open.back().Depth + 1 == element.Depth) {
         TOpenMessage& message = open.back();
-        for (std::size_t i = 0; i < fieldCount; ++i) {
-          if (message.Found[i] || !allFields[i].Name->Matches(element.Name, element.Path)) {
-            continue;
-          }
-          Messages[message.Record].*allFields[i].Text = reader.Text(element);
-          message.Found[i] = true;
-          --message.Missing;
+        for (unsigned fields = candidates & message.Missing; fields != 0; fields &= fields - 1) {
+          const auto i = static_cast<std::size_t>(std::countr_zero(fields));
+          if (!allFields[i].Name->Matches(element.Name, element.Path)) continue;
+          reader.Text(element, Messages[message.Record].*allFields[i].Text);
+          message.Missing &= ~(1u << i);
         }
         if (reader.NeedsWhiteSpace) return false;
       }
-      if (names.Message.Matches(element.Name, element.Path)) {
-        TRSSMessage& record = Messages.emplace_back();
-        if (!Schema.UseCategoryElement) record.Category = DefaultCategory;
-        open.push_back({element.Depth, Messages.size() - 1, {}, fieldCount});
+      if ((candidates & kMessageBit) != 0 && names.Message.Matches(element.Name, element.Path)) {
+        open.push_back({element.Depth, nextMessage(), (1u << fieldCount) - 1});
       }
       return true;
     });
-    if (!reader.Writer.WellFormed()) {
-      Messages.clear();
-      feed.ThrowMalformedUtf8();
-    }
-    if (!reader.NeedsWhiteSpace) return;
-    Messages.clear();
+    if (!reader.Writer.WellFormed()) feed.ThrowMalformedUtf8();
+    if (!reader.NeedsWhiteSpace) break;
   }
+  return count;
 }
 
 TRSSMessages TPRSS::GetMessages() {

@@ -43,11 +43,17 @@ class TPRSS {
 
   // Parses XmlText and fills Messages. A document without a root element, or without the
   // channel element when one is required, yields no messages. Throws for a document that
-  // cannot be parsed.
+  // cannot be parsed, leaving no messages. The messages an earlier read left are filled again
+  // (their Pages emptied), so that their strings keep the room they have.
   void ReadMessages();
 
   // Runs ReadMessages and returns a copy of Messages.
   TRSSMessages GetMessages();
+
+ private:
+  // ReadMessages but for dropping what is left of the earlier messages: fills the first
+  // messages and returns their number.
+  std::size_t ReadMessagesOver();
 };
 
 }  // namespace tavrel

@@ -3,29 +3,148 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// With GCC or Clang on x86 the writer also has a loop for processors with AVX2, which reads
+// blocks of 32 bytes instead of 16, and runs it where the processor has AVX2.
+#if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__)) && \
+    (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define TAVREL_WIDE_BLOCKS 1
+#endif
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
-#include <optional>
 
 namespace tavrel {
 
 namespace {
 
-// The predefined entities of XML and the characters they stand for.
-struct TPredefinedEntity {
-  std::string_view Name;  // between "&" and ";"
-  char Character;
-};
-constexpr TPredefinedEntity kPredefinedEntities[] = {
-    {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"apos", '\''}, {"quot", '"'},
-};
-
 // Longest reference worth looking at: "&#x0010FFFF;" with a few leading zeros to spare.
 constexpr std::size_t kLongestReference = 16;
 
-bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsXmlSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Bytes that end a run of text copied as it is: everything from 0x80 up, the control bytes up
+// to CR (line feed and carriage return among them, and the NUL after a padded text) and, in
+// parsed text, "&".
+template <bool kResolveReferences>
+bool IsSpecial(unsigned char byte) {
+  return byte >= 0x80 || byte < 14 || (kResolveReferences && byte == '&');
+}
+
+// Text is copied and examined a block at a time. Each kind of block offers Copy, which copies
+// the block at `in` to `out` and returns its special bytes (bit i for byte i), and Spaces,
+// which returns its white space the same way.
+struct TNarrowBlocks {
+  static constexpr std::size_t kSize = 16;
+  static constexpr unsigned kAll = 0xFFFF;
+
+#if defined(__SSE2__)
+  template <bool kResolveReferences>
+  static unsigned Copy(const unsigned char* in, char* out) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
+    // As signed bytes, the bytes from 0x80 up and the control bytes up to CR are all below
+    // 14: one comparison finds them.
+    __m128i marked = _mm_cmplt_epi8(block, _mm_set1_epi8(14));
+    if constexpr (kResolveReferences) {
+      marked = _mm_or_si128(marked, _mm_cmpeq_epi8(block, _mm_set1_epi8('&')));
+    }
+    return static_cast<unsigned>(_mm_movemask_epi8(marked));
+  }
+
+  static unsigned Spaces(const unsigned char* in) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    __m128i marked = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(' ')),
+                                  _mm_cmpeq_epi8(block, _mm_set1_epi8('\n')));
+    marked = _mm_or_si128(marked, _mm_cmpeq_epi8(block, _mm_set1_epi8('\t')));
+    marked = _mm_or_si128(marked, _mm_cmpeq_epi8(block, _mm_set1_epi8('\r')));
+    return static_cast<unsigned>(_mm_movemask_epi8(marked));
+  }
+#else
+  template <bool kResolveReferences>
+  static unsigned Copy(const unsigned char* in, char* out) {
+    std::memcpy(out, in, kSize);
+    unsigned marked = 0;
+    for (std::size_t i = 0; i < kSize; ++i) {
+      if (IsSpecial<kResolveReferences>(in[i])) marked |= 1u << i;
+    }
+    return marked;
+  }
+
+  static unsigned Spaces(const unsigned char* in) {
+    unsigned marked = 0;
+    for (std::size_t i = 0; i < kSize; ++i) {
+      if (IsXmlSpace(in[i])) marked |= 1u << i;
+    }
+    return marked;
+  }
+#endif
+};
+
+#if defined(TAVREL_WIDE_BLOCKS)
+struct TWideBlocks {
+  static constexpr std::size_t kSize = 32;
+
+  template <bool kResolveReferences>
+  [[gnu::target("avx2")]] static unsigned Copy(const unsigned char* in, char* out) {
+    __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), block);
+    __m256i marked = _mm256_cmpgt_epi8(_mm256_set1_epi8(14), block);
+    if constexpr (kResolveReferences) {
+      marked = _mm256_or_si256(marked, _mm256_cmpeq_epi8(block, _mm256_set1_epi8('&')));
+    }
+    return static_cast<unsigned>(_mm256_movemask_epi8(marked));
+  }
+};
+
+bool ProcessorHasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+
+const bool kProcessorHasAvx2 = ProcessorHasAvx2();
+#endif
+
+static_assert(TFeedTextWriter::kReadAhead >= TNarrowBlocks::kSize);
+#if defined(TAVREL_WIDE_BLOCKS)
+static_assert(TFeedTextWriter::kReadAhead >= TWideBlocks::kSize);
+#endif
+
+// The first byte from `begin` on that is not white space, in a padded text: its NUL ends the
+// search at the latest.
+const unsigned char* SkipLeadingSpace(const unsigned char* begin) {
+  if (!IsXmlSpace(*begin)) return begin;
+  while (true) {
+    if (unsigned spaces = TNarrowBlocks::Spaces(begin); spaces != TNarrowBlocks::kAll) {
+      return begin + std::countr_one(spaces);
+    }
+    begin += TNarrowBlocks::kSize;
+  }
+}
+
+// The first byte of [begin, end) that is not white space, or `end`.
+const unsigned char* SkipLeadingSpace(const unsigned char* begin, const unsigned char* end) {
+  while (begin != end && IsXmlSpace(*begin)) ++begin;
+  return begin;
+}
+
+// Where the white space at the end of [begin, end) starts.
+const unsigned char* SkipTrailingSpace(const unsigned char* begin, const unsigned char* end) {
+  if (begin == end || !IsXmlSpace(end[-1])) return end;
+  constexpr std::size_t kBlock = TNarrowBlocks::kSize;
+  for (; end - begin >= static_cast<std::ptrdiff_t>(kBlock); end -= kBlock) {
+    if (unsigned spaces = TNarrowBlocks::Spaces(end - kBlock); spaces != TNarrowBlocks::kAll) {
+      // The block's bits run from its first byte up: the leading ones of the top sixteen bits
+      // are the white space at its end.
+      return end - std::countl_one(static_cast<std::uint16_t>(spaces));
+    }
+  }
+  while (begin != end && IsXmlSpace(end[-1])) --end;
+  return end;
+}
 
 // Whether XML allows the character in a document; references to any other value stay as
 // written instead of smuggling control codes (teletext attributes) into a page.
@@ -34,15 +153,45 @@ bool IsXmlCharacter(std::uint32_t c) {
          (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-// The character of a numeric reference "#65" or "#x41" (the text between "&" and ";"), or
-// nothing when it is not a well-formed reference to a character XML allows.
-std::optional<char32_t> NumericReference(std::string_view body) {
-  if (body.size() < 2 || body[0] != '#') return std::nullopt;
-  bool hex = body[1] == 'x';
-  std::string_view digits = body.substr(hex ? 2 : 1);
-  if (digits.empty()) return std::nullopt;
+bool StartsWith(const unsigned char* bytes, std::string_view start) {
+  return std::memcmp(bytes, start.data(), start.size()) == 0;
+}
+
+// A reference or predefined entity: its length up to and including the ";", 0 for none, and
+// the character it stands for.
+struct TReference {
+  std::size_t Length;
+  char32_t Character;
+};
+
+// The reference or predefined entity that starts at the "&" at `amp`, in a padded text. A
+// numeric reference is "#" and decimal digits, or "#x" and hexadecimal digits, to a character
+// XML allows, with the ";" within kLongestReference bytes of the "&".
+TReference ReferenceAt(const unsigned char* amp) {
+  // The predefined entities are compared whole: a comparison that runs past the end of the
+  // text meets its NUL, which no entity holds.
+  switch (amp[1]) {
+    case 'a':
+      if (StartsWith(amp + 2, "mp;")) return {5, '&'};
+      if (StartsWith(amp + 2, "pos;")) return {6, '\''};
+      return {0, 0};
+    case 'l':
+      return StartsWith(amp + 2, "t;") ? TReference{4, '<'} : TReference{0, 0};
+    case 'g':
+      return StartsWith(amp + 2, "t;") ? TReference{4, '>'} : TReference{0, 0};
+    case 'q':
+      return StartsWith(amp + 2, "uot;") ? TReference{6, '"'} : TReference{0, 0};
+    case '#':
+      break;
+    default:
+      return {0, 0};
+  }
+  // Reading on to the NUL at the end of the text stops the loop, as it is no digit.
+  const bool hex = amp[2] == 'x';
+  const std::size_t firstDigit = hex ? 3 : 2;
   std::uint32_t value = 0;
-  for (char c : digits) {
+  for (std::size_t i = firstDigit; i < kLongestReference; ++i) {
+    unsigned char c = amp[i];
     std::uint32_t digit;
     if (c >= '0' && c <= '9') {
       digit = static_cast<std::uint32_t>(c - '0');
@@ -50,15 +199,27 @@ std::optional<char32_t> NumericReference(std::string_view body) {
       digit = static_cast<std::uint32_t>(c - 'a' + 10);
     } else if (hex && c >= 'A' && c <= 'F') {
       digit = static_cast<std::uint32_t>(c - 'A' + 10);
+    } else if (c == ';' && i > firstDigit && IsXmlCharacter(value)) {
+      return {i + 1, static_cast<char32_t>(value)};
     } else {
-      return std::nullopt;
+      return {0, 0};
     }
     value = value * (hex ? 16 : 10) + digit;
-    if (value > 0x10FFFF) return std::nullopt;
+    if (value > 0x10FFFF) return {0, 0};
   }
-  if (!IsXmlCharacter(value)) return std::nullopt;
-  return static_cast<char32_t>(value);
+  return {0, 0};
 }
+
+// The Windows-1252 bytes of U+2000..U+203F (quotes, dashes, the ellipsis and the like), zero
+// where the code page lacks the character.
+constexpr std::array<unsigned char, 64> kGeneralPunctuation = [] {
+  std::array<unsigned char, 64> bytes{};
+  for (char32_t c = 0; c < bytes.size(); ++c) {
+    int mapped = Windows1252ByteOf(0x2000 + c);
+    bytes[c] = mapped < 0 ? 0 : static_cast<unsigned char>(mapped);
+  }
+  return bytes;
+}();
 
 // The UTF-8 bytes of a character; returns their number.
 std::size_t EncodeUtf8(char32_t c, char (&out)[4]) {
@@ -84,12 +245,20 @@ std::size_t EncodeUtf8(char32_t c, char (&out)[4]) {
   return 4;
 }
 
-// Bytes that end a run of text copied as it is.
-bool IsSpecial(unsigned char byte, bool resolveReferences) {
-  return byte >= 0x80 || byte == '\n' || byte == '\r' || (resolveReferences && byte == '&');
+char* WriteLineBreak(char* out) {
+  std::memcpy(out, "\r\n", 2);
+  return out + 2;
 }
 
 }  // namespace
+
+TFeedTextWriter::TFeedTextWriter(bool allowWideBlocks) {
+#if defined(TAVREL_WIDE_BLOCKS)
+  WideBlocks = allowWideBlocks && kProcessorHasAvx2;
+#else
+  static_cast<void>(allowWideBlocks);
+#endif
+}
 
 void TFeedTextWriter::Clear() {
   Written = 0;
@@ -99,39 +268,79 @@ void TFeedTextWriter::Clear() {
 }
 
 std::string TFeedTextWriter::Text() const {
-  std::size_t first = 0;
-  std::size_t last = Written;
-  while (first < std::min(last, KeptFrom) && IsXmlSpace(Buffer[first])) ++first;
-  while (last > std::max(first, KeptTo) && IsXmlSpace(Buffer[last - 1])) --last;
-  return Buffer.substr(first, last - first);
+  std::string text;
+  CopyTextTo(text);
+  return text;
+}
+
+void TFeedTextWriter::CopyTextTo(std::string& text) const {
+  const auto* begin = reinterpret_cast<const unsigned char*>(Buffer.data());
+  const unsigned char* first = SkipLeadingSpace(begin, begin + std::min(Written, KeptFrom));
+  const unsigned char* last = SkipTrailingSpace(std::max(first, begin + KeptTo), begin + Written);
+  const auto size = static_cast<std::size_t>(last - first);
+  // A string with room takes the bytes in; one without is made anew, which costs less than
+  // growing it.
+  if (text.capacity() >= size) {
+    text.assign(reinterpret_cast<const char*>(first), size);
+  } else {
+    text = std::string(reinterpret_cast<const char*>(first), size);
+  }
+}
+
+void TFeedTextWriter::AddParsedText(std::string_view utf8) { Add<true>(utf8); }
+
+void TFeedTextWriter::AddCData(std::string_view utf8) { Add<false>(utf8); }
+
+void TFeedTextWriter::ConvertParsedText(TPaddedText utf8, std::string& text) {
+  Convert<true>(utf8, text);
+}
+
+void TFeedTextWriter::ConvertCData(TPaddedText utf8, std::string& text) {
+  Convert<false>(utf8, text);
+}
+
+template <bool kResolveReferences>
+void TFeedTextWriter::Add(std::string_view utf8) {
+  // The piece is copied first, with a NUL and room to read ahead after it. Pieces given this
+  // way are the rare ones, fields with markup inside them.
+  if (Padded.size() < utf8.size() + 1 + kReadAhead) Padded.resize(utf8.size() + 1 + kReadAhead);
+  std::memcpy(Padded.data(), utf8.data(), utf8.size());
+  Padded[utf8.size()] = '\0';
+  const auto* at = reinterpret_cast<const unsigned char*>(Padded.data());
+  const unsigned char* end = at + utf8.size();
+  // White space before the text is left out anyway; skipping it here saves converting it.
+  if (Written == 0 && KeptFrom == std::string::npos) {
+    at = SkipLeadingSpace(at, end);
+    AfterCarriageReturn = false;
+  }
+  // The scan ends at a NUL: one that the piece holds itself (no document does, but a piece
+  // given here may) is a control byte like any other, written as it is.
+  while ((at = AddPadded<kResolveReferences>(at)) != end) {
+    MakeRoom(1);
+    Buffer[Written++] = '\0';
+    AfterCarriageReturn = false;
+    ++at;
+  }
+}
+
+template <bool kResolveReferences>
+void TFeedTextWriter::Convert(TPaddedText utf8, std::string& text) {
+  Clear();
+  AddPadded<kResolveReferences>(
+      SkipLeadingSpace(reinterpret_cast<const unsigned char*>(utf8.Utf8)));
+  CopyTextTo(text);
 }
 
 void TFeedTextWriter::MakeRoom(std::size_t bytes) {
-  if (Buffer.size() - Written < bytes) Buffer.resize(std::max(Written + bytes, 2 * Buffer.size()));
+  if (Buffer.size() - Written < bytes) Grow(bytes);
 }
 
-void TFeedTextWriter::LineBreak(bool carriageReturn) {
-  if (!carriageReturn && AfterCarriageReturn) {
-    AfterCarriageReturn = false;
-    return;
-  }
-  MakeRoom(2);
-  Buffer[Written++] = '\r';
-  Buffer[Written++] = '\n';
-  AfterCarriageReturn = carriageReturn;
+void TFeedTextWriter::Grow(std::size_t bytes) {
+  Buffer.resize(std::max(Written + bytes, 2 * Buffer.size()));
 }
 
-void TFeedTextWriter::AddCharacter(char32_t character) {
-  if (character == '\n' || character == '\r') {
-    LineBreak(character == '\r');
-    return;
-  }
-  AfterCarriageReturn = false;
-  if (int byte = Windows1252ByteOf(character); byte >= 0) {
-    MakeRoom(1);
-    Buffer[Written++] = static_cast<char>(byte);
-    return;
-  }
+char* TFeedTextWriter::Transliterate(char32_t character, char* out) {
+  Written = static_cast<std::size_t>(out - Buffer.data());
   char utf8[4];
   Transliterated.clear();
   Fallback.Append(std::string_view(utf8, EncodeUtf8(character, utf8)), Transliterated);
@@ -140,163 +349,161 @@ void TFeedTextWriter::AddCharacter(char32_t character) {
   std::memcpy(Buffer.data() + Written, Transliterated.data(), Transliterated.size());
   Written += Transliterated.size();
   KeptTo = Written;
+  return Buffer.data() + Written;
 }
 
-std::size_t TFeedTextWriter::AddReference(std::string_view text, std::size_t amp) {
-  std::size_t semicolon = text.substr(0, amp + kLongestReference).find(';', amp + 1);
-  if (semicolon == std::string_view::npos) return 0;
-  std::string_view body = text.substr(amp + 1, semicolon - amp - 1);
-  if (std::optional<char32_t> character = NumericReference(body)) {
-    AddCharacter(*character);
-    return semicolon + 1;
-  }
-  for (const TPredefinedEntity& entity : kPredefinedEntities) {
-    if (body == entity.Name) {
-      AddCharacter(static_cast<unsigned char>(entity.Character));
-      return semicolon + 1;
-    }
-  }
-  return 0;
-}
+// The loop over a padded text, for each kind of block. The wide one is built for processors
+// with AVX2 and runs only on those.
+struct TFeedTextWriter::TPaddedScan {
+  template <class TBlocks, bool kResolveReferences>
+  [[gnu::always_inline]] static inline const unsigned char* Add(TFeedTextWriter& writer,
+                                                                const unsigned char* in);
 
-void TFeedTextWriter::AddParsedText(std::string_view utf8) { Add<true>(utf8); }
+  template <bool kResolveReferences>
+  static const unsigned char* AddNarrow(TFeedTextWriter& writer, const unsigned char* in) {
+    return Add<TNarrowBlocks, kResolveReferences>(writer, in);
+  }
 
-void TFeedTextWriter::AddCData(std::string_view utf8) { Add<false>(utf8); }
+#if defined(TAVREL_WIDE_BLOCKS)
+  template <bool kResolveReferences>
+  [[gnu::target("avx2")]] static const unsigned char* AddWide(TFeedTextWriter& writer,
+                                                              const unsigned char* in) {
+    return Add<TWideBlocks, kResolveReferences>(writer, in);
+  }
+#endif
+};
 
 template <bool kResolveReferences>
-void TFeedTextWriter::Add(std::string_view utf8) {
-  const auto* in = reinterpret_cast<const unsigned char*>(utf8.data());
-  const std::size_t size = utf8.size();
-  std::size_t i = 0;
-  // White space before the text is left out anyway; skipping it here saves converting the
-  // indentation of every field.
-  if (Written == 0 && KeptFrom == std::string::npos) {
-    while (i < size && IsXmlSpace(static_cast<char>(in[i]))) ++i;
-    AfterCarriageReturn = false;
-  }
-
-  // Every byte becomes at most two (a line feed becomes CR LF); the block copy writes sixteen
-  // bytes ahead of what it keeps. Only a transliteration can need more, and it makes its own
-  // room. The loop works on local copies of the buffer's address and the written length:
-  // stores through a char pointer would otherwise make the compiler reload both after each.
-  constexpr std::size_t kBlock = 16;
-  MakeRoom(2 * (size - i) + kBlock);
-  char* out = Buffer.data();
-  std::size_t written = Written;
-  // The offset a line feed would have to stand at to belong to the CR before it.
-  constexpr std::size_t kNone = std::string_view::npos;
-  std::size_t lineFeedOfCarriageReturn = AfterCarriageReturn ? i : kNone;
-  while (i < size) {
-    // Runs of plain ASCII are most of every text. Each block is copied before it is looked at,
-    // and only the part before its first special byte counts as written.
-    std::size_t run = i;
-    bool stopped = false;  // at a special byte
-#if defined(__SSE2__)
-    // As signed bytes, the bytes from 0x80 up and the control bytes up to CR (line feed and
-    // carriage return among them) are all below 14: one comparison finds them.
-    const __m128i controls = _mm_set1_epi8(14);
-    const __m128i ampersands = _mm_set1_epi8('&');
-    auto specialBytes = [&](__m128i block) {
-      __m128i marked = _mm_cmplt_epi8(block, controls);
-      if constexpr (kResolveReferences) {
-        marked = _mm_or_si128(marked, _mm_cmpeq_epi8(block, ampersands));
-      }
-      return static_cast<unsigned>(_mm_movemask_epi8(marked));
-    };
-    while (run + kBlock <= size) {
-      __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + run));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written), block);
-      if (unsigned special = specialBytes(block); special != 0) {
-        std::size_t plain = static_cast<std::size_t>(__builtin_ctz(special));
-        run += plain;
-        written += plain;
-        stopped = true;
-        break;
-      }
-      run += kBlock;
-      written += kBlock;
-    }
-    if (!stopped && run < size && size >= kBlock) {
-      // The last bytes: the last whole block of the piece is examined from where the run
-      // stands, and the plain bytes are copied.
-      std::size_t seen = run - (size - kBlock);
-      unsigned special =
-          specialBytes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + size - kBlock))) >>
-          seen;
-      std::size_t plain =
-          special != 0 ? static_cast<std::size_t>(__builtin_ctz(special)) : size - run;
-      std::memcpy(out + written, in + run, plain);
-      run += plain;
-      written += plain;
-      stopped = true;
-    }
+const unsigned char* TFeedTextWriter::AddPadded(const unsigned char* in) {
+#if defined(TAVREL_WIDE_BLOCKS)
+  if (WideBlocks) return TPaddedScan::AddWide<kResolveReferences>(*this, in);
 #endif
-    if (!stopped) {
-      while (run < size && !IsSpecial(in[run], kResolveReferences)) {
-        out[written++] = static_cast<char>(in[run++]);
-      }
-    }
-    i = run;
-    if (i >= size) break;
+  return TPaddedScan::AddNarrow<kResolveReferences>(*this, in);
+}
 
-    unsigned char byte = in[i];
+template <class TBlocks, bool kResolveReferences>
+const unsigned char* TFeedTextWriter::TPaddedScan::Add(TFeedTextWriter& writer,
+                                                       const unsigned char* in) {
+  // The text is not measured first: that would be a pass over it of its own. Instead the
+  // room in the buffer is checked before each block, which is stored whole before it is
+  // looked at, and what follows it writes at most two bytes (a line feed becomes CR LF).
+  // Only a transliteration can need more, and it makes its own room. The loop keeps the
+  // position in the buffer in a local pointer: stores through a char pointer would otherwise
+  // make the compiler reload the buffer's address after each.
+  constexpr std::size_t kRoom = TBlocks::kSize + 2;
+  writer.MakeRoom(4 * kRoom);
+  char* out = writer.Buffer.data() + writer.Written;
+  // The last place a block may be stored at.
+  const char* last = writer.Buffer.data() + writer.Buffer.size() - kRoom;
+  const auto makeRoom = [&writer, &out, &last] {
+    writer.Written = static_cast<std::size_t>(out - writer.Buffer.data());
+    writer.Grow(kRoom);
+    out = writer.Buffer.data() + writer.Written;
+    last = writer.Buffer.data() + writer.Buffer.size() - kRoom;
+  };
+
+  // The position after the last CR: a line feed there belongs to its line break.
+  const unsigned char* afterCarriageReturn = writer.AfterCarriageReturn ? in : nullptr;
+  const unsigned char* at = in;
+  while (true) {
+    // Runs of plain text are most of every piece: each block is copied before it is looked
+    // at, and only the part before its first special byte counts as written. The NUL at the
+    // end is special too, so the scan needs no check of its own for the end.
+    unsigned special;
+    while (true) {
+      if (out > last) makeRoom();
+      special = TBlocks::template Copy<kResolveReferences>(at, out);
+      if (special != 0) break;
+      at += TBlocks::kSize;
+      out += TBlocks::kSize;
+    }
+    const auto plain = static_cast<std::size_t>(std::countr_zero(special));
+    at += plain;
+    out += plain;
+
+    // The special byte. A multi-byte sequence or a reference may be looked at past the end:
+    // the NUL there fails every test for a continuation byte or a digit.
+    const unsigned char byte = *at;
+    char32_t character;
     if (byte >= 0x80) {
-      int mapped = -1;
-      std::size_t length = 2;
-      unsigned char next = i + 1 < size ? in[i + 1] : 0;
+      // The accented letters U+00C0..U+00FF, the signs U+00A0..U+00BF and the typographic
+      // quotes and dashes of U+2000..U+203F come first: they are nearly all of a feed's text
+      // outside ASCII.
+      const unsigned char next = at[1];
       if (byte == 0xC3 && (next & 0xC0) == 0x80) {
-        mapped = 0xC0 | (next & 0x3F);  // U+00C0..U+00FF, the accented letters
-      } else if (byte == 0xC2 && next >= 0xA0 && next <= 0xBF) {
-        mapped = next;  // U+00A0..U+00BF
-      } else if ((length = WellFormedUtf8SequenceLength(in + i, size - i)) != 0) {
-        mapped = Windows1252ByteOf(DecodeUtf8Sequence(in + i, length));
-      }
-      if (mapped >= 0) {
-        out[written++] = static_cast<char>(mapped);
-        i += length;
+        *out++ = static_cast<char>(next + 0x40);
+        at += 2;
         continue;
       }
-    } else if (byte == '\n' || byte == '\r') {
-      // Line breaks are as common as lines; handled here rather than in LineBreak.
-      if (byte == '\r' || i != lineFeedOfCarriageReturn) {
-        out[written++] = '\r';
-        out[written++] = '\n';
+      if (byte == 0xC2 && next >= 0xA0 && next <= 0xBF) {
+        *out++ = static_cast<char>(next);
+        at += 2;
+        continue;
       }
-      ++i;
-      if (byte == '\r') lineFeedOfCarriageReturn = i;
-      continue;
-    } else if (byte != '&' || !kResolveReferences) {
-      // Another control byte the block test stopped at, such as a tab.
-      out[written++] = static_cast<char>(byte);
-      ++i;
-      continue;
-    }
-    // The rare cases go through the members: references, transliterations and malformed bytes.
-    Written = written;
-    AfterCarriageReturn = i == lineFeedOfCarriageReturn;
-    if (byte == '&') {
-      std::size_t after = AddReference(utf8, i);
-      if (after == 0) {
-        AddCharacter('&');
-        ++i;
-      } else {
-        i = after;
+      if (byte == 0xE2 && next == 0x80 && (at[2] & 0xC0) == 0x80) {
+        if (unsigned char mapped = kGeneralPunctuation[at[2] & 0x3F]; mapped != 0) {
+          *out++ = static_cast<char>(mapped);
+          at += 3;
+          continue;
+        }
       }
-    } else if (std::size_t length = WellFormedUtf8SequenceLength(in + i, size - i); length != 0) {
-      AddCharacter(DecodeUtf8Sequence(in + i, length));
-      i += length;
+      // The NUL after the text is no continuation byte: a sequence cut short by the end of the
+      // text fails on it, so the count of bytes left need not be known.
+      std::size_t length = WellFormedUtf8SequenceLength(at, 4);
+      if (length == 0) {
+        *out++ = '?';
+        writer.AllWellFormed = false;
+        ++at;
+        continue;
+      }
+      character = DecodeUtf8Sequence(at, length);
+      at += length;
+    } else if (byte == '\n') {
+      if (at != afterCarriageReturn) out = WriteLineBreak(out);
+      ++at;
+      continue;
+    } else if (byte == '\r') {
+      out = WriteLineBreak(out);
+      afterCarriageReturn = ++at;
+      continue;
+    } else if (kResolveReferences && byte == '&') {
+      const TReference reference = ReferenceAt(at);
+      if (reference.Length == 0) {
+        *out++ = '&';
+        ++at;
+        continue;
+      }
+      const unsigned char* start = at;
+      at += reference.Length;
+      character = reference.Character;
+      if (character == '\n') {
+        if (start != afterCarriageReturn) out = WriteLineBreak(out);
+        continue;
+      }
+      if (character == '\r') {
+        out = WriteLineBreak(out);
+        afterCarriageReturn = at;
+        continue;
+      }
+    } else if (byte == '\0') {
+      break;
     } else {
-      AddCharacter('?');
-      AllWellFormed = false;
-      ++i;
+      // Another control byte, such as a tab.
+      *out++ = static_cast<char>(byte);
+      ++at;
+      continue;
     }
-    MakeRoom(2 * (size - i) + kBlock);
-    out = Buffer.data();
-    written = Written;
-    lineFeedOfCarriageReturn = AfterCarriageReturn ? i : kNone;
+    // A character from a multi-byte sequence or a reference.
+    if (int mapped = Windows1252ByteOf(character); mapped >= 0) {
+      *out++ = static_cast<char>(mapped);
+    } else {
+      out = writer.Transliterate(character, out);
+      last = writer.Buffer.data() + writer.Buffer.size() - kRoom;
+    }
   }
-  Written = written;
-  AfterCarriageReturn = size == lineFeedOfCarriageReturn;
+  writer.Written = static_cast<std::size_t>(out - writer.Buffer.data());
+  writer.AfterCarriageReturn = afterCarriageReturn == at;
+  return at;
 }
 
 }  // namespace tavrel

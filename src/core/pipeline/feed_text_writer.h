@@ -19,6 +19,11 @@ namespace tavrel {
 // copy of them costs about as much as the whole conversion.
 class TFeedTextWriter {
  public:
+  // The writer reads text sixteen bytes at a time, or thirty-two on a processor with AVX2.
+  // One made with `allowWideBlocks` false keeps to sixteen, the reading every processor does,
+  // so that tests can hold the two against each other.
+  explicit TFeedTextWriter(bool allowWideBlocks = true);
+
   // Starts a new text; what was added before is dropped.
   void Clear();
 
@@ -34,6 +39,24 @@ class TFeedTextWriter {
   // stands for a character, such as a reference "&#32;", counts as white space; what a
   // transliteration produced never does.
   std::string Text() const;
+  // The same, assigned to `text`: a string that already has room keeps it.
+  void CopyTextTo(std::string& text) const;
+
+  // Bytes after the NUL that ends a padded text (see TPaddedText) that the writer may read.
+  static constexpr std::size_t kReadAhead = 32;
+
+  // Character data that ends at a NUL byte followed by at least kReadAhead more bytes the
+  // writer may read, such as the text of a document parsed in place in a buffer with that much
+  // to spare: the writer then looks at it a block at a time, without copying it first or
+  // checking for its end in every block.
+  struct TPaddedText {
+    const char* Utf8;
+  };
+
+  // The text of a field that is a single piece of parsed character data (or a single CDATA
+  // section), assigned to `text`: what Clear, AddParsedText (AddCData) and Text would give.
+  void ConvertParsedText(TPaddedText utf8, std::string& text);
+  void ConvertCData(TPaddedText utf8, std::string& text);
 
   // False once a piece since the writer was made held bytes that are not well-formed UTF-8;
   // each such byte became "?".
@@ -42,18 +65,25 @@ class TFeedTextWriter {
  private:
   template <bool kResolveReferences>
   void Add(std::string_view utf8);
-  // Makes sure `bytes` more bytes fit behind the written text.
+  template <bool kResolveReferences>
+  void Convert(TPaddedText utf8, std::string& text);
+  // Adds the padded text from `in` up to its NUL; returns where the NUL is.
+  template <bool kResolveReferences>
+  const unsigned char* AddPadded(const unsigned char* in);
+  // The loop AddPadded runs, once for each width of block.
+  struct TPaddedScan;
+  // Makes sure `bytes` more bytes fit behind the written text; Grow does so when they do not,
+  // at least doubling the buffer.
   void MakeRoom(std::size_t bytes);
-  void LineBreak(bool carriageReturn);
-  // One character that is not plain ASCII text: from a reference or a multi-byte sequence.
-  void AddCharacter(char32_t character);
-  // Resolves the reference or entity that starts at the "&" at `amp`; returns the offset
-  // after it, or 0 when there is none.
-  std::size_t AddReference(std::string_view text, std::size_t amp);
+  void Grow(std::size_t bytes);
+  // Writes what iconv makes of a character the code page lacks at `out` (the end of the text
+  // in Buffer); returns the new end of the text.
+  char* Transliterate(char32_t character, char* out);
 
   TWindows1252Transliterator Fallback;
   std::string Buffer;  // kept between texts; only Written bytes of it are the text
   std::string Transliterated;
+  std::string Padded;  // a piece given without padding, copied with room to spare after it
   std::size_t Written = 0;
   // A CR was the last character: an LF right after it belongs to the same line break, also
   // when the two come from different pieces or from references.
@@ -62,6 +92,7 @@ class TFeedTextWriter {
   std::size_t KeptFrom = std::string::npos;
   std::size_t KeptTo = 0;
   bool AllWellFormed = true;
+  bool WideBlocks = false;
 };
 
 }  // namespace tavrel
