@@ -48,6 +48,12 @@ long WholeSeconds(std::chrono::milliseconds limit) {
   return static_cast<long>(std::max<long long>(seconds, 1));
 }
 
+// A time limit as an operator reads it: "30 s", or "1500 ms" when not whole seconds.
+std::string DurationText(std::chrono::milliseconds limit) {
+  if (limit.count() % 1000 == 0) return std::to_string(limit.count() / 1000) + " s";
+  return std::to_string(limit.count()) + " ms";
+}
+
 // The folder named in a "257" reply: the text between the first quote and the next single
 // quote, with doubled quotes standing for one.
 bool ParseCurrentFolder(const std::string& reply, std::string* folder) {
@@ -339,7 +345,7 @@ bool TPFTP::Perform(Transfer& transfer) {
   if (result != CURLE_OK && !listingAnswered) {
     if (transfer.stalled) {
       lastError_ =
-          "the server stopped responding for " + std::to_string(TimeLimits.Stall.count()) + " ms";
+          "the server stopped responding for " + DurationText(TimeLimits.Stall);
       if (!transfer.replies.empty()) lastError_ += " (server: " + transfer.replies.back() + ")";
     } else if (cancelRequested_) {
       lastError_ = "the transfer was cancelled";
