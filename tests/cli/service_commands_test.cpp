@@ -76,14 +76,6 @@ std::vector<std::string> StatusTexts(const std::string& output) {
   return texts;
 }
 
-std::vector<std::string> Received(const VarnexSimulator& simulator) {
-  std::vector<std::string> names;
-  for (const std::string& detail : simulator.LogDetails("RECEIVED")) {
-    names.push_back(detail.substr(0, detail.find(' ')));
-  }
-  return names;
-}
-
 TEST(ScanOnce, ExitCodeAndStatusLinesSayHowTheStepEnded) {
   struct Case {
     const char* Name;
@@ -150,7 +142,7 @@ TEST(ScanOnce, ExitCodeAndStatusLinesSayHowTheStepEnded) {
     }
     EXPECT_EQ(StatusTexts(scan.Out), expected);
     EXPECT_EQ(!simulator.LogDetails("CONNECT").empty(), c.ExpectedConnection);
-    EXPECT_TRUE(Received(simulator).empty());
+    EXPECT_TRUE(simulator.ReceivedNames().empty());
     // A change that was not sent stays unhandled, so the next step tries it again.
     EXPECT_EQ(fs::exists(home.HandledCopy()), c.HandledCopyEqualsFeed);
   }

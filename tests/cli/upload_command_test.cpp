@@ -49,14 +49,6 @@ VarnexSimOptions SampleAccount() {
   return options;
 }
 
-std::vector<std::string> Received(const VarnexSimulator& simulator) {
-  std::vector<std::string> names;
-  for (const std::string& detail : simulator.LogDetails("RECEIVED")) {
-    names.push_back(detail.substr(0, detail.find(' ')));
-  }
-  return names;
-}
-
 std::string LastLine(const std::string& text) {
   const std::size_t end = text.size() > 0 && text.back() == '\n' ? text.size() - 1 : text.size();
   const std::size_t start = text.rfind('\n', end == 0 ? 0 : end - 1);
@@ -154,7 +146,7 @@ TEST(UploadCommand, ExitCodeAndMessagesSayWhatReachedTheServer) {
     } else {
       EXPECT_EQ(upload.Err, expected);
     }
-    EXPECT_EQ(Received(simulator), c.ExpectedReceived);
+    EXPECT_EQ(simulator.ReceivedNames(), c.ExpectedReceived);
     EXPECT_EQ(fs::exists(home.Dir / "Export" / "Control.dat"), c.ExpectedGenerated);
     EXPECT_EQ(fs::exists(home.HandledCopy()), c.ExpectedHandled);
     if (c.ExpectedHandled) {

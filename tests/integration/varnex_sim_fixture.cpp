@@ -162,6 +162,14 @@ std::vector<std::string> VarnexSimulator::LogLines() const {
   return ReadLines(dir_ / "session.log");
 }
 
+std::vector<std::string> VarnexSimulator::ReceivedNames() const {
+  std::vector<std::string> names;
+  for (const std::string& detail : LogDetails("RECEIVED")) {
+    names.push_back(detail.substr(0, detail.find(' ')));
+  }
+  return names;
+}
+
 std::vector<std::string> VarnexSimulator::LogDetails(const std::string& event) const {
   std::vector<std::string> details;
   for (const auto& line : LogLines()) {

@@ -59,6 +59,8 @@ class VarnexSimulator {
   std::vector<std::string> LogLines() const;
   // The details of every log line of one event (e.g. "LOGIN", "USER", "COMMAND").
   std::vector<std::string> LogDetails(const std::string& event) const;
+  // The names of the files the server received, in order.
+  std::vector<std::string> ReceivedNames() const;
   // Waits until the report holds count lines; false on timeout.
   bool WaitForReportLines(std::size_t count,
                           std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
