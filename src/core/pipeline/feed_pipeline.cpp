@@ -90,7 +90,8 @@ TRssTxtPageProperties CategoriesForRun(const TRIGlobals& settings) {
 
 TRSSMessages ReadFeedMessages(const TRIGlobals& settings, const std::string& feedPath) {
   TPRSS reader = OpenFeed(settings, feedPath);
-  return reader.GetMessages();
+  reader.ReadMessages();
+  return std::move(reader.Messages);
 }
 
 TFeedCheckResult CheckFeed(const TRIGlobals& settings, const std::string& feedPath) {
@@ -98,7 +99,8 @@ TFeedCheckResult CheckFeed(const TRIGlobals& settings, const std::string& feedPa
   TPRSS reader = OpenFeed(settings, feedPath);
   result.SchemaLines = SplitLines(reader.CheckSchema());
   if (!result.SchemaLines.empty()) return result;
-  result.Messages = reader.GetMessages();
+  reader.ReadMessages();
+  result.Messages = std::move(reader.Messages);
   TRICreateRssTxtPages generator(settings.ExportDir, result.Messages, CategoriesForRun(settings));
   generator.CheckCategories(result.CategoryLines);
   generator.CheckPageNumbers(result.PageNumberLines);

@@ -35,8 +35,8 @@ bool IsSpecial(unsigned char byte) {
 }
 
 // Text is copied and examined a block at a time. Each kind of block offers Copy, which copies
-// the block at `in` to `out` and returns its special bytes (bit i for byte i), and Spaces,
-// which returns its white space the same way.
+// the block at `in` to `out` and returns its special bytes (bit i for byte i), Store, which
+// only copies it, and Spaces, which returns its white space the same way.
 struct TNarrowBlocks {
   static constexpr std::size_t kSize = 16;
   static constexpr unsigned kAll = 0xFFFF;
@@ -53,6 +53,11 @@ struct TNarrowBlocks {
       marked = _mm_or_si128(marked, _mm_cmpeq_epi8(block, _mm_set1_epi8('&')));
     }
     return static_cast<unsigned>(_mm_movemask_epi8(marked));
+  }
+
+  static void Store(const unsigned char* in, char* out) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(in)));
   }
 
   static unsigned Spaces(const unsigned char* in) {
@@ -73,6 +78,8 @@ struct TNarrowBlocks {
     }
     return marked;
   }
+
+  static void Store(const unsigned char* in, char* out) { std::memcpy(out, in, kSize); }
 
   static unsigned Spaces(const unsigned char* in) {
     unsigned marked = 0;
@@ -97,6 +104,11 @@ struct TWideBlocks {
       marked = _mm256_or_si256(marked, _mm256_cmpeq_epi8(block, _mm256_set1_epi8('&')));
     }
     return static_cast<unsigned>(_mm256_movemask_epi8(marked));
+  }
+
+  [[gnu::target("avx2")]] static void Store(const unsigned char* in, char* out) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in)));
   }
 };
 
@@ -385,12 +397,13 @@ template <class TBlocks, bool kResolveReferences>
 const unsigned char* TFeedTextWriter::TPaddedScan::Add(TFeedTextWriter& writer,
                                                        const unsigned char* in) {
   // The text is not measured first: that would be a pass over it of its own. Instead the
-  // room in the buffer is checked before each block, which is stored whole before it is
-  // looked at, and what follows it writes at most two bytes (a line feed becomes CR LF).
-  // Only a transliteration can need more, and it makes its own room. The loop keeps the
-  // position in the buffer in a local pointer: stores through a char pointer would otherwise
-  // make the compiler reload the buffer's address after each.
-  constexpr std::size_t kRoom = TBlocks::kSize + 2;
+  // room in the buffer is checked before each block is stored, and a special byte writes at
+  // most two bytes (a line feed becomes CR LF) before the next check. Only a transliteration
+  // can need more, and it makes its own room. The loop keeps the position in the buffer in a
+  // local pointer: stores through a char pointer would otherwise make the compiler reload the
+  // buffer's address after each.
+  constexpr std::size_t kSize = TBlocks::kSize;
+  constexpr std::size_t kRoom = kSize + 2;
   writer.MakeRoom(4 * kRoom);
   char* out = writer.Buffer.data() + writer.Written;
   // The last place a block may be stored at.
@@ -401,109 +414,116 @@ const unsigned char* TFeedTextWriter::TPaddedScan::Add(TFeedTextWriter& writer,
     out = writer.Buffer.data() + writer.Written;
     last = writer.Buffer.data() + writer.Buffer.size() - kRoom;
   };
-
-  // The position after the last CR: a line feed there belongs to its line break.
-  const unsigned char* afterCarriageReturn = writer.AfterCarriageReturn ? in : nullptr;
-  const unsigned char* at = in;
-  while (true) {
-    // Runs of plain text are most of every piece: each block is copied before it is looked
-    // at, and only the part before its first special byte counts as written. The NUL at the
-    // end is special too, so the scan needs no check of its own for the end.
-    unsigned special;
-    while (true) {
-      if (out > last) makeRoom();
-      special = TBlocks::template Copy<kResolveReferences>(at, out);
-      if (special != 0) break;
-      at += TBlocks::kSize;
-      out += TBlocks::kSize;
-    }
-    const auto plain = static_cast<std::size_t>(std::countr_zero(special));
-    at += plain;
-    out += plain;
-
-    // The special byte. A multi-byte sequence or a reference may be looked at past the end:
-    // the NUL there fails every test for a continuation byte or a digit.
-    const unsigned char byte = *at;
-    char32_t character;
-    if (byte >= 0x80) {
-      // The accented letters U+00C0..U+00FF, the signs U+00A0..U+00BF and the typographic
-      // quotes and dashes of U+2000..U+203F come first: they are nearly all of a feed's text
-      // outside ASCII.
-      const unsigned char next = at[1];
-      if (byte == 0xC3 && (next & 0xC0) == 0x80) {
-        *out++ = static_cast<char>(next + 0x40);
-        at += 2;
-        continue;
-      }
-      if (byte == 0xC2 && next >= 0xA0 && next <= 0xBF) {
-        *out++ = static_cast<char>(next);
-        at += 2;
-        continue;
-      }
-      if (byte == 0xE2 && next == 0x80 && (at[2] & 0xC0) == 0x80) {
-        if (unsigned char mapped = kGeneralPunctuation[at[2] & 0x3F]; mapped != 0) {
-          *out++ = static_cast<char>(mapped);
-          at += 3;
-          continue;
-        }
-      }
-      // The NUL after the text is no continuation byte: a sequence cut short by the end of the
-      // text fails on it, so the count of bytes left need not be known.
-      std::size_t length = WellFormedUtf8SequenceLength(at, 4);
-      if (length == 0) {
-        *out++ = '?';
-        writer.AllWellFormed = false;
-        ++at;
-        continue;
-      }
-      character = DecodeUtf8Sequence(at, length);
-      at += length;
-    } else if (byte == '\n') {
-      if (at != afterCarriageReturn) out = WriteLineBreak(out);
-      ++at;
-      continue;
-    } else if (byte == '\r') {
-      out = WriteLineBreak(out);
-      afterCarriageReturn = ++at;
-      continue;
-    } else if (kResolveReferences && byte == '&') {
-      const TReference reference = ReferenceAt(at);
-      if (reference.Length == 0) {
-        *out++ = '&';
-        ++at;
-        continue;
-      }
-      const unsigned char* start = at;
-      at += reference.Length;
-      character = reference.Character;
-      if (character == '\n') {
-        if (start != afterCarriageReturn) out = WriteLineBreak(out);
-        continue;
-      }
-      if (character == '\r') {
-        out = WriteLineBreak(out);
-        afterCarriageReturn = at;
-        continue;
-      }
-    } else if (byte == '\0') {
-      break;
-    } else {
-      // Another control byte, such as a tab.
-      *out++ = static_cast<char>(byte);
-      ++at;
-      continue;
-    }
-    // A character from a multi-byte sequence or a reference.
+  // Writes a character from a multi-byte sequence or a reference.
+  const auto writeCharacter = [&writer, &out, &last](char32_t character) {
     if (int mapped = Windows1252ByteOf(character); mapped >= 0) {
       *out++ = static_cast<char>(mapped);
     } else {
       out = writer.Transliterate(character, out);
       last = writer.Buffer.data() + writer.Buffer.size() - kRoom;
     }
+  };
+
+  // The position after the last CR: a line feed there belongs to its line break.
+  const unsigned char* afterCarriageReturn = writer.AfterCarriageReturn ? in : nullptr;
+  const unsigned char* at = in;
+  while (true) {
+    // Runs of plain text are most of every piece: each block is copied before it is looked
+    // at. The NUL at the end is special too, so the scan needs no check of its own for the end.
+    if (out > last) makeRoom();
+    const unsigned char* const block = at;
+    unsigned special = TBlocks::template Copy<kResolveReferences>(block, out);
+    if (special == 0) {
+      at += kSize;
+      out += kSize;
+      continue;
+    }
+    // The special bytes of the block are taken from its marks one after the other, and the
+    // rest of the block is stored again behind what each of them wrote. Where the next one
+    // stands is known from the marks at once: it does not wait for the block to be read again
+    // from where the one before ended.
+    while (true) {
+      const unsigned char* specialAt = block + std::countr_zero(special);
+      out += specialAt - at;
+      at = specialAt;
+
+      // A multi-byte sequence or a reference may be looked at past the end: the NUL there
+      // fails every test for a continuation byte or a digit.
+      const unsigned char byte = *at;
+      if (byte >= 0x80) {
+        // The accented letters U+00C0..U+00FF, the signs U+00A0..U+00BF and the typographic
+        // quotes and dashes of U+2000..U+203F come first: they are nearly all of a feed's text
+        // outside ASCII.
+        const unsigned char next = at[1];
+        unsigned char punctuation = 0;
+        if (byte == 0xC3 && (next & 0xC0) == 0x80) {
+          *out++ = static_cast<char>(next + 0x40);
+          at += 2;
+        } else if (byte == 0xC2 && next >= 0xA0 && next <= 0xBF) {
+          *out++ = static_cast<char>(next);
+          at += 2;
+        } else if (byte == 0xE2 && next == 0x80 && (at[2] & 0xC0) == 0x80 &&
+                   (punctuation = kGeneralPunctuation[at[2] & 0x3F]) != 0) {
+          *out++ = static_cast<char>(punctuation);
+          at += 3;
+        } else if (std::size_t length = WellFormedUtf8SequenceLength(at, 4); length == 0) {
+          // The NUL after the text is no continuation byte: a sequence cut short by the end
+          // of the text fails on it, so the count of bytes left need not be known.
+          *out++ = '?';
+          writer.AllWellFormed = false;
+          ++at;
+        } else {
+          const char32_t character = DecodeUtf8Sequence(at, length);
+          at += length;
+          writeCharacter(character);
+        }
+      } else if (byte == '\n') {
+        if (at != afterCarriageReturn) out = WriteLineBreak(out);
+        ++at;
+      } else if (byte == '\r') {
+        out = WriteLineBreak(out);
+        afterCarriageReturn = ++at;
+      } else if (kResolveReferences && byte == '&') {
+        const TReference reference = ReferenceAt(at);
+        if (reference.Length == 0) {
+          *out++ = '&';
+          ++at;
+        } else {
+          const unsigned char* start = at;
+          at += reference.Length;
+          if (reference.Character == '\n') {
+            if (start != afterCarriageReturn) out = WriteLineBreak(out);
+          } else if (reference.Character == '\r') {
+            out = WriteLineBreak(out);
+            afterCarriageReturn = at;
+          } else {
+            writeCharacter(reference.Character);
+          }
+        }
+      } else if (byte == '\0') {
+        writer.Written = static_cast<std::size_t>(out - writer.Buffer.data());
+        writer.AfterCarriageReturn = afterCarriageReturn == at;
+        return at;
+      } else {
+        // Another control byte, such as a tab.
+        *out++ = static_cast<char>(byte);
+        ++at;
+      }
+
+      // What the special byte took may reach past the block; otherwise its marks up to there
+      // are done with.
+      const auto done = static_cast<std::size_t>(at - block);
+      if (done >= kSize) break;
+      special &= ~0u << done;
+      if (out > last) makeRoom();
+      TBlocks::Store(at, out);
+      if (special == 0) {
+        out += block + kSize - at;
+        at = block + kSize;
+        break;
+      }
+    }
   }
-  writer.Written = static_cast<std::size_t>(out - writer.Buffer.data());
-  writer.AfterCarriageReturn = afterCarriageReturn == at;
-  return at;
 }
 
 }  // namespace tavrel
