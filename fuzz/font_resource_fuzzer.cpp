@@ -11,16 +11,9 @@
 
 using tavrel::fuzz::Require;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::vector<std::uint8_t> bytes(data, data + size);
-  std::vector<tavrel::TTeletextFace> faces;
-  try {
-    faces = tavrel::ParseFontResource(bytes, "fuzz.fon");
-  } catch (const tavrel::Error& error) {
-    Require(std::string(error.what()).find("fuzz.fon") != std::string::npos,
-            "the error names the file");
-    return 0;
-  }
+namespace {
+
+TAVREL_FUZZ_CHECK void RequireFacesFitTheirCells(const std::vector<tavrel::TTeletextFace>& faces) {
   for (const auto& face : faces) {
     Require(face.Width() > 0 && face.Width() <= tavrel::kMaxGlyphWidth, "face width in range");
     Require(face.Height() > 0 && face.Height() <= tavrel::kMaxGlyphHeight, "face height in range");
@@ -31,5 +24,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
     }
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::vector<std::uint8_t> bytes(data, data + size);
+  std::vector<tavrel::TTeletextFace> faces;
+  try {
+    faces = tavrel::ParseFontResource(bytes, "fuzz.fon");
+  } catch (const tavrel::Error& error) {
+    Require(std::string(error.what()).find("fuzz.fon") != std::string::npos,
+            "the error names the file");
+    return 0;
+  }
+  RequireFacesFitTheirCells(faces);
   return 0;
 }

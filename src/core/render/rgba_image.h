@@ -51,6 +51,9 @@ class TRgbaImage {
 
   // Row y as packed pixels, for drawing code that writes whole glyph rows.
   std::uint32_t* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+  const std::uint32_t* Row(int y) const {
+    return pixels_.data() + static_cast<std::size_t>(y) * width_;
+  }
 
  private:
   int width_ = 0;
