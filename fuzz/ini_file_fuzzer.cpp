@@ -11,6 +11,27 @@
 
 using tavrel::fuzz::Require;
 
+namespace {
+
+TAVREL_FUZZ_CHECK void RequireSevenBitCells(const tavrel::TPrestPage& page) {
+  for (int row = 0; row < tavrel::kPageRows; ++row) {
+    for (int column = 0; column < tavrel::kPageColumns; ++column) {
+      Require(page.Cell(row, column) < 0x80, "cells read as 7-bit codes");
+    }
+  }
+}
+
+TAVREL_FUZZ_CHECK void RequireSameCells(const tavrel::TPrestPage& back,
+                                        const tavrel::TPrestPage& page) {
+  for (int row = 0; row < tavrel::kPageRows; ++row) {
+    for (int column = 0; column < tavrel::kPageColumns; ++column) {
+      Require(back.Cell(row, column) == page.Cell(row, column), "written rows read back");
+    }
+  }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = tavrel::fuzz::Scratch().Write("page.tpg", data, size);
 
@@ -28,11 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string title = file.ReadString(tavrel::TPageFile::kSection, "title", "");
     Require(title.size() <= tavrel::TPIniFile::kMaxValueLength, "values are capped");
     file.ReadRows(page);
-    for (int row = 0; row < tavrel::kPageRows; ++row) {
-      for (int column = 0; column < tavrel::kPageColumns; ++column) {
-        Require(page.Cell(row, column) < 0x80, "cells read as 7-bit codes");
-      }
-    }
+    RequireSevenBitCells(page);
 
     // Saving what was read and reading it again gives the same lines.
     const auto lines = file.Lines();
@@ -48,10 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const tavrel::TPageFile again(path);
   tavrel::TPrestPage back = tavrel::TPrestPage::Blank(tavrel::kCharSetEnglish);
   again.ReadRows(back);
-  for (int row = 0; row < tavrel::kPageRows; ++row) {
-    for (int column = 0; column < tavrel::kPageColumns; ++column) {
-      Require(back.Cell(row, column) == page.Cell(row, column), "written rows read back");
-    }
-  }
+  RequireSameCells(back, page);
   return 0;
 }
