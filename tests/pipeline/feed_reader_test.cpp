@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -366,6 +367,39 @@ TEST(FeedReader, TextGivenDirectlyIsCappedAndNamedInErrors) {
           }
         },
         Error);
+  }
+}
+
+// The document is copied for the parser in blocks, looking for NUL bytes on the way: one in any
+// place of a block, at a block's edge or in the short tail after the last block is found, and
+// the message names its line and column.
+TEST(FeedReader, FindsANulByteAnywhereInALongDocument) {
+  std::string document = "<?xml version=\"1.0\"?>\n<rss><channel>\n";
+  for (int i = 0; i < 40; ++i)
+    document += "<item><title>Title</title><description>Text</description></item>\n";
+  document += "</channel></rss>\n";
+  const std::size_t lastLine = document.rfind('\n', document.size() - 2) + 1;
+  std::vector<std::size_t> places;
+  for (std::size_t at = 0; at < 300; ++at) places.push_back(at);
+  for (std::size_t at = document.size() - 200; at < document.size(); ++at) places.push_back(at);
+  places.push_back(lastLine);
+  for (const std::size_t at : places) {
+    SCOPED_TRACE(at);
+    TPRSS reader;
+    reader.XmlText = document;
+    reader.XmlText[at] = '\0';
+    const std::size_t lineStart = at == 0 ? 0 : document.rfind('\n', at - 1) + 1;
+    const auto line =
+        1 + std::count(document.begin(), document.begin() + static_cast<long>(lineStart), '\n');
+    const std::string expected = "(feed text):" + std::to_string(line) + ":" +
+                                 std::to_string(at - lineStart + 1) +
+                                 ": NUL character, which XML does not allow";
+    try {
+      reader.ReadMessages();
+      ADD_FAILURE() << "the NUL was not found";
+    } catch (const Error& error) {
+      EXPECT_EQ(error.what(), expected);
+    }
   }
 }
 
