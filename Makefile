@@ -3,7 +3,7 @@
 #   make test  - install what is missing, build with sanitizers, run every test (and, when
 #                clang is there, a few seconds of each fuzz target)
 #   make fuzz  - build the fuzz targets with clang and run each for FUZZ_SECONDS (default 60)
-#                or FUZZ_RUNS executions
+#                or FUZZ_RUNS executions, as FUZZ_WORKERS processes each (default 1)
 .PHONY: run test build build-asan build-fuzz deps bench fuzz clean format
 
 BUILD_DIR ?= build/release
@@ -11,6 +11,7 @@ ASAN_DIR ?= build/asan
 FUZZ_DIR ?= build/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
+FUZZ_WORKERS ?= 1
 JOBS ?= $(shell nproc)
 
 deps:
@@ -43,7 +44,8 @@ build-fuzz: deps
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 
 fuzz: build-fuzz
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) scripts/fuzz $(FUZZ_DIR)
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) FUZZ_WORKERS=$(FUZZ_WORKERS) \
+	  scripts/fuzz $(FUZZ_DIR)
 
 bench: build
 	@scripts/bench $(BUILD_DIR)
