@@ -81,6 +81,26 @@ def restore_template(home):
     shutil.copy(os.path.join(harness.source_dir(), "data", "sample", BROKEN_TEMPLATE), path)
 
 
+def set_template_modes(home, file_mode, folder_mode):
+    """Sets the mode of every template and of their folder."""
+    folder = os.path.join(home, "Templates")
+    for name in os.listdir(folder):
+        os.chmod(os.path.join(folder, name), file_mode)
+    os.chmod(folder, folder_mode)
+
+
+def template_states(home):
+    """Each template's inode, modification time and bytes: what a write or replacement changes
+    even where the mode does not stop it (as for root)."""
+    folder = os.path.join(home, "Templates")
+    states = {}
+    for name in sorted(os.listdir(folder)):
+        path = os.path.join(folder, name)
+        info = os.stat(path)
+        states[name] = (info.st_ino, info.st_mtime_ns, harness.read_bytes(path))
+    return states
+
+
 # One row per fault: how it is set up and taken away, what the step reports while it lasts.
 # "switches" start the simulator misbehaving; "web" is the feed server's answer during the
 # fault; "break_home"/"mend_home" change the home; "first_upload" sends the feed once before
@@ -117,6 +137,7 @@ CASES = [
      "break_home": overwrite_template_with_noise, "mend_home": restore_template, "exit": 1,
      "status": "Error: <home>/" + BROKEN_TEMPLATE + ": not a template: it has no [PAGE] section"},
     {"name": "feed file rewritten while steps run", "runner": "run_rewrite_race"},
+    {"name": "templates read-only", "runner": "run_read_only_templates"},
 ]
 
 
@@ -249,6 +270,35 @@ class FaultTest(unittest.TestCase):
                 web.kill()
                 web.wait()
                 web.stdout.close()
+
+    def run_read_only_templates(self, case, temp):
+        """Templates the operator has made read-only (and their folder) are only read: the
+        step sends the pages as usual and leaves every template as it was."""
+        simulator = harness.Simulator(os.path.join(temp, "varnex"))
+        home = os.path.join(temp, "home")
+        fresh = os.path.join(temp, "fresh")
+        try:
+            simulator.start()
+            harness.make_home(home, simulator.port)
+            set_template_modes(home, 0o444, 0o555)
+            before = template_states(home)
+            code, texts, _ = run_step(home)
+            self.assertEqual(code, 0, texts)
+            self.assertEqual(texts[-1], "Idle")
+            self.assertTrue(harness.wait_for(
+                lambda: [r[2] for r in simulator.report_lines()] == ["published"], 10),
+                simulator.report_lines())
+            self.assertEqual(template_states(home), before)
+            shutil.copytree(home, fresh, ignore=shutil.ignore_patterns("Export", "Handled"))
+            fresh_before = template_states(fresh)
+            self.assertEqual(harness.page_files(simulator.onair()),
+                             harness.generate(PROGRAM, fresh))
+            self.assertEqual(template_states(fresh), fresh_before)
+        finally:
+            simulator.stop()
+            for folder in (home, fresh):
+                if os.path.isdir(os.path.join(folder, "Templates")):
+                    set_template_modes(folder, 0o644, 0o755)
 
     def run_rewrite_race(self, case, temp):
         """The local feed file is rewritten again and again, in place in pieces (a reader may
