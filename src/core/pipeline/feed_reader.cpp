@@ -14,14 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__)) && \
-    (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#define TAVREL_COPY_WITH_AVX2 1
-#endif
-
 #include "pipeline/feed_text_writer.h"
 #include "support/error.h"
+#include "support/processor_features.h"
 #include "support/text_encoding.h"
 
 namespace tavrel {
@@ -51,7 +46,7 @@ const char* CopyPlainly(char* to, const char* from, std::size_t size) {
   return static_cast<const char*>(std::memchr(from, '\0', size));
 }
 
-#if defined(TAVREL_COPY_WITH_AVX2)
+#if defined(TAVREL_AVX2_CODE)
 [[gnu::target("avx2")]] const char* CopyWithAvx2(char* to, const char* from, std::size_t size) {
   constexpr std::size_t kBlock = 4 * sizeof(__m256i);
   std::size_t done = 0;
@@ -70,18 +65,13 @@ const char* CopyPlainly(char* to, const char* from, std::size_t size) {
   }
   return CopyPlainly(to + done, from + done, size - done);
 }
-
-const bool kCopyWithAvx2 = [] {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}();
 #endif
 
 // Copies `size` bytes from `from` to `to`; returns where the first NUL among them is, or
 // nullptr when there is none.
 const char* CopyFindingNul(char* to, const char* from, std::size_t size) {
-#if defined(TAVREL_COPY_WITH_AVX2)
-  if (kCopyWithAvx2) return CopyWithAvx2(to, from, size);
+#if defined(TAVREL_AVX2_CODE)
+  if (ProcessorHasAvx2()) return CopyWithAvx2(to, from, size);
 #endif
   return CopyPlainly(to, from, size);
 }

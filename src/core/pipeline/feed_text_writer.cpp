@@ -3,11 +3,11 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-// With GCC or Clang on x86 the writer also has a loop for processors with AVX2, which reads
-// blocks of 32 bytes instead of 16, and runs it where the processor has AVX2.
-#if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__)) && \
-    (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
+
+#include "support/processor_features.h"
+// Where AVX2 code can be built, the writer also has a loop for processors with AVX2, which
+// reads blocks of 32 bytes instead of 16, and runs it where the processor has AVX2.
+#if defined(TAVREL_AVX2_CODE)
 #define TAVREL_WIDE_BLOCKS 1
 #endif
 
@@ -112,12 +112,6 @@ struct TWideBlocks {
   }
 };
 
-bool ProcessorHasAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
-}
-
-const bool kProcessorHasAvx2 = ProcessorHasAvx2();
 #endif
 
 static_assert(TFeedTextWriter::kReadAhead >= TNarrowBlocks::kSize);
@@ -266,7 +260,7 @@ char* WriteLineBreak(char* out) {
 
 TFeedTextWriter::TFeedTextWriter(bool allowWideBlocks) {
 #if defined(TAVREL_WIDE_BLOCKS)
-  WideBlocks = allowWideBlocks && kProcessorHasAvx2;
+  WideBlocks = allowWideBlocks && ProcessorHasAvx2();
 #else
   static_cast<void>(allowWideBlocks);
 #endif
