@@ -13,7 +13,8 @@ using tavrel::fuzz::Require;
 
 namespace {
 
-TAVREL_FUZZ_CHECK void RequireFacesFitTheirCells(const std::vector<tavrel::TTeletextFace>& faces) {
+TAVREL_FUZZ_HARNESS void RequireFacesFitTheirCells(
+    const std::vector<tavrel::TTeletextFace>& faces) {
   for (const auto& face : faces) {
     Require(face.Width() > 0 && face.Width() <= tavrel::kMaxGlyphWidth, "face width in range");
     Require(face.Height() > 0 && face.Height() <= tavrel::kMaxGlyphHeight, "face height in range");

@@ -13,7 +13,7 @@ using tavrel::fuzz::Require;
 
 namespace {
 
-TAVREL_FUZZ_CHECK void RequireSevenBitCells(const tavrel::TPrestPage& page) {
+TAVREL_FUZZ_HARNESS void RequireSevenBitCells(const tavrel::TPrestPage& page) {
   for (int row = 0; row < tavrel::kPageRows; ++row) {
     for (int column = 0; column < tavrel::kPageColumns; ++column) {
       Require(page.Cell(row, column) < 0x80, "cells read as 7-bit codes");
@@ -21,8 +21,8 @@ TAVREL_FUZZ_CHECK void RequireSevenBitCells(const tavrel::TPrestPage& page) {
   }
 }
 
-TAVREL_FUZZ_CHECK void RequireSameCells(const tavrel::TPrestPage& back,
-                                        const tavrel::TPrestPage& page) {
+TAVREL_FUZZ_HARNESS void RequireSameCells(const tavrel::TPrestPage& back,
+                                          const tavrel::TPrestPage& page) {
   for (int row = 0; row < tavrel::kPageRows; ++row) {
     for (int column = 0; column < tavrel::kPageColumns; ++column) {
       Require(back.Cell(row, column) == page.Cell(row, column), "written rows read back");
