@@ -29,6 +29,16 @@ done
 reported=$("$prefix/bin/tavrel" --version) || fail "tavrel --version failed"
 [ "$reported" = "tavrel $version" ] || fail "tavrel --version says '$reported', expected 'tavrel $version'"
 
+# The installed program must find its own fonts: it draws a sample template exactly as the
+# program in the build folder does.
+template=$(dirname "$0")/../data/sample/Templates/news_index.tpg
+"$prefix/bin/tavrel" render "$template" -o "$prefix/installed.png" >/dev/null ||
+  fail "the installed tavrel cannot draw $template"
+"$build/tavrel" render "$template" -o "$prefix/built.png" >/dev/null ||
+  fail "$build/tavrel cannot draw $template"
+cmp -s "$prefix/installed.png" "$prefix/built.png" ||
+  fail "the installed tavrel draws $template differently from $build/tavrel"
+
 unit=$prefix/lib/systemd/system/tavrel-scan.service
 [ -f "$unit" ] || fail "$unit missing"
 grep -qx "ExecStart=$prefix/bin/tavrel --home /var/lib/tavrel scan" "$unit" ||
