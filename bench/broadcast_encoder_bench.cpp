@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/broadcast_encoder.h"
+#include "page/broadcast_encoder.h"
 #include "pipeline/control_file.h"
 
 namespace {

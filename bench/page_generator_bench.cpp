@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "page/page_file.h"
+#include "page/template_file.h"
 #include "pipeline/feed_reader.h"
 #include "pipeline/page_generator.h"
 #include "render/text_layout.h"

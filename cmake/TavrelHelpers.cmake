@@ -16,7 +16,7 @@ function(tavrel_add_test_folder name)
   add_executable(${name} ${ARG_SOURCES})
   tavrel_warnings(${name})
   target_link_libraries(${name} PRIVATE tavrel_core GTest::gtest GTest::gtest_main ${ARG_LIBRARIES})
-  # Shared test helpers: #include "common/temp_folder.h".
+  # Shared test helpers: #include "testing/temp_folder.h".
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     TAVREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "page/page_file.h"
+#include "page/template_file.h"
 #include "page/page_record.h"
 
 using tavrel::fuzz::Require;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "page/pag_file.h"
+#include "page/broadcast_page_file.h"
 #include "support/error.h"
 
 using tavrel::fuzz::Require;

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "commands.h"
-#include "page/pag_file.h"
-#include "page/page_file.h"
+#include "page/broadcast_page_file.h"
+#include "page/template_file.h"
 #include "page/page_record.h"
 #include "render/page_preview.h"
 #include "render/png_writer.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/temp_folder.h"
-#include "page/page_file.h"
+#include "testing/temp_folder.h"
+#include "page/template_file.h"
 #include "testing/run_command.h"
 
 namespace tavrel {

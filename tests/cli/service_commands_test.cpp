@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "common/temp_folder.h"
+#include "testing/temp_folder.h"
 #include "integration/http_server_fixture.h"
 #include "integration/varnex_sim_fixture.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "common/temp_folder.h"
+#include "testing/temp_folder.h"
 #include "integration/varnex_sim_fixture.h"
 
 namespace tavrel {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "http_server_fixture.h"
-#include "common/temp_folder.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {

@@ -16,7 +16,7 @@
 #include "support/error.h"
 #include "testing/page_records.h"
 #include "testing/run_command.h"
-#include "common/temp_folder.h"
+#include "testing/temp_folder.h"
 #include "transfer/feed_fetch.h"
 #include "transfer/update_upload.h"
 #include "varnex_sim_fixture.h"

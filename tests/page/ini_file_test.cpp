@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/temp_folder.h"
+#include "testing/temp_folder.h"
 #include "support/error.h"
 
 namespace tavrel {

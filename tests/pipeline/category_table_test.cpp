@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/temp_folder.h"
+#include "testing/temp_folder.h"
 #include "pipeline/feed_reader.h"
 #include "pipeline/settings_file.h"
 #include "pipeline/settings_store.h"

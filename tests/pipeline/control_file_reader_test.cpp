@@ -6,7 +6,7 @@
 #include <fstream>
 #include <functional>
 
-#include "common/temp_folder.h"
+#include "testing/temp_folder.h"
 #include "pipeline/control_file.h"
 #include "support/error.h"
 

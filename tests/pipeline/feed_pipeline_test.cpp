@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "common/temp_folder.h"
-#include "page/page_file.h"
+#include "testing/temp_folder.h"
+#include "page/template_file.h"
 #include "pipeline/settings_store.h"
 #include "render/text_layout.h"
 #include "support/error.h"

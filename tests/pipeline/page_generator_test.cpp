@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "common/temp_folder.h"
-#include "page/page_file.h"
+#include "testing/temp_folder.h"
+#include "page/template_file.h"
 #include "support/error.h"
 #include "testing/page_records.h"
 

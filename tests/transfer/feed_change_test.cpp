@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/temp_folder.h"
+#include "testing/temp_folder.h"
 #include "transfer/feed_fetch.h"
 
 namespace tavrel {

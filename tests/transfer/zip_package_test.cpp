@@ -11,7 +11,7 @@
 
 #include "support/error.h"
 #include "testing/run_command.h"
-#include "common/temp_folder.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "page/page_file.h"
+#include "page/template_file.h"
 #include "pipeline/settings_file.h"
 #include "support/text_utils.h"
 

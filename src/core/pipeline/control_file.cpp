@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "pipeline/broadcast_encoder.h"
+#include "page/broadcast_encoder.h"
 #include "support/error.h"
 
 namespace tavrel {

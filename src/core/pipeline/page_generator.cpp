@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "page/national_charset.h"
-#include "page/page_file.h"
-#include "pipeline/broadcast_encoder.h"
+#include "page/template_file.h"
+#include "page/broadcast_encoder.h"
 #include "support/error.h"
 #include "support/text_utils.h"
 

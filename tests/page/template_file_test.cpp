@@ -1,11 +1,11 @@
-#include "page/page_file.h"
+#include "page/template_file.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "common/temp_folder.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {

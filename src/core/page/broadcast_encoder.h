@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "page/pag_file.h"
+#include "page/broadcast_page_file.h"
 #include "page/page_record.h"
 #include "page/teletext_coding.h"
 

@@ -1,4 +1,4 @@
-#include "pipeline/broadcast_encoder.h"
+#include "page/broadcast_encoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "page/pag_file.h"
+#include "page/broadcast_page_file.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/temp_folder.h"
+#include "testing/temp_folder.h"
 #include "support/error.h"
 
 namespace tavrel {

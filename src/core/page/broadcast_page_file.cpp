@@ -1,4 +1,4 @@
-#include "page/pag_file.h"
+#include "page/broadcast_page_file.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "page/page_file.h"
+#include "page/template_file.h"
 
 #include <utility>
 
