@@ -222,7 +222,7 @@ struct TPFTP::Transfer {
         }
       }
     }
-    return ftp.cancelRequested_ ? 1 : 0;
+    return ftp.CancelRequested() ? 1 : 0;
   }
 };
 
@@ -347,7 +347,7 @@ bool TPFTP::Perform(Transfer& transfer) {
       lastError_ =
           "the server stopped responding for " + DurationText(TimeLimits.Stall);
       if (!transfer.replies.empty()) lastError_ += " (server: " + transfer.replies.back() + ")";
-    } else if (cancelRequested_) {
+    } else if (CancelRequested()) {
       lastError_ = "the transfer was cancelled";
     } else if (transfer.viewFailed) {
       lastError_ = "the progress display failed";
@@ -465,7 +465,7 @@ bool TPFTP::PutFile(const std::string& localPath, const std::string& remoteFolde
       if (ProgressView != nullptr) ProgressView->Show(*progress_);
     }
     const bool stored = Store(localPath);
-    if (!stored && (cancelRequested_ || !connected_)) {
+    if (!stored && (CancelRequested() || !connected_)) {
       // Close the control connection as well: after an abort the server's state is unknown.
       curl_ = std::make_unique<CurlHandle>();
       connected_ = false;
