@@ -222,7 +222,13 @@ struct TPFTP::Transfer {
         }
       }
     }
-    return ftp.CancelRequested() ? 1 : 0;
+    if (ftp.CancelRequested()) {
+      // As for a stall: the library would otherwise wait for the server's answer to the
+      // broken-off transfer, up to the whole stall limit, before the cancel takes effect.
+      ftp.curl_->ShutDownSockets();
+      return 1;
+    }
+    return 0;
   }
 };
 
