@@ -99,9 +99,12 @@ TEST(ThreadedStep, ScanStepCancelledMidUploadFromAnotherThreadSendsNoSemaphore) 
   std::jthread worker([&](std::stop_token stop) { outcome = cycle.RunClaimedStep(stop); });
 
   // Meanwhile the window keeps ticking and reading the label; ticks only count.
+  // The label is read before anything that would order it after the worker's writes, so that
+  // ThreadSanitizer sees any status change made without the cycle's lock.
   ASSERT_TRUE(WaitUntil([&] {
+    const std::string status = cycle.Status();
     EXPECT_FALSE(cycle.TickClaimingStep());
-    return progress.Done() > 0 && cycle.Status() == kScanProcessing;
+    return status == kScanProcessing && progress.Done() > 0;
   })) << "the upload never started";
   EXPECT_TRUE(cycle.ScanBusy());
   worker.request_stop();
