@@ -31,6 +31,7 @@ enum class TFtpField { None, Name, Host, UserId, Password, Port, Proxi };
 // required-field check names the edit by this caption.
 inline constexpr std::array<std::string_view, 7> kFtpFieldLabels = {
     "", "Name", "FTP Host", "FTP User ID", "FTP Password", "FTP Port", "Proxi"};
+static_assert(kFtpFieldLabels.size() == static_cast<std::size_t>(TFtpField::Proxi) + 1);
 
 inline std::string_view FtpFieldLabel(TFtpField field) {
   return kFtpFieldLabels[static_cast<std::size_t>(field)];
@@ -65,7 +66,8 @@ struct TFtpFrameTexts {
 // space and "niet ingevuld." when nothing is left.
 TFtpCheck CheckFilledIn(std::string& text, TFtpField field);
 
-// The user ID check as a result: the message of FtpUserIdMessage() for the user ID edit.
+// The user ID check as a result: the message of FtpUserIdMessage(), and the user ID edit as the
+// field it concerns.
 TFtpCheck CheckFtpUserId(const std::string& userId);
 
 // The frame's validation when its dialog is confirmed, stopping at the first failure: the
