@@ -9,9 +9,9 @@
 #include <system_error>
 #include <utility>
 
+#include "page/broadcast_encoder.h"
 #include "page/national_charset.h"
 #include "page/template_file.h"
-#include "page/broadcast_encoder.h"
 #include "support/error.h"
 #include "support/text_utils.h"
 

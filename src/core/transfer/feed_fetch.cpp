@@ -221,8 +221,7 @@ bool ReadSettledFile(const std::string& path, std::string& bytes, std::string* f
   return Fail(failure, path + ": the file kept changing while it was read");
 }
 
-bool GetXmlFile(const TFeedLocation& location, std::string* failure,
-                const TFetchControl& control) {
+bool GetXmlFile(const TFeedLocation& location, std::string* failure, const TFetchControl& control) {
   // The import folder is emptied below; a feed file kept in it would be deleted before it
   // could be copied, and the operator's only copy lost with it.
   if (!location.IsXMLWeb && !location.XMLFilePath.empty() &&

@@ -350,8 +350,7 @@ bool TPFTP::Perform(Transfer& transfer) {
   const bool listingAnswered = result == CURLE_WRITE_ERROR && transfer.listingCut;
   if (result != CURLE_OK && !listingAnswered) {
     if (transfer.stalled) {
-      lastError_ =
-          "the server stopped responding for " + DurationText(TimeLimits.Stall);
+      lastError_ = "the server stopped responding for " + DurationText(TimeLimits.Stall);
       if (!transfer.replies.empty()) lastError_ += " (server: " + transfer.replies.back() + ")";
     } else if (CancelRequested()) {
       lastError_ = "the transfer was cancelled";
