@@ -31,7 +31,12 @@ function(tavrel_add_test_folder name)
     TAVREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
     TAVREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TAVREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  # An empty ENVIRONMENT would swallow the next property's name, so it is given only when set.
+  set(properties LABELS "${ARG_LABELS}")
+  if(ARG_ENVIRONMENT)
+    list(APPEND properties ENVIRONMENT "${ARG_ENVIRONMENT}")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}" LABELS "${ARG_LABELS}")
+    PROPERTIES ${properties})
 endfunction()
