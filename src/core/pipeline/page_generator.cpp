@@ -13,6 +13,7 @@
 #include "page/national_charset.h"
 #include "page/template_file.h"
 #include "support/error.h"
+#include "support/file_utils.h"
 #include "support/text_utils.h"
 
 namespace tavrel {
@@ -98,14 +99,10 @@ std::vector<TControlClearing> ClearingOf(const TRssTxtPageProperties& table) {
   return clearing;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // Writes a whole page file with a plain open, write and close: the control file, saved last,
 // is what makes a run complete, so a page file needs no atomic replacement of its own.
 void WriteWholeFile(const std::string& path, const TBroadcastRecord& bytes) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  UniqueFile file = OpenFile(path, "wb");
   if (!file) throw FileError(path, std::string("cannot be created: ") + std::strerror(errno));
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
   const int writeErrno = errno;
@@ -383,9 +380,7 @@ std::string TRICreateRssTxtPages::TitleBlock(const TRssTxtPageProperty& entry,
   if (!entry.ShowTitle) return {};
   std::string block = title;
   if (entry.TitleUpperCase) {
-    for (char& c : block) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : block) c = ToUpperAscii(c);
   }
   block += entry.EmptyRowAfterTitle ? "\r\n\r\n" : "\r\n";
   return block;
