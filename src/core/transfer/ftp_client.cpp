@@ -32,11 +32,6 @@ struct CurlUrlDeleter {
 };
 using CurlUrl = std::unique_ptr<CURLU, CurlUrlDeleter>;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
 // A command argument with a line break or a zero byte would let one field of the settings
 // send commands of its own to the server.
 bool HasLineBreak(const std::string& text) {
@@ -424,7 +419,7 @@ bool TPFTP::ChangeToRemoteDir() {
 }
 
 bool TPFTP::Store(const std::string& localPath) {
-  FileHandle source(std::fopen(localPath.c_str(), "rb"));
+  UniqueFile source = OpenFile(localPath, "rb");
   struct stat status {};
   if (!source || fstat(fileno(source.get()), &status) != 0 || !S_ISREG(status.st_mode)) {
     lastError_ = localPath + ": no such file";
