@@ -44,6 +44,20 @@ int PageStatusOfHeader(const std::uint8_t* header) {
   return 0x8000 | erase << 14 | controlC11toC14 << 6 | controlC7toC10 << 2 | newsflashSubtitle;
 }
 
+// A receiver files a page when the next page header of its magazine arrives. Sub-pages of one
+// page follow each other in the stream, and a decoder may take a header of the same page for
+// a repeat; so every page is closed at once by a time-filling header: page FF of the same
+// magazine, sub-code 0, the page's control bits C7..C14, and blanks for its display part.
+std::array<std::uint8_t, kPacketBytes> TimeFillingHeader(const std::uint8_t* header) {
+  std::array<std::uint8_t, kPacketBytes> packet{};
+  std::copy(header, header + 10, packet.begin());  // address, control bytes
+  packet[2] = kHamming84[0xF];                        // page units
+  packet[3] = kHamming84[0xF];                        // page tens
+  for (int i = 4; i < 8; ++i) packet[i] = kHamming84[0];  // sub-code, C4..C6 cleared
+  std::fill(packet.begin() + 10, packet.end(), kOddParity[0x20]);
+  return packet;
+}
+
 // A whole decimal number, or -1.
 long long WholeNumber(const std::string& text) {
   if (text.empty() || text.size() > 9) return -1;
@@ -186,7 +200,7 @@ std::vector<std::string> TTeletextExport::WriteTtiFolder(const std::string& fold
 
 std::string TTeletextExport::T42Stream() const {
   std::string stream;
-  stream.reserve(pages_.size() * kPagRecordBytes);
+  stream.reserve(pages_.size() * (kPagRecordBytes + kPacketBytes));
   for (const TExportedPage& page : pages_) {
     for (int row = 0; row < kPageRows; ++row) {
       const auto* packet = page.Record.data() + row * kPacketBytes;
@@ -195,6 +209,8 @@ std::string TTeletextExport::T42Stream() const {
       }
       stream.append(reinterpret_cast<const char*>(packet), kPacketBytes);
     }
+    const std::array<std::uint8_t, kPacketBytes> closing = TimeFillingHeader(page.Record.data());
+    stream.append(reinterpret_cast<const char*>(closing.data()), kPacketBytes);
   }
   return stream;
 }

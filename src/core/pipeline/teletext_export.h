@@ -47,7 +47,8 @@ class TTeletextExport {
 
   // Every page's packets one after the other, 42 bytes each, in page order: the header packet
   // and the row packets the page file holds (a row left out of a page file, 42 zero bytes, is
-  // no packet and is left out of the stream).
+  // no packet and is left out of the stream), then a time-filling header (page FF of the same
+  // magazine) that makes a receiver file the page at once.
   std::string T42Stream() const;
   // Writes T42Stream() to path, replacing the file atomically.
   void WriteT42File(const std::string& path) const;
