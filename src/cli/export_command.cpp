@@ -47,7 +47,8 @@ std::optional<std::string> ParseArguments(const std::vector<std::string>& args,
                                           TExportArguments& parsed) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg != "--tti" && arg != "--t42" && arg != "--cycle") return "unknown argument '" + arg + "'";
+    if (arg != "--tti" && arg != "--t42" && arg != "--cycle")
+      return "unknown argument '" + arg + "'";
     if (i + 1 >= args.size() || args[i + 1].empty()) return arg + " needs a value";
     const std::string& value = args[++i];
     if (arg == "--tti") {

@@ -69,7 +69,8 @@ std::optional<std::string> ParseArguments(const std::vector<std::string>& args,
     if (parsed.EditTf) return "--edit-tf belongs to export";
   } else {
     if (!parsed.EditTf) return "export needs --edit-tf (the one format it writes)";
-    if (!parsed.Output.empty() || parsed.Force) return "export prints the address; -o and --force belong to import";
+    if (!parsed.Output.empty() || parsed.Force)
+      return "export prints the address; -o and --force belong to import";
   }
   return std::nullopt;
 }
@@ -78,8 +79,8 @@ std::optional<std::string> ParseArguments(const std::vector<std::string>& args,
 // editor's hashstring ("0:") and no file of that name exists.
 bool LooksLikeEditTfAddress(const std::string& source) {
   if (source.find('#') != std::string::npos || source.find("://") != std::string::npos) return true;
-  return source.size() > 2 && source[1] == ':' && std::isxdigit(static_cast<unsigned char>(source[0])) &&
-         !PathExists(source);
+  return source.size() > 2 && source[1] == ':' &&
+         std::isxdigit(static_cast<unsigned char>(source[0])) && !PathExists(source);
 }
 
 struct TImportedPage {
@@ -103,7 +104,8 @@ TImportedPage ImportSource(const std::string& source) {
   }
   const TTtiFile file = TTtiFile::Read(source);
   const TTtiPage& first = file.Pages.front();
-  if (!first.CharSet()) imported.Note = source + " gives no character set (no PS line); the template is German";
+  if (!first.CharSet())
+    imported.Note = source + " gives no character set (no PS line); the template is German";
   imported.Page = first.ToPage(kDefaultCharSet);
   imported.Title = file.Description;
   return imported;

@@ -37,8 +37,9 @@ class ExportTemplateCommands : public ::testing::Test {
 
   // Runs "tavrel --home <home> <arguments>" in the test folder; arguments are shell words.
   TRun Run(const std::string& arguments) {
-    const std::string command = "cd '" + folder_.Path() + "' && '" TAVREL_BINARY_DIR "/tavrel' --home '" +
-                                home_ + "' " + arguments + " 2>err.txt";
+    const std::string command = "cd '" + folder_.Path() +
+                                "' && '" TAVREL_BINARY_DIR "/tavrel' --home '" + home_ + "' " +
+                                arguments + " 2>err.txt";
     const tavrel::testing::CommandResult result = RunCommand(command);
     return {result.ExitCode, result.Output, ReadBytes(folder_.Path() + "err.txt")};
   }
@@ -59,7 +60,8 @@ TEST_F(ExportTemplateCommands, ExitCodesAndMessages) {
       {"export both", "export --tti tti --t42 all.t42", "", 0, ""},
       {"export without a format", "export", "", 2, "tavrel export: give --tti DIR or --t42 FILE"},
       {"cycle out of range", "export --tti tti --cycle 0", "", 2, "tavrel export: --cycle must be"},
-      {"unknown option", "export --tti tti --pdf x", "", 2, "tavrel export: unknown argument '--pdf'"},
+      {"unknown option", "export --tti tti --pdf x", "", 2,
+       "tavrel export: unknown argument '--pdf'"},
       {"nothing generated", "export --t42 all.t42", "empty control", 7, "tavrel export: "},
       {"never generated", "export --t42 all.t42", "no control", 1, "Control.dat: no such file"},
       {"template without action", "template", "", 2, "tavrel template: say import or export"},
@@ -67,7 +69,8 @@ TEST_F(ExportTemplateCommands, ExitCodesAndMessages) {
        "tavrel template: import needs -o FILE.tpg"},
       {"export needs the format", "template export x.tpg", "", 2,
        "tavrel template: export needs --edit-tf"},
-      {"import of a missing file", "template import none.tti -o n.tpg", "", 1, "none.tti: no such file"},
+      {"import of a missing file", "template import none.tti -o n.tpg", "", 1,
+       "none.tti: no such file"},
       {"import of a bad address", "template import '#0:AAAA' -o n.tpg", "", 1,
        "edit.tf URL: the page data part holds 4 base64 digits"},
       {"export of a missing template", "template export none.tpg --edit-tf", "", 1,

@@ -54,8 +54,7 @@ TEST(EditTfUrlTest, HandMadeAddressGivesTheExpectedCells) {
     EXPECT_EQ(TEditTfPage::CharSetFromEditTf(page.CharacterSet), c.OurCharSet);
     EXPECT_EQ(page.ToPage(kDefaultCharSet).Cells, expected.Cells);
   }
-  EXPECT_EQ(TEditTfPage::Parse("#1:" + kHelloPage + ":PN=10000:zx=1").MoreParts,
-            ":PN=10000:zx=1");
+  EXPECT_EQ(TEditTfPage::Parse("#1:" + kHelloPage + ":PN=10000:zx=1").MoreParts, ":PN=10000:zx=1");
 }
 
 TEST(EditTfUrlTest, PageGoesOutAndComesBackCellForCell) {

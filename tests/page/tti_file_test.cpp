@@ -33,16 +33,18 @@ TEST(TtiFileTest, ReadsWhatOtherToolsWrite) {
     std::optional<int> CharSet;
   };
   const std::vector<TCase> cases = {
-      {"escaped control codes, CR LF", "DE,x\r\nPN,10100\r\nPS,8000\r\nOL,2,\x1b" "AHi\x1b]\r\n", 1,
-       "101", 0, 2, Row("\x01Hi\x1d"), 0},
+      {"escaped control codes, CR LF",
+       "DE,x\r\nPN,10100\r\nPS,8000\r\nOL,2,\x1b"
+       "AHi\x1b]\r\n",
+       1, "101", 0, 2, Row("\x01Hi\x1d"), 0},
       {"8-bit control codes, LF only", "PN,1FF03\nOL,5,\x81\x97X\n", 1, "1FF", 3, 5,
        Row("\x01\x17X"), std::nullopt},
-      {"sub-pages each start with PN", "PN,20001\nOL,1,A\nPN,20002\nPS,8248\nOL,1,B\n", 2, "200",
-       2, 1, Row("B"), 8},
+      {"sub-pages each start with PN", "PN,20001\nOL,1,A\nPN,20002\nPS,8248\nOL,1,B\n", 2, "200", 2,
+       1, Row("B"), 8},
       {"rows before any PN, PN without sub-page", "CT,8,T\nOL,3,top\nPN,888\n", 1, "888", 0, 3,
        Row("top"), std::nullopt},
-      {"enhancement rows and unknown tags are read past", "PN,10000\nOL,26,xyz\nRE,1\nOL,24,F\n",
-       1, "100", 0, 24, Row("F"), std::nullopt},
+      {"enhancement rows and unknown tags are read past", "PN,10000\nOL,26,xyz\nRE,1\nOL,24,F\n", 1,
+       "100", 0, 24, Row("F"), std::nullopt},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -63,7 +65,8 @@ TEST(TtiFileTest, RefusesBadInputNamingFileAndLine) {
     std::string Message;
   };
   const std::vector<TCase> cases = {
-      {"row out of range", "PN,10000\r\nOL,30,x\r\n", "bad.tti:2:1: \"OL\" row \"30\" is out of range"},
+      {"row out of range", "PN,10000\r\nOL,30,x\r\n",
+       "bad.tti:2:1: \"OL\" row \"30\" is out of range"},
       {"row not a number", "PN,10000\nOL,a,x\n", "bad.tti:2:1: \"OL\" row \"a\" is out of range"},
       {"magazine 9", "PN,90000\n", "bad.tti:1:1: \"PN\" value \"90000\" is not a page number"},
       {"page not hex", "OL,1,x\nPN,1G000\n", "bad.tti:2:1: \"PN\" value \"1G000\""},
@@ -106,7 +109,8 @@ TEST(TtiFileTest, WrittenFileReadsBackTheSame) {
     file.Pages.push_back(page);
   }
   const std::string text = file.Text();
-  EXPECT_EQ(text.rfind("DE,two  lines\r\nPN,34501\r\nSC,0001\r\nPS,8248\r\nCT,8,T\r\nOL,1,\x1b@\x1b" "A",
+  EXPECT_EQ(text.rfind("DE,two  lines\r\nPN,34501\r\nSC,0001\r\nPS,8248\r\nCT,8,T\r\nOL,1,\x1b@\x1b"
+                       "A",
                        0),
             0u);
   EXPECT_NE(text.find("FL,100,898,1AB,8FF,8FF,8FF\r\n"), std::string::npos);

@@ -49,8 +49,14 @@ inline std::vector<TTestExportPage> WriteTestExport(const std::string& folder, b
     return made;
   };
   std::vector<TTestExportPage> pages = {
-      page(200, 0, kCharSetEnglish, {201, 202, 203, 100}, {"\x01" "MAGAZINE TWO", "", "\x07white"}),
-      page(100, 0, kCharSetEnglish, {101, 200, 898, 898}, {"\x03" "INDEX", "\x17\x7f\x2c\x23"}),
+      page(200, 0, kCharSetEnglish, {201, 202, 203, 100},
+           {"\x01"
+            "MAGAZINE TWO",
+            "", "\x07white"}),
+      page(100, 0, kCharSetEnglish, {101, 200, 898, 898},
+           {"\x03"
+            "INDEX",
+            "\x17\x7f\x2c\x23"}),
       page(101, 2, kCharSetEnglish, {100, 898, 898, 898}, {"SECOND OF TWO", "", "", "page 2/2"},
            true),
       page(101, 1, kCharSetGerman, {100, 898, 898, 898}, {"FIRST OF TWO", "Text 1/2"}),

@@ -11,8 +11,8 @@
 #include "page/broadcast_page_file.h"
 #include "pipeline/control_file.h"
 #include "support/error.h"
-#include "testing/temp_folder.h"
 #include "teletext_export_pages.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {
@@ -22,8 +22,8 @@ using testing::TempFolder;
 TEST(TeletextExportTest, TtiFilesReadBackAsThePagesWeMade) {
   TempFolder folder;
   const std::vector<TTestExportPage> made = WriteTestExport(folder.Path(), true);
-  const std::vector<std::string> names = TTeletextExport(folder.Path()).WriteTtiFolder(
-      folder.Path() + "tti");
+  const std::vector<std::string> names =
+      TTeletextExport(folder.Path()).WriteTtiFolder(folder.Path() + "tti");
   EXPECT_EQ(names, (std::vector<std::string>{"100.tti", "101.tti", "200.tti", "899.tti"}));
 
   std::size_t index = 0;
@@ -102,7 +102,8 @@ TEST(TeletextExportTest, DamagedExportFolderIsNamed) {
   const std::vector<TCase> cases = {
       {"no control file", "", "Control.dat: no such file: generate the pages first"},
       {"missing page file", "[101.0000]\r\nFilename=101-0000.pag\r\n", "101-0000.pag: "},
-      {"short page file", "[102.0000]\r\nFilename=short.pag\r\n", "short.pag: not a broadcast page: 100 bytes"},
+      {"short page file", "[102.0000]\r\nFilename=short.pag\r\n",
+       "short.pag: not a broadcast page: 100 bytes"},
       {"path in file name", "[100.0000]\r\nFilename=../100-0000.pag\r\n",
        "Control.dat: entry [100.0000] names no page file of the folder"},
       {"bad links", entry + "Links=100 898 x 898\r\n",

@@ -95,7 +95,8 @@ TEST(TeletextExportZvbiTest, RealDecoderReceivesEveryPageWithItsRows) {
   receiver.Feed(stream);
 
   std::vector<std::pair<int, int>> expected;
-  for (const TTestExportPage& page : made) expected.emplace_back(Bcd(page.Number), Bcd(page.SubPage));
+  for (const TTestExportPage& page : made)
+    expected.emplace_back(Bcd(page.Number), Bcd(page.SubPage));
   EXPECT_EQ(receiver.Announced, expected);
 
   for (const TTestExportPage& page : made) {
@@ -103,7 +104,8 @@ TEST(TeletextExportZvbiTest, RealDecoderReceivesEveryPageWithItsRows) {
     const std::vector<std::u16string> rows = receiver.Rows(Bcd(page.Number), Bcd(page.SubPage));
     ASSERT_EQ(rows.size(), 23u);
     for (int row = 1; row < 24; ++row) {
-      std::string cells = static_cast<std::size_t>(row) <= page.Rows.size() ? page.Rows[row - 1] : "";
+      std::string cells =
+          static_cast<std::size_t>(row) <= page.Rows.size() ? page.Rows[row - 1] : "";
       cells.resize(40, ' ');
       EXPECT_TRUE(rows[row - 1] == ShownRow(cells)) << "row " << row;
     }

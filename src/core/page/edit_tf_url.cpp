@@ -52,8 +52,7 @@ int TEditTfPage::CharSetFromEditTf(int characterSet) {
 
 int TEditTfPage::EditTfFromCharSet(int charSet) {
   const auto found = std::find(kCharSetOfEditTf.begin(), kCharSetOfEditTf.end(), charSet);
-  return found == kCharSetOfEditTf.end() ? -1
-                                         : static_cast<int>(found - kCharSetOfEditTf.begin());
+  return found == kCharSetOfEditTf.end() ? -1 : static_cast<int>(found - kCharSetOfEditTf.begin());
 }
 
 TEditTfPage TEditTfPage::Parse(std::string_view url) {
@@ -62,7 +61,8 @@ TEditTfPage TEditTfPage::Parse(std::string_view url) {
                    " characters, at most " + std::to_string(kMaxUrlLength) + ")");
   }
   // A pasted address often brings a line break or blanks along.
-  while (!url.empty() && std::isspace(static_cast<unsigned char>(url.front()))) url.remove_prefix(1);
+  while (!url.empty() && std::isspace(static_cast<unsigned char>(url.front())))
+    url.remove_prefix(1);
   while (!url.empty() && std::isspace(static_cast<unsigned char>(url.back()))) url.remove_suffix(1);
   std::string_view hash = url;
   if (const std::size_t mark = url.find('#'); mark != std::string_view::npos) {
@@ -100,7 +100,7 @@ TEditTfPage TEditTfPage::Parse(std::string_view url) {
     if (kDigitValue[static_cast<unsigned char>(data[i])] < 0) {
       const unsigned char c = static_cast<unsigned char>(data[i]);
       const std::string shown = (c >= 0x21 && c < 0x7F) ? std::string(1, static_cast<char>(c))
-                                                         : "byte " + std::to_string(c);
+                                                        : "byte " + std::to_string(c);
       throw UrlError("the page data part holds '" + shown + "' at digit " + std::to_string(i + 1) +
                      ", which is not a base64url digit (A-Z a-z 0-9 - _)");
     }

@@ -63,7 +63,8 @@ std::vector<std::string_view> SplitCommas(std::string_view text) {
   std::size_t start = 0;
   while (true) {
     const std::size_t comma = text.find(',', start);
-    parts.push_back(text.substr(start, comma == std::string_view::npos ? text.npos : comma - start));
+    parts.push_back(
+        text.substr(start, comma == std::string_view::npos ? text.npos : comma - start));
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
@@ -93,7 +94,8 @@ class TTtiParser {
       ParseLine(line);
       start = end + 1;
     }
-    if (file_.Pages.empty()) throw FileError(source_, "holds no page (no \"PN\" and no \"OL\" line)");
+    if (file_.Pages.empty())
+      throw FileError(source_, "holds no page (no \"PN\" and no \"OL\" line)");
     return std::move(file_);
   }
 
@@ -132,7 +134,7 @@ class TTtiParser {
     // writers leave out the sub-page; "mpp" alone means sub-page 0.
     const int magazine = value.empty() ? -1 : ParseDecimal(value.substr(0, 1), 1);
     const int page = value.size() >= 3 ? ParseHex(value.substr(1, 2), 2) : -1;
-    const int subPage = value.size() == 5 ? ParseDecimal(value.substr(3, 2), 2)
+    const int subPage = value.size() == 5   ? ParseDecimal(value.substr(3, 2), 2)
                         : value.size() == 3 ? 0
                                             : -1;
     if (magazine < 1 || magazine > 8 || page < 0 || subPage < 0) {
@@ -149,7 +151,8 @@ class TTtiParser {
 
   void ParseSubCode(std::string_view value) {
     const int code = ParseHex(value, 4);
-    if (code < 0) Fail("\"SC\" value " + Quoted(value) + " is not a sub-code of 1 to 4 hexadecimal digits");
+    if (code < 0)
+      Fail("\"SC\" value " + Quoted(value) + " is not a sub-code of 1 to 4 hexadecimal digits");
     Current().SubCode = code;
   }
 
@@ -164,8 +167,8 @@ class TTtiParser {
   void ParseCycleTime(std::string_view value) {
     const std::vector<std::string_view> parts = SplitCommas(value);
     const int seconds = ParseDecimal(parts[0], 5);
-    const bool modeOk = parts.size() == 1 ||
-                        (parts.size() == 2 && (parts[1] == "T" || parts[1] == "C"));
+    const bool modeOk =
+        parts.size() == 1 || (parts.size() == 2 && (parts[1] == "T" || parts[1] == "C"));
     if (seconds < 0 || !modeOk) {
       Fail("\"CT\" value " + Quoted(value) + " is not a cycle time (a number, then ,T or ,C)");
     }
@@ -271,7 +274,8 @@ std::string TTtiFile::Text() const {
   };
   // A line break in the description would end its line and start a tag of its own.
   std::string description = Description;
-  std::replace_if(description.begin(), description.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  std::replace_if(
+      description.begin(), description.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   line("DE", description);
   for (const TTtiPage& page : Pages) {
     char number[8];
@@ -283,7 +287,8 @@ std::string TTtiFile::Text() const {
     if (page.CycleTime) line("CT", std::to_string(*page.CycleTime) + "," + page.CycleMode);
     for (int row = 0; row < kTtiRows; ++row) {
       const auto first = page.Cells.begin() + row * kPageColumns;
-      if (std::all_of(first, first + kPageColumns, [](std::uint8_t c) { return (c & 0x7F) == kSpace; })) {
+      if (std::all_of(first, first + kPageColumns,
+                      [](std::uint8_t c) { return (c & 0x7F) == kSpace; })) {
         continue;
       }
       std::string cells;

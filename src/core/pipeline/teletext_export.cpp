@@ -37,10 +37,10 @@ int SubCodeOfHeader(const std::uint8_t* header) {
 // The inserters' page status of a header packet: C5..C14 at bits 0..9, C4 at bit 14 and the
 // transmit flag at bit 15, which every generated page has.
 int PageStatusOfHeader(const std::uint8_t* header) {
-  const int erase = HammingData(header[5]) >> 3;                // C4
-  const int newsflashSubtitle = HammingData(header[7]) >> 2;    // C5, C6
-  const int controlC7toC10 = HammingData(header[8]);            // C7..C10
-  const int controlC11toC14 = HammingData(header[9]);           // C11..C14
+  const int erase = HammingData(header[5]) >> 3;              // C4
+  const int newsflashSubtitle = HammingData(header[7]) >> 2;  // C5, C6
+  const int controlC7toC10 = HammingData(header[8]);          // C7..C10
+  const int controlC11toC14 = HammingData(header[9]);         // C11..C14
   return 0x8000 | erase << 14 | controlC11toC14 << 6 | controlC7toC10 << 2 | newsflashSubtitle;
 }
 
@@ -50,9 +50,9 @@ int PageStatusOfHeader(const std::uint8_t* header) {
 // magazine, sub-code 0, the page's control bits C7..C14, and blanks for its display part.
 std::array<std::uint8_t, kPacketBytes> TimeFillingHeader(const std::uint8_t* header) {
   std::array<std::uint8_t, kPacketBytes> packet{};
-  std::copy(header, header + 10, packet.begin());  // address, control bytes
-  packet[2] = kHamming84[0xF];                        // page units
-  packet[3] = kHamming84[0xF];                        // page tens
+  std::copy(header, header + 10, packet.begin());         // address, control bytes
+  packet[2] = kHamming84[0xF];                            // page units
+  packet[3] = kHamming84[0xF];                            // page tens
   for (int i = 4; i < 8; ++i) packet[i] = kHamming84[0];  // sub-code, C4..C6 cleared
   std::fill(packet.begin() + 10, packet.end(), kOddParity[0x20]);
   return packet;
@@ -86,8 +86,8 @@ std::array<int, 4> ParseLinks(const std::string& value, const std::string& contr
   while (words >> word) {
     const long long link = WholeNumber(word);
     if (count >= links.size() || link < 0) {
-      throw FileError(controlPath, "entry [" + section + "]: \"Links=" + value +
-                                       "\" is not four page numbers");
+      throw FileError(controlPath,
+                      "entry [" + section + "]: \"Links=" + value + "\" is not four page numbers");
     }
     links[count++] = static_cast<int>(link);
   }
@@ -112,8 +112,7 @@ TTeletextExport::TTeletextExport(const std::string& exportDir) : exportDir_(expo
   for (const std::string& section : control.PageSections()) {
     const std::size_t dot = section.find('.');
     const long long number = WholeNumber(section.substr(0, dot));
-    const long long subPage =
-        dot == std::string::npos ? -1 : WholeNumber(section.substr(dot + 1));
+    const long long subPage = dot == std::string::npos ? -1 : WholeNumber(section.substr(dot + 1));
     if (!IsBroadcastPageNumber(number) || subPage < 0 || subPage > 9999) {
       throw FileError(controlPath, "entry [" + section + "] is not a page and sub-page number");
     }
