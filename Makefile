@@ -4,10 +4,11 @@
 #                clang is there, a few seconds of each fuzz target)
 #   make fuzz  - build the fuzz targets with clang and run each for FUZZ_SECONDS (default 60)
 #                or FUZZ_RUNS executions, as FUZZ_WORKERS processes each (default 1)
-.PHONY: run test build build-asan build-fuzz deps bench fuzz clean format
+.PHONY: run test test-tsan build build-asan build-fuzz deps bench fuzz clean format
 
 BUILD_DIR ?= build/release
 ASAN_DIR ?= build/asan
+TSAN_DIR ?= build/tsan
 FUZZ_DIR ?= build/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
@@ -31,11 +32,21 @@ build-asan: deps
 
 test: build-asan
 	@cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-tsan
 	@if command -v clang++ >/dev/null 2>&1; then \
 	  $(MAKE) --no-print-directory build-fuzz && cd $(FUZZ_DIR) && ctest --output-on-failure; \
 	else \
 	  echo "clang++ not found: fuzz smoke tests skipped"; \
 	fi
+
+# The threaded tests under ThreadSanitizer: a scan step, a feed download and a status pause run
+# on worker threads and are cancelled from another thread against real servers.
+test-tsan: deps
+	@cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVREL_TSAN=ON \
+	  -DTAVREL_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(TSAN_DIR) -j $(JOBS) --target test_integration
+	@cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -R '^ThreadedStep\.'
 
 # The fuzzing build: clang, coverage instrumentation and sanitizers on the whole tree.
 build-fuzz: deps

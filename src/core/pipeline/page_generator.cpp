@@ -443,21 +443,26 @@ void TRICreateRssTxtPages::BuildMessagePage(TRSSMessage& message, int number) {
   ++summary_.MessagePages;
 }
 
-void TRICreateRssTxtPages::SplitMessage(TRSSMessage& message, int rowsPerChunk) {
-  message.Pages.clear();
-  std::string rest = message.Text;
-  while (static_cast<int>(message.Pages.size()) < kMaxSubPages && !rest.empty()) {
-    if (formatter_->CountLines(rest) > rowsPerChunk) {
+bool SplitIntoSubPageTexts(const std::string& text, int rowsPerChunk,
+                           TPTextToPrestelPageForm& formatter, std::vector<std::string>& pages) {
+  pages.clear();
+  std::string rest = text;
+  while (static_cast<int>(pages.size()) < TRICreateRssTxtPages::kMaxSubPages && !rest.empty()) {
+    if (formatter.CountLines(rest) > rowsPerChunk) {
       // Every call makes the rest shorter. A head can come out empty only when the rest starts
       // with a line break; that break is gone with it, and an empty page is never made.
-      std::string head = formatter_->SplitOffLines(rest, rowsPerChunk);
-      if (!head.empty()) message.Pages.push_back(std::move(head));
+      std::string head = formatter.SplitOffLines(rest, rowsPerChunk);
+      if (!head.empty()) pages.push_back(std::move(head));
     } else {
-      message.Pages.push_back(std::move(rest));
+      pages.push_back(std::move(rest));
       rest.clear();
     }
   }
-  if (!rest.empty()) {
+  return rest.empty();
+}
+
+void TRICreateRssTxtPages::SplitMessage(TRSSMessage& message, int rowsPerChunk) {
+  if (!SplitIntoSubPageTexts(message.Text, rowsPerChunk, *formatter_, message.Pages)) {
     Skip("Message " + Quoted(OneLineTitle(message.Title)) + ": the text needs more than " +
          std::to_string(kMaxSubPages) + " sub-pages; the rest is not shown.");
   }
