@@ -1,0 +1,164 @@
+#include "editor/page_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "page/cell_codes.h"
+
+namespace tavrel {
+namespace {
+
+// An editor holding a page whose every body row names itself ("row 5", ...).
+struct TNumberedPage {
+  TPageEditor Editor{"/nonexistent/"};
+
+  TNumberedPage() {
+    for (int row = 1; row < kPageRows; ++row) {
+      const std::string text = "row " + std::to_string(row);
+      for (std::size_t i = 0; i < text.size(); ++i) {
+        Editor.Page.Cell(row, 3 + static_cast<int>(i)) = static_cast<std::uint8_t>(text[i]);
+      }
+    }
+    Editor.Reload();
+  }
+  std::string Row(int row) const {
+    std::string text;
+    for (int c = 0; c < 10; ++c) text += static_cast<char>(Editor.State.Grid.At(row, c));
+    return text;
+  }
+};
+
+TEST(PageEditor, RowClipboard) {
+  {
+    SCOPED_TRACE("select all and cut clears the page and the prefix");
+    TNumberedPage page;
+    page.Editor.ApplyFormatPrefix("\x01\x02");
+    EXPECT_FALSE(page.Editor.CanPaste());
+    page.Editor.SelectAll();
+    EXPECT_TRUE(page.Editor.CanCutOrCopy());
+    page.Editor.CutRows();
+    EXPECT_EQ(page.Editor.Page.RowPrefixLength, 0);
+    EXPECT_EQ(page.Editor.State.LeftMargin, 0);
+    EXPECT_EQ(page.Editor.FormatPrefix(), "");
+    for (int row = 1; row < kPageRows; ++row) EXPECT_EQ(page.Row(row), std::string(10, ' '));
+    EXPECT_TRUE(page.Editor.CanPaste());
+    EXPECT_EQ(page.Editor.Clipboard.Count, 23);
+    EXPECT_EQ(std::string(page.Editor.Clipboard.Rows[4].begin(),
+                          page.Editor.Clipboard.Rows[4].begin() + 10),
+              "\x01\x02 row 5  ");
+  }
+  {
+    SCOPED_TRACE("pasting 3 rows at row 22 loses the rows past 47");
+    TNumberedPage page;
+    page.Editor.State.Grid.At(45, 0) = 'L';  // hidden row 45 falls off the grid's end
+    page.Editor.State.Grid.At(44, 0) = 'K';
+    page.Editor.SelectAll();
+    page.Editor.CopyRows();
+    page.Editor.Clipboard.Count = 3;  // rows 1..3 of the page
+    page.Editor.State.CursorRow = 22;
+    page.Editor.PasteRows();
+    EXPECT_EQ(page.Row(22), "   row 1  ");
+    EXPECT_EQ(page.Row(23), "   row 2  ");
+    EXPECT_EQ(page.Row(24), "   row 3  ");
+    EXPECT_EQ(page.Row(25), "   row 22 ");
+    EXPECT_EQ(page.Editor.State.Grid.At(47, 0), 'K');
+    EXPECT_EQ(page.Editor.State.Grid.At(21, 3), 'r');
+  }
+  {
+    SCOPED_TRACE("delete clears the selection and leaves the clipboard");
+    TNumberedPage page;
+    page.Editor.Selection.Start = 2;
+    page.Editor.Selection.End = 4;
+    page.Editor.DeleteRows();
+    EXPECT_EQ(page.Row(2), "   row 4  ");
+    EXPECT_EQ(page.Row(21), "   row 23 ");
+    EXPECT_EQ(page.Row(22), std::string(10, ' '));
+    EXPECT_FALSE(page.Editor.CanCutOrCopy());
+    EXPECT_FALSE(page.Editor.CanPaste());
+  }
+}
+
+TEST(PageEditor, FormatPrefix) {
+  TNumberedPage page;
+  const std::string prefix = "\x02\x0d\x08";
+  const TTextBlock block{3, 6, 39, 22};
+  EXPECT_EQ(page.Editor.CheckFormatPrefix(prefix, TTextBlock{2, 6, 39, 22}), TFormatCheck::NoRoom);
+  EXPECT_EQ(page.Editor.CheckFormatPrefix(prefix, block), TFormatCheck::Ready);
+  page.Editor.ApplyFormatPrefix(prefix);
+  for (int row = 1; row < kPageRows; ++row) {
+    SCOPED_TRACE(row);
+    EXPECT_EQ(page.Editor.State.Grid.At(row, 0), 0x02);
+    EXPECT_EQ(page.Editor.State.Grid.At(row, 1), row % 2 == 0 ? 0x0d : ' ');
+    EXPECT_EQ(page.Editor.State.Grid.At(row, 2), 0x00);  // flash is written as alpha black
+  }
+  EXPECT_EQ(page.Editor.State.CursorColumn, 3);
+  // A longer prefix would cover "row": ask first.
+  EXPECT_EQ(page.Editor.CheckFormatPrefix("\x01\x02\x03\x04", TTextBlock{5, 6, 39, 22}),
+            TFormatCheck::OverwritesText);
+  page.Editor.StorePage(block);
+  EXPECT_EQ(page.Editor.Page.RowPrefixLength, 3);
+  EXPECT_FALSE(page.Editor.IsUnchanged());
+}
+
+TEST(PageEditor, UndoRestoresTheSameCopyTwice) {
+  TNumberedPage page;
+  page.Editor.State.CursorRow = 5;
+  page.Editor.Step('A');
+  page.Editor.Step('B');
+  EXPECT_EQ(page.Row(5), "AB row 5  ");
+  page.Editor.Undo();
+  EXPECT_EQ(page.Row(5), "A  row 5  ");
+  page.Editor.Undo();
+  EXPECT_EQ(page.Row(5), "A  row 5  ");
+}
+
+TEST(PageEditor, StepsAnswerTheChangedRectangle) {
+  TNumberedPage page;
+  page.Editor.State.CursorRow = 5;
+  page.Editor.State.CursorColumn = 10;
+  const TPageEditor::TStep typed = page.Editor.Step('A');
+  // Cell (10, 5): x 68 + 120, y 36 + 4 x 16, widened by 2.
+  EXPECT_EQ(typed.Changed, (TPixelRect{186, 98, 202, 118}));
+  EXPECT_TRUE(page.Editor.Step(EditCommand::Right).Changed.Empty());
+  // A colour code changes the rest of the row; its own cell stays a black space.
+  const TPixelRect red = page.Editor.Step(EditCommand::AlphaRed).Changed;
+  EXPECT_EQ(red, (TPixelRect{68 + 13 * 12 - 2, 98, 68 + 480 + 2, 118}));
+}
+
+TEST(PageEditor, CaretAndStatus) {
+  TNumberedPage page;
+  page.Editor.State.CursorRow = 5;
+  EXPECT_EQ(page.Editor.Caret().Kind, TCaretKind::Single);
+  EXPECT_EQ(page.Editor.Caret().Rect, (TPixelRect{67, 99, 81, 117}));
+  page.Editor.Step(EditCommand::DoubleHeight);
+  EXPECT_EQ(page.Editor.Caret().Kind, TCaretKind::Double);
+  page.Editor.Step(EditCommand::Left);
+  EXPECT_EQ(page.Editor.ControlCodeAtCursor(), kDoubleHeight);
+  EXPECT_EQ(page.Editor.PositionText(), "x0  y5");
+  page.Editor.Step(EditCommand::Right);
+  EXPECT_EQ(page.Editor.ControlCodeAtCursor(), -1);
+  page.Editor.SetMode(EditMode::DrawLine);
+  EXPECT_EQ(page.Editor.Caret().Kind, TCaretKind::None);
+  EXPECT_TRUE(page.Editor.AttributeCommandEnabled(EditCommand::AlphaWhite));
+  EXPECT_FALSE(page.Editor.AttributeCommandEnabled(EditCommand::AlphaBlack));
+}
+
+TEST(PageEditor, ReloadTakesASnapshot) {
+  TNumberedPage page;
+  EXPECT_TRUE(page.Editor.IsUnchanged());
+  page.Editor.ToggleGrid();
+  EXPECT_FALSE(page.Editor.IsUnchanged());
+  page.Editor.ToggleGrid();
+  page.Editor.SetCharSet(kCharSetSwedish);
+  EXPECT_FALSE(page.Editor.IsUnchanged());
+  page.Editor.Reload();
+  EXPECT_TRUE(page.Editor.IsUnchanged());
+  page.Editor.Step('x');
+  EXPECT_TRUE(page.Editor.IsUnchanged());  // the grid reaches the page only when stored
+  page.Editor.StorePage();
+  EXPECT_FALSE(page.Editor.IsUnchanged());
+}
+
+}  // namespace
+}  // namespace tavrel
