@@ -55,6 +55,24 @@ class TCheckMarkSample : public QWidget {
   }
 };
 
+// The picture of a window with a plain caption bar above it: Xvfb runs no window manager, so
+// the window's own caption would not show, and the caption is part of what is to be checked.
+QImage WithCaption(QWidget& widget) {
+  const QPixmap content = widget.grab();
+  constexpr int kCaptionHeight = 22;
+  QImage image(content.width(), content.height() + kCaptionHeight, QImage::Format_RGB32);
+  image.fill(QColor(0, 0, 128));
+  QPainter painter(&image);
+  painter.setPen(Qt::white);
+  QFont font = DialogFont();
+  font.setBold(true);
+  painter.setFont(font);
+  painter.drawText(QRect(6, 0, content.width() - 12, kCaptionHeight),
+                   Qt::AlignVCenter | Qt::AlignLeft, widget.windowTitle());
+  painter.drawPixmap(0, kCaptionHeight, content);
+  return image;
+}
+
 struct TGalleryEntry {
   const char* Name;
   std::function<std::unique_ptr<QWidget>()> Create;
@@ -120,7 +138,7 @@ const std::vector<TGalleryEntry> kEntries = {
     {"select_file_frame",
      [] {
        auto host = std::make_unique<QWidget>();
-       host->setWindowTitle("Select file frame");
+       host->setWindowTitle("A file frame as the options dialog holds it");
        host->setFixedSize(360, 37);
        auto* frame = new TPSelectFileFrame(host.get());
        frame->setGeometry(0, 0, 360, TPSelectFileFrame::kHeight);
@@ -133,7 +151,12 @@ const std::vector<TGalleryEntry> kEntries = {
        dialog->SetProductTitle("Tavrel");
        return dialog;
      }},
-    {"check_marks", [] { return std::make_unique<TCheckMarkSample>(); }},
+    {"check_marks",
+     [] {
+       auto sample = std::make_unique<TCheckMarkSample>();
+       sample->setWindowTitle("Check marks");
+       return sample;
+     }},
 };
 
 }  // namespace
@@ -165,7 +188,10 @@ int main(int argc, char** argv) {
         while (timer.isActive()) QApplication::processEvents();
       }
       const QString path = folder + "/" + entry.Name + ".png";
-      if (!widget->grab().save(path)) {
+      // Frameless windows (the about box) have no caption to show.
+      const bool framed = !(widget->windowFlags() & Qt::FramelessWindowHint);
+      const QImage picture = framed ? WithCaption(*widget) : widget->grab().toImage();
+      if (!picture.save(path)) {
         std::fprintf(stderr, "tavrel_gallery: cannot write %s\n", qPrintable(path));
         ++failures;
       } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QString>
 
@@ -21,5 +22,8 @@ class TRIMainForm : public QMainWindow {
  private:
   QString programFolder_;
 };
+
+// The page the preview shows before any page is generated: the logo and a pointer to the help.
+QImage WelcomePage();
 
 }  // namespace tavrel::gui

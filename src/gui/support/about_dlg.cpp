@@ -27,35 +27,43 @@ constexpr int kTitlePixels = 37;
 constexpr int kShadowOffset = 3;
 const QColor kFrameBlue(0, 0, 160);
 
-// The logo's page rows 1..4, columns 0..12: a yellow stripe, the name in yellow double height
-// on blue, and a second stripe. Column 0 holds the attribute that starts the blue background
-// and is cut off.
+// The logo's four rows of 13 cells: a yellow stripe, the name in yellow double height on blue,
+// and a second stripe. The attributes that start the blue background take the first columns,
+// and the last one ends it; the about box shows columns 2 to 11, where the stripes and the
+// name sit centred on the blue.
 constexpr int kLogoColumns = 13;
 constexpr int kLogoRows = 4;
+constexpr int kLogoFirstShownColumn = 2;
+constexpr int kLogoShownColumns = 10;
 constexpr std::uint8_t kLogo[kLogoRows][kLogoColumns] = {
-    {0x14, 0x1D, 0x13, 0x70, 0x70, 0x70, 0x70, 0x70, 0x70, 0x70, 0x70, 0x70, 0x70},
-    {0x04, 0x1D, 0x0D, 0x03, 'T', 'A', 'V', 'R', 'E', 'L', ' ', ' ', ' '},
-    {0x04, 0x1D, 0x0D, 0x03, 'T', 'A', 'V', 'R', 'E', 'L', ' ', ' ', ' '},
-    {0x14, 0x1D, 0x13, 0x23, 0x23, 0x23, 0x23, 0x23, 0x23, 0x23, 0x23, 0x23, 0x23},
+    {0x14, 0x1D, 0x13, 0x70, 0x70, 0x70, 0x70, 0x70, 0x70, 0x70, 0x70, ' ', 0x1C},
+    {0x04, 0x1D, 0x0D, 0x03, 'T', 'A', 'V', 'R', 'E', 'L', ' ', ' ', 0x1C},
+    {0x04, 0x1D, 0x0D, 0x03, 'T', 'A', 'V', 'R', 'E', 'L', ' ', ' ', 0x1C},
+    {0x14, 0x1D, 0x13, 0x23, 0x23, 0x23, 0x23, 0x23, 0x23, 0x23, 0x23, ' ', 0x1C},
 };
 
 }  // namespace
 
-QImage TeletextLogo() {
-  TPrestPage page = TPrestPage::Blank(kCharSetEnglish);
-  for (int row = 0; row < kLogoRows; ++row) {
-    for (int column = 0; column < kLogoColumns; ++column) {
-      page.Cell(row + 1, column) = kLogo[row][column];
+void PutTeletextLogo(TPrestPage& page, int firstRow, int firstColumn) {
+  for (int row = 0; row < kLogoRows && firstRow + row < kPageRows; ++row) {
+    for (int column = 0; column < kLogoColumns && firstColumn + column < kPageColumns; ++column) {
+      page.Cell(firstRow + row, firstColumn + column) = kLogo[row][column];
     }
   }
+}
+
+QImage TeletextLogo() {
+  TPrestPage page = TPrestPage::Blank(kCharSetEnglish);
+  PutTeletextLogo(page, 1, 0);
   const TFontSet& fonts = FontSet(kFontSize1216);
   const int cellWidth = fonts.Loaded() ? fonts.CellWidth : 12;
   const int cellHeight = fonts.Loaded() ? fonts.CellHeight : 16;
   std::vector<TPrestCell> cells(kCellGridSize, 0x0720);
   DecodePage(page.Cells, 0, false, cells);
-  TRgbaImage image((kLogoColumns - 1) * cellWidth, kLogoRows * cellHeight);
+  TRgbaImage image(kLogoShownColumns * cellWidth, kLogoRows * cellHeight);
   TRowFlags flash{};
-  DrawRows(image, 1, kLogoRows, cells, page.CharSet, -cellWidth, -cellHeight, cellWidth,
+  DrawRows(image, 1, kLogoRows, cells, page.CharSet, -kLogoFirstShownColumn * cellWidth,
+           -cellHeight, cellWidth,
            cellHeight, fonts, false, flash);
   const TRgbaImage scaled = image.Scaled(2);
   return QImage(scaled.Bytes(), scaled.Width(), scaled.Height(), scaled.Width() * 4,

@@ -7,6 +7,8 @@
 class QLabel;
 class QPushButton;
 
+#include "page/page_record.h"
+
 namespace tavrel::gui {
 
 // The about box: a teletext logo, the product title with its shadow, the family's title line
@@ -30,6 +32,9 @@ class TPAboutDlg : public QDialog {
   QLabel* versionLabel_;
   QPushButton* closeButton_;
 };
+
+// Writes the logo's cells (four rows of 13) into a page from the given row and column on.
+void PutTeletextLogo(TPrestPage& page, int firstRow, int firstColumn);
 
 // The logo, drawn by our own teletext renderer with the program's teletext fonts (plain cell
 // colours when they are not loaded).

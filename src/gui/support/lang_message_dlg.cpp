@@ -80,12 +80,14 @@ TLangMessageDialog::TLangMessageDialog(const QString& text, TMsgDlgType kind,
   message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   message->setGeometry(ToQRect(layout.Text));
 
+  bool defaultTaken = false;  // with both Yes and OK, Enter presses Yes
   for (std::size_t i = 0; i < row.size(); ++i) {
     auto* button = new QPushButton(FromWindows1252(MessageButtonCaption(row[i].Button)), this);
     button->setObjectName(MessageButtonObjectName(row[i].Button));
     button->setGeometry(ToQRect(layout.Buttons[i]));
     button->setAutoDefault(false);
-    if (row[i].IsDefault && (i == 0 || !row[i - 1].IsDefault)) {
+    if (row[i].IsDefault && !defaultTaken) {
+      defaultTaken = true;
       button->setDefault(true);
       button->setFocus();
     }

@@ -1,6 +1,7 @@
 #include "support/view_text_dlg.h"
 
 #include <QFrame>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <exception>
@@ -31,6 +32,8 @@ TPViewTextDlg::TPViewTextDlg(QWidget* parent) : TQorButtonDlg(parent), editor_(n
   editor_->setObjectName("RichEdit");
   editor_->setReadOnly(true);
   editor_->setFrameShape(QFrame::NoFrame);
+  // Wide enough for the terms of the help file's two-column lists.
+  editor_->setTabStopDistance(kTabStopPixels);
   panelLayout->addWidget(editor_);
 }
 
@@ -44,6 +47,9 @@ void TPViewTextDlg::LoadTextFile(const QString& path) {
   } else {
     editor_->setPlainText(FromWindows1252(bytes));
   }
+  // Filling the document leaves the cursor, and so the view, at its end; a reader starts at
+  // the top.
+  editor_->moveCursor(QTextCursor::Start);
   fileName_ = path;
 }
 

@@ -13,6 +13,7 @@ class TPViewTextDlg : public TQorButtonDlg {
  public:
   static constexpr int kClientWidth = 589;
   static constexpr int kClientHeight = 588;
+  static constexpr int kTabStopPixels = 130;
 
   explicit TPViewTextDlg(QWidget* parent = nullptr);
 
