@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,9 +11,9 @@
 #include <QTextEdit>
 
 #include "app/main_form.h"
-#include "support/language_texts.h"
 #include "dialog_answer.h"
 #include "support/about_dlg.h"
+#include "support/language_texts.h"
 #include "support/qor_button_dlg.h"
 #include "support/select_file_frame.h"
 #include "support/view_text_dlg.h"
@@ -67,19 +68,46 @@ TEST_F(CommonDialogs, HelpViewerShowsTheHelpFileFormatted) {
   EXPECT_TRUE(document->toPlainText().contains("Server Busy"));
 }
 
-TEST_F(CommonDialogs, MissingHelpFileGivesAnErrorNamingIt) {
-  tavrel::testing::TempFolder folder;
-  TRIMainForm window(QString::fromStdString(folder.Path()));
-  QString shown;
-  QString caption;
-  AnswerNextModal([&](QWidget* box) {
-    caption = box->windowTitle();
-    shown = box->findChild<QLabel*>("Message")->text();
-    QTest::keyClick(box, Qt::Key_Escape);
-  });
-  window.HelpSubjectsMenuItemClick();
-  EXPECT_EQ(caption, "Error");
-  EXPECT_TRUE(shown.contains("Help.rtf")) << shown.toStdString();
+// The window's help command end to end: the menu item by its name, the help file the build put
+// beside the program, and the error box when the file is missing.
+TEST_F(CommonDialogs, HelpSubjectsMenuItemShowsTheHelpOrAnErrorNamingTheFile) {
+  tavrel::testing::TempFolder empty;
+  struct Case {
+    const char* Name;
+    QString Folder;
+    const char* ExpectedObject;
+    const char* ExpectedCaption;
+  };
+  const Case cases[] = {
+      {"installed help", TAVREL_BINARY_DIR, "RIHelpDlg", "Tavrel Help"},
+      {"missing help", QString::fromStdString(empty.Path()), "LangMessageDlg", "Error"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRIMainForm window(c.Folder);
+    auto* item = window.findChild<QAction*>("HelpSubjectsMenuItem");
+    ASSERT_NE(item, nullptr);
+    QString object;
+    QString caption;
+    QString message;
+    AnswerNextModal([&](QWidget* dialog) {
+      object = dialog->objectName();
+      caption = dialog->windowTitle();
+      if (auto* label = dialog->findChild<QLabel*>("Message")) message = label->text();
+      if (auto* editor = dialog->findChild<QTextEdit*>("RichEdit")) {
+        message = editor->document()->firstBlock().text();
+      }
+      QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    item->trigger();
+    EXPECT_EQ(object, c.ExpectedObject);
+    EXPECT_EQ(caption, c.ExpectedCaption);
+    if (object == "LangMessageDlg") {
+      EXPECT_TRUE(message.contains(c.Folder + "/Help.rtf")) << message.toStdString();
+    } else {
+      EXPECT_EQ(message, "Tavrel Help");
+    }
+  }
 }
 
 TEST_F(CommonDialogs, ValidateFileReportsAMissingFileAndFocusesTheEdit) {

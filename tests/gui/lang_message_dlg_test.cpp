@@ -80,10 +80,9 @@ TEST_F(LangMessageDlgTest, SavePromptShowsEnglishCaptionsAndTheCoreLayout) {
   auto* image = box.findChild<QLabel*>("Image");
   ASSERT_NE(message, nullptr);
   ASSERT_NE(image, nullptr);
-  const QRect textBounds =
-      QFontMetrics(DialogFont())
-          .boundingRect(QRect(0, 0, box.screen()->geometry().width() / 2, 0),
-                        Qt::AlignLeft | Qt::TextWordWrap, text);
+  const QRect textBounds = QFontMetrics(DialogFont())
+                               .boundingRect(QRect(0, 0, box.screen()->geometry().width() / 2, 0),
+                                             Qt::AlignLeft | Qt::TextWordWrap, text);
   const TMessageBoxLayout layout =
       LayoutMessageBox({textBounds.width(), textBounds.height()},
                        {image->pixmap().width(), image->pixmap().height()}, 3);

@@ -21,17 +21,45 @@ TEST(MessageBoxLayout, SizesAndPlacesTextIconAndButtons) {
   };
   const Case cases[] = {
       // The icon is taller than one line: the text is centred on the icon's middle.
-      {"one line, icon, OK", {200, 13}, {32, 32}, 1, {262, 85}, {10, 10, 32, 32},
-       {52, 20, 200, 13}, {95}, 52},
+      {"one line, icon, OK",
+       {200, 13},
+       {32, 32},
+       1,
+       {262, 85},
+       {10, 10, 32, 32},
+       {52, 20, 200, 13},
+       {95},
+       52},
       // The text is taller: the icon is centred on the text's middle.
-      {"five lines, icon, Yes No Cancel", {300, 65}, {32, 32}, 3, {362, 118},
-       {10, 26, 32, 32}, {52, 10, 300, 65}, {64, 145, 226}, 85},
+      {"five lines, icon, Yes No Cancel",
+       {300, 65},
+       {32, 32},
+       3,
+       {362, 118},
+       {10, 26, 32, 32},
+       {52, 10, 300, 65},
+       {64, 145, 226},
+       85},
       // Custom kind: no icon, the minimum width of 150 holds.
-      {"short text, no icon", {40, 13}, {0, 0}, 1, {150, 66}, {0, 0, 0, 0},
-       {10, 10, 40, 13}, {39}, 33},
+      {"short text, no icon",
+       {40, 13},
+       {0, 0},
+       1,
+       {150, 66},
+       {0, 0, 0, 0},
+       {10, 10, 40, 13},
+       {39},
+       33},
       // Nine buttons make the box wider than the text.
-      {"every button", {50, 13}, {0, 0}, 9, {751, 66}, {0, 0, 0, 0}, {10, 10, 50, 13},
-       {15, 96, 177, 258, 339, 420, 501, 582, 663}, 33},
+      {"every button",
+       {50, 13},
+       {0, 0},
+       9,
+       {751, 66},
+       {0, 0, 0, 0},
+       {10, 10, 50, 13},
+       {15, 96, 177, 258, 339, 420, 501, 582, 663},
+       33},
       // No text at all still leaves the minimum height of 55.
       {"empty text", {0, 0}, {0, 0}, 1, {150, 55}, {0, 0, 0, 0}, {10, 10, 0, 0}, {39}, 20},
   };
@@ -77,19 +105,28 @@ TEST(MessageBoxButtons, OrderDefaultAndCancelRoles) {
       {"OK alone answers Escape too", bits({B::OK}), {{B::OK, R::OK, true, true}}, R::OK},
       {"Yes No Cancel: Escape is Cancel, not No",
        bits({B::Cancel, B::No, B::Yes}),
-       {{B::Yes, R::Yes, true, false}, {B::No, R::No, false, false},
+       {{B::Yes, R::Yes, true, false},
+        {B::No, R::No, false, false},
         {B::Cancel, R::Cancel, false, true}},
        R::Cancel},
-      {"Yes No: Escape is No", bits({B::No, B::Yes}),
-       {{B::Yes, R::Yes, true, false}, {B::No, R::No, false, true}}, R::No},
-      {"OK Cancel", bits({B::OK, B::Cancel}),
-       {{B::OK, R::OK, true, false}, {B::Cancel, R::Cancel, false, true}}, R::Cancel},
-      {"Abort Retry Ignore: Escape does nothing", bits({B::Ignore, B::Abort, B::Retry}),
-       {{B::Abort, R::Abort, false, false}, {B::Retry, R::Retry, false, false},
+      {"Yes No: Escape is No",
+       bits({B::No, B::Yes}),
+       {{B::Yes, R::Yes, true, false}, {B::No, R::No, false, true}},
+       R::No},
+      {"OK Cancel",
+       bits({B::OK, B::Cancel}),
+       {{B::OK, R::OK, true, false}, {B::Cancel, R::Cancel, false, true}},
+       R::Cancel},
+      {"Abort Retry Ignore: Escape does nothing",
+       bits({B::Ignore, B::Abort, B::Retry}),
+       {{B::Abort, R::Abort, false, false},
+        {B::Retry, R::Retry, false, false},
         {B::Ignore, R::Ignore, false, false}},
        R::None},
-      {"Help closes nothing", bits({B::Help, B::All}),
-       {{B::All, R::All, false, false}, {B::Help, R::None, false, false}}, R::None},
+      {"Help closes nothing",
+       bits({B::Help, B::All}),
+       {{B::All, R::All, false, false}, {B::Help, R::None, false, false}},
+       R::None},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -123,8 +160,8 @@ TEST(CheckMark, ThreePixelThickStrokesCentredInTheRectangle) {
   ASSERT_EQ(pixels.size(), 27u);
   // x = (13 - 9) div 2 = 2, y = (13 - 6) div 2 = 3: the corners are at (5, 8..10), the line
   // ends (exclusive) at (11, 2..4).
-  for (TPoint p : {TPoint{2, 5}, TPoint{2, 7}, TPoint{5, 8}, TPoint{5, 10}, TPoint{10, 3},
-                   TPoint{10, 5}}) {
+  for (TPoint p :
+       {TPoint{2, 5}, TPoint{2, 7}, TPoint{5, 8}, TPoint{5, 10}, TPoint{10, 3}, TPoint{10, 5}}) {
     EXPECT_NE(std::find(pixels.begin(), pixels.end(), p), pixels.end()) << p.X << "," << p.Y;
   }
   for (TPoint p : {TPoint{11, 2}, TPoint{1, 4}, TPoint{2, 8}}) {

@@ -42,8 +42,8 @@ TEST_F(LanguageTexts, LookupsAnswerTheCellOfTheCurrentLanguageWithoutFallback) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.Name);
     // Each table follows its own language variable; the other one is set elsewhere on purpose.
-    const UiLanguage other = row.Language == UiLanguage::Dutch ? UiLanguage::English
-                                                               : UiLanguage::Dutch;
+    const UiLanguage other =
+        row.Language == UiLanguage::Dutch ? UiLanguage::English : UiLanguage::Dutch;
     if (row.Lookup == DialogText) {
       SetLanguage(row.Language, other);
     } else {

@@ -25,7 +25,8 @@ TEST(VersionInfo, SplitsAtTheSecondDot) {
     EXPECT_EQ(info.VersionNumber(), c.Version);
     EXPECT_EQ(info.BuildNumber(), c.Build);
   }
-  EXPECT_EQ(AboutVersionLine(TVersionInfo("1.2.4.1"), "10-12-26"), "Version 1.2 build 4.1   10-12-26");
+  EXPECT_EQ(AboutVersionLine(TVersionInfo("1.2.4.1"), "10-12-26"),
+            "Version 1.2 build 4.1   10-12-26");
 }
 
 TEST(VersionInfo, TheBuildStampsAFourPartVersion) {

@@ -82,11 +82,13 @@ const std::vector<TGalleryEntry> kEntries = {
     {"main_window", [] { return std::make_unique<TRIMainForm>(ProgramFolder()); }},
     {"message_warning_save_prompt",
      [] {
-       return MessageBox("File C:/Templates/business_index.tpg was modified. Do you want to save "
-                         "it first?",
-                         TMsgDlgType::Warning, kButtonsYesNoCancel);
+       return MessageBox(
+           "File C:/Templates/business_index.tpg was modified. Do you want to save "
+           "it first?",
+           TMsgDlgType::Warning, kButtonsYesNoCancel);
      }},
-    {"message_error", [] { return MessageBox("XML File not found", TMsgDlgType::Error, kButtonsOk); }},
+    {"message_error",
+     [] { return MessageBox("XML File not found", TMsgDlgType::Error, kButtonsOk); }},
     {"message_information",
      [] { return MessageBox("Varnex is busy.", TMsgDlgType::Information, kButtonsOk); }},
     {"message_confirmation_long",
@@ -96,11 +98,10 @@ const std::vector<TGalleryEntry> kEntries = {
            "is active.\nResume ?",
            TMsgDlgType::Confirmation, ButtonBit(TMsgDlgBtn::Yes) | ButtonBit(TMsgDlgBtn::No));
      }},
-    {"message_custom", [] { return MessageBox("File not found.", TMsgDlgType::Custom, kButtonsOk); }},
+    {"message_custom",
+     [] { return MessageBox("File not found.", TMsgDlgType::Custom, kButtonsOk); }},
     {"message_many_buttons",
-     [] {
-       return MessageBox("Every button the message box knows.", TMsgDlgType::Warning, 0x1FF);
-     }},
+     [] { return MessageBox("Every button the message box knows.", TMsgDlgType::Warning, 0x1FF); }},
     {"button_dialog_base",
      [] {
        auto dialog = std::make_unique<TQorButtonDlg>();

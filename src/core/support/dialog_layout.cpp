@@ -8,7 +8,7 @@ namespace {
 
 // The result of each button, in TMsgDlgBtn order; Help closes nothing.
 constexpr std::array<TModalResult, kMsgDlgBtnCount> kButtonResults = {
-    TModalResult::Yes,   TModalResult::No,     TModalResult::OK,
+    TModalResult::Yes,    TModalResult::No,    TModalResult::OK,
     TModalResult::Cancel, TModalResult::Abort, TModalResult::Retry,
     TModalResult::Ignore, TModalResult::All,   TModalResult::None};
 

@@ -26,7 +26,7 @@ struct TGroupState {
 
 // Groups whose content is no text of the document.
 constexpr std::array<std::string_view, 14> kSkippedDestinations = {
-    "fonttbl", "stylesheet", "info",      "pict",   "header",   "footer",   "object",
+    "fonttbl",   "stylesheet",        "info",      "pict",    "header", "footer",   "object",
     "listtable", "listoverridetable", "generator", "filetbl", "revtbl", "xmlnstbl", "themedata"};
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;

@@ -23,7 +23,8 @@ TVersionInfo::TVersionInfo() : TVersionInfo(std::string()) {}
 #endif
 
 TVersionInfo::TVersionInfo(std::string fileVersion)
-    : fileVersion_(fileVersion.empty() ? std::string(kValueNotAvailable) : std::move(fileVersion)) {}
+    : fileVersion_(fileVersion.empty() ? std::string(kValueNotAvailable) : std::move(fileVersion)) {
+}
 
 std::string TVersionInfo::VersionNumber() const {
   const std::size_t dot = SecondDot(fileVersion_);

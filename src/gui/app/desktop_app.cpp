@@ -19,8 +19,8 @@ int RunDesktopApp(int argc, char** argv) {
   TRIMainForm window(programFolder);
   window.show();
   if (!fonts.Success()) {
-    LangMessageDlg(QString::fromLocal8Bit(fonts.Message().c_str()), TMsgDlgType::Error,
-                   kButtonsOk, 0, -1, -1, &window);
+    LangMessageDlg(QString::fromLocal8Bit(fonts.Message().c_str()), TMsgDlgType::Error, kButtonsOk,
+                   0, -1, -1, &window);
   }
   return application.exec();
 }

@@ -4,9 +4,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QVBoxLayout>
-#include <utility>
-
 #include <string_view>
+#include <utility>
 
 #include "page/page_record.h"
 #include "render/page_preview.h"
@@ -27,7 +26,8 @@ TRIMainForm::TRIMainForm(QString programFolder, QWidget* parent)
   QAction* exit = fileMenu->addAction("Exit", this, &QWidget::close);
   exit->setObjectName("ExitMenuItem");
   QMenu* helpMenu = menuBar()->addMenu("&Help");
-  QAction* help = helpMenu->addAction("Help subjects", this, [this] { HelpSubjectsMenuItemClick(); });
+  QAction* help =
+      helpMenu->addAction("Help subjects", this, [this] { HelpSubjectsMenuItemClick(); });
   help->setObjectName("HelpSubjectsMenuItem");
   QAction* about = helpMenu->addAction("About", this, [this] { AboutMenuItemClick(); });
   about->setObjectName("AboutMenuItem");
@@ -56,10 +56,21 @@ QImage WelcomePage() {
     }
   };
   // Cell bytes below 0x20 are colour attributes: 0x03 yellow, 0x06 cyan, 0x07 white.
-  put(9, 2, "\x06" "Teletext pages from your news feed");
-  put(12, 2, "\x07" "Help \x03" ">\x07" "Help subjects\x06" "explains");
-  put(13, 2, "\x06" "the commands, the scan states and");
-  put(14, 2, "\x06" "the settings.");
+  put(9, 2,
+      "\x06"
+      "Teletext pages from your news feed");
+  put(12, 2,
+      "\x07"
+      "Help \x03"
+      ">\x07"
+      "Help subjects\x06"
+      "explains");
+  put(13, 2,
+      "\x06"
+      "the commands, the scan states and");
+  put(14, 2,
+      "\x06"
+      "the settings.");
   const TRgbaImage image = RenderPagePreview(page, FontSet(kFontSize1216));
   return QImage(image.Bytes(), image.Width(), image.Height(), image.Width() * 4,
                 QImage::Format_RGBA8888)

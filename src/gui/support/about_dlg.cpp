@@ -63,8 +63,7 @@ QImage TeletextLogo() {
   TRgbaImage image(kLogoShownColumns * cellWidth, kLogoRows * cellHeight);
   TRowFlags flash{};
   DrawRows(image, 1, kLogoRows, cells, page.CharSet, -kLogoFirstShownColumn * cellWidth,
-           -cellHeight, cellWidth,
-           cellHeight, fonts, false, flash);
+           -cellHeight, cellWidth, cellHeight, fonts, false, flash);
   const TRgbaImage scaled = image.Scaled(2);
   return QImage(scaled.Bytes(), scaled.Width(), scaled.Height(), scaled.Width() * 4,
                 QImage::Format_RGBA8888)

@@ -9,8 +9,8 @@ namespace tavrel::gui {
 
 void DrawCheckMark(QPainter& painter, const QRect& rectangle, const QColor& colour) {
   painter.fillRect(rectangle, painter.brush());
-  for (const TPoint pixel : CheckMarkPixels(
-           {rectangle.x(), rectangle.y(), rectangle.width(), rectangle.height()})) {
+  for (const TPoint pixel :
+       CheckMarkPixels({rectangle.x(), rectangle.y(), rectangle.width(), rectangle.height()})) {
     painter.fillRect(pixel.X, pixel.Y, 1, 1, colour);
   }
 }

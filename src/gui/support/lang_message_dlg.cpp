@@ -23,8 +23,8 @@ constexpr std::array<const char*, kMsgDlgBtnCount> kButtonNames = {
 
 // The platform's icon of each kind but custom, in TMsgDlgType order.
 constexpr std::array<QStyle::StandardPixmap, 4> kKindIcons = {
-    QStyle::SP_MessageBoxWarning, QStyle::SP_MessageBoxCritical,
-    QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxQuestion};
+    QStyle::SP_MessageBoxWarning, QStyle::SP_MessageBoxCritical, QStyle::SP_MessageBoxInformation,
+    QStyle::SP_MessageBoxQuestion};
 
 QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width, r.Height); }
 
@@ -61,11 +61,10 @@ TLangMessageDialog::TLangMessageDialog(const QString& text, TMsgDlgType kind,
                      .pixmap(iconSize, iconSize);
   }
   const std::vector<TMessageButton> row = MessageBoxButtons(buttons);
-  const TSize iconSize = iconPixmap.isNull() ? TSize{}
-                                             : TSize{iconPixmap.width(), iconPixmap.height()};
-  const TMessageBoxLayout layout =
-      LayoutMessageBox({textBounds.width(), textBounds.height()}, iconSize,
-                       static_cast<int>(row.size()));
+  const TSize iconSize =
+      iconPixmap.isNull() ? TSize{} : TSize{iconPixmap.width(), iconPixmap.height()};
+  const TMessageBoxLayout layout = LayoutMessageBox({textBounds.width(), textBounds.height()},
+                                                    iconSize, static_cast<int>(row.size()));
 
   if (!iconPixmap.isNull()) {
     auto* image = new QLabel(this);
@@ -93,7 +92,8 @@ TLangMessageDialog::TLangMessageDialog(const QString& text, TMsgDlgType kind,
     }
     const TModalResult result = row[i].Result;
     if (result != TModalResult::None) {
-      connect(button, &QPushButton::clicked, this, [this, result] { done(static_cast<int>(result)); });
+      connect(button, &QPushButton::clicked, this,
+              [this, result] { done(static_cast<int>(result)); });
     }
   }
 
@@ -103,9 +103,9 @@ TLangMessageDialog::TLangMessageDialog(const QString& text, TMsgDlgType kind,
   // Sizes are in pixels at 96 dots per inch; Qt scales them to the screen as it does for every
   // window, so no scaling of our own follows.
   setFixedSize(layout.Client.Width, layout.Client.Height);
-  const TPoint corner = PlaceMessageBox({layout.Client.Width, layout.Client.Height},
-                                        {screen.x(), screen.y(), screen.width(), screen.height()},
-                                        left, top);
+  const TPoint corner =
+      PlaceMessageBox({layout.Client.Width, layout.Client.Height},
+                      {screen.x(), screen.y(), screen.width(), screen.height()}, left, top);
   move(corner.X, corner.Y);
 }
 

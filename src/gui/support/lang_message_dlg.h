@@ -14,8 +14,8 @@ namespace tavrel::gui {
 // by LayoutMessageBox. The dialog's result is an int(TModalResult).
 class TLangMessageDialog : public QDialog {
  public:
-  TLangMessageDialog(const QString& text, TMsgDlgType kind, TMsgDlgButtons buttons,
-                     int helpContext, int top, int left, QWidget* parent = nullptr);
+  TLangMessageDialog(const QString& text, TMsgDlgType kind, TMsgDlgButtons buttons, int helpContext,
+                     int top, int left, QWidget* parent = nullptr);
 
   int HelpContext() const { return helpContext_; }
 

@@ -8,10 +8,10 @@
 
 #include "support/file_utils.h"
 #include "support/lang_message_dlg.h"
+#include "support/qt_text.h"
 #include "support/rtf_document.h"
 #include "support/rtf_reader.h"
 #include "support/text_encoding.h"
-#include "support/qt_text.h"
 
 namespace tavrel::gui {
 
@@ -65,8 +65,8 @@ void ShowHelpSubjects(const QString& programFolder, QWidget* parent) {
   try {
     dialog.LoadTextFile(programFolder + "/" + TRIHelpDlg::kHelpFileName);
   } catch (const std::exception& error) {
-    LangMessageDlg(QString::fromLocal8Bit(error.what()), TMsgDlgType::Error, kButtonsOk, 0, -1,
-                   -1, parent);
+    LangMessageDlg(QString::fromLocal8Bit(error.what()), TMsgDlgType::Error, kButtonsOk, 0, -1, -1,
+                   parent);
     return;
   }
   dialog.exec();
