@@ -1,15 +1,16 @@
 # The two commands of the README, and a few more for developers.
 #   make run   - install what is missing, build, run the demo on the bundled sample workspace
-#   make test  - install what is missing, build with sanitizers, run every test (and, when
-#                clang is there, a few seconds of each fuzz target)
+#   make test  - install what is missing, build with sanitizers and warnings as errors, run
+#                every test (and, when clang is there, a few seconds of each fuzz target)
 #   make gallery - build, then save a picture of every window and dialog in build/gallery/
 #                (under Xvfb, so no display is needed)
 #   make fuzz  - build the fuzz targets with clang and run each for FUZZ_SECONDS (default 60)
 #                or FUZZ_RUNS executions, as FUZZ_WORKERS processes each (default 1)
-.PHONY: run test build build-asan build-fuzz deps bench fuzz gallery clean format
+.PHONY: run test test-tsan build build-asan build-fuzz deps bench fuzz gallery clean format
 
 BUILD_DIR ?= build/release
 ASAN_DIR ?= build/asan
+TSAN_DIR ?= build/tsan
 FUZZ_DIR ?= build/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
@@ -28,21 +29,32 @@ run: build
 
 build-asan: deps
 	@cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVREL_SANITIZE=ON \
-	  -DTAVREL_BUILD_BENCH=OFF >/dev/null
+	  -DTAVREL_WERROR=ON -DTAVREL_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 
 test: build-asan
 	@cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-tsan
 	@if command -v clang++ >/dev/null 2>&1; then \
 	  $(MAKE) --no-print-directory build-fuzz && cd $(FUZZ_DIR) && ctest --output-on-failure; \
 	else \
 	  echo "clang++ not found: fuzz smoke tests skipped"; \
 	fi
 
+# The threaded tests under ThreadSanitizer: a scan step, a feed download and a status pause run
+# on worker threads and are cancelled from another thread against real servers.
+test-tsan: deps
+	@cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVREL_TSAN=ON \
+	  -DTAVREL_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(TSAN_DIR) -j $(JOBS) --target test_integration
+	@cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -R '^ThreadedStep\.'
+
 # The fuzzing build: clang, coverage instrumentation and sanitizers on the whole tree.
 build-fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DTAVREL_FUZZ=ON -DTAVREL_BUILD_TESTS=OFF -DTAVREL_BUILD_BENCH=OFF >/dev/null
+	  -DTAVREL_FUZZ=ON -DTAVREL_WERROR=ON -DTAVREL_BUILD_TESTS=OFF \
+	  -DTAVREL_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 
 fuzz: build-fuzz

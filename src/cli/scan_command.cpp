@@ -11,10 +11,10 @@
 
 #include "command_support.h"
 #include "commands.h"
-#include "feed_steps.h"
+#include "pipeline/operator_workflows.h"
 #include "pipeline/scan_cycle.h"
-#include "pipeline/scan_operations.h"
 #include "pipeline/settings_store.h"
+#include "render/text_layout.h"
 #include "status_printer.h"
 #include "step_exit_codes.h"
 #include "terminal_progress.h"
@@ -147,20 +147,22 @@ int RunScanCommand(const CommandContext& context) {
   TRIGlobals globals = OpenSettingsStore(context);
   const TStatusPrinter printer(stdout);
   TTerminalProgressView progress(stderr, TTerminalProgressView::IsTerminal(stderr));
-  const auto regenerate = [&globals, &printer] {
-    std::vector<std::string> summary;
-    const bool anyPage = RegenerateExport(globals, &summary);
-    for (const std::string& line : summary) printer.Print(line);
-    return anyPage;
+  TPTextToPrestelPageForm formatter;
+  const auto regenerate = [&globals, &printer, &formatter] {
+    const TRegeneration made = RegenerateExport(globals, formatter);
+    for (const std::string& line : made.SummaryLines) printer.Print(line);
+    return made.AnyPage;
   };
+  TWorkflowHooks hooks;
+  hooks.ProgressView = &progress;
   TSteadyScanClock clock;
-  TScanCycle cycle(MakeScanOperations(globals, regenerate, &progress), clock,
+  TScanCycle cycle(MakeScanOperations(globals, regenerate, hooks), clock,
                    {[&printer](const std::string& status) { printer.Print(status); }, nullptr});
   cycle.SetScanInterval(arguments.Interval.value_or(globals.ScanInterval));
 
   const TStopSignals signals;
   const std::string server = globals.Server.FTPHost + ":" + std::to_string(globals.Server.FTPPort) +
-                             " " + RemoteTransferFolder(globals);
+                             " " + RemoteTransferFolder(globals.Server, globals.TransferDir);
   if (arguments.Once) {
     printer.Print("Scan step: feed " + FeedSource(globals) + ", server " + server);
     const std::optional<TScanOutcome> outcome = cycle.RunStep();

@@ -6,13 +6,14 @@
 
 #include "command_support.h"
 #include "commands.h"
-#include "feed_steps.h"
+#include "pipeline/feed_pipeline.h"
+#include "pipeline/operator_workflows.h"
 #include "pipeline/settings_store.h"
+#include "render/text_layout.h"
 #include "step_exit_codes.h"
+#include "support/error.h"
 #include "support/windows1252.h"
 #include "terminal_progress.h"
-#include "transfer/feed_fetch.h"
-#include "transfer/ftp_client.h"
 #include "transfer/update_upload.h"
 
 namespace tavrel::cli {
@@ -49,15 +50,6 @@ void PrintLines(std::FILE* out, const std::vector<std::string>& lines) {
   }
 }
 
-// Why a login to the server fails, empty when it succeeds. The same test as the scan's, with
-// the client library's reason kept for the operator.
-std::string ConnectionFailure(const TMediaServer& server) {
-  TPFTP ftp;
-  ftp.Server = server;
-  if (ftp.Connect()) return "";
-  return ftp.LastError().empty() ? "login failed" : ftp.LastError();
-}
-
 std::string ServerName(const TRIGlobals& globals) {
   return globals.Server.FTPHost + ":" + std::to_string(globals.Server.FTPPort);
 }
@@ -75,57 +67,61 @@ int RunUploadCommand(const CommandContext& context) {
     return kExitUsage;
   }
   TRIGlobals globals = OpenSettingsStore(context);
-  const TFeedLocation feed = FeedLocationOf(globals);
+  const std::string feed = ImportedFeedPath(globals);
+  const std::string remoteFolder = RemoteTransferFolder(globals.Server, globals.TransferDir);
 
-  std::string failure;
-  if (!GetXmlFile(feed, &failure)) {
-    std::fprintf(stderr, "XML File not found\n%s\n", failure.c_str());
-    return kExitError;
-  }
-  std::printf("Feed fetched: %s\n", (feed.ImportDir + feed.XmlFileName).c_str());
+  // The findings, the summary and the upload's progress appear as the workflow reaches them.
+  TTerminalProgressView progress(stderr, TTerminalProgressView::IsTerminal(stderr));
+  TWorkflowHooks hooks;
+  hooks.ProgressView = &progress;
+  hooks.OnStatus = [&](const std::string& status) {
+    if (status == "Checking the feed") std::printf("Feed fetched: %s\n", feed.c_str());
+    std::fflush(stdout);
+  };
+  TPTextToPrestelPageForm formatter;
+  const TWorkflowResult result = RunUpload(globals, formatter, hooks);
 
   // The window shows the findings and still uploads: an undefined category must not hold back
   // the pages of the defined ones.
-  const std::vector<std::string> findings = CheckFeedFindings(globals);
+  const std::vector<std::string> findings = result.Check.Lines();
   if (!findings.empty()) {
     std::printf("The feed check found %zu problem%s (the upload goes on):\n", findings.size(),
                 findings.size() == 1 ? "" : "s");
     PrintLines(stdout, findings);
   }
+  PrintLines(stdout, result.SummaryLines);
   std::fflush(stdout);
 
-  const std::string connection = ConnectionFailure(globals.Server);
-  if (!connection.empty()) {
-    std::fprintf(stderr, "Connection to Varnex failed.\n%s: %s\n", ServerName(globals).c_str(),
-                 connection.c_str());
-    return kExitConnectionFailed;
+  switch (result.Outcome) {
+    case TWorkflowOutcome::Uploaded:
+      std::printf("Update sent to %s %s (%s, then %s)\n", ServerName(globals).c_str(),
+                  remoteFolder.c_str(), kUpdateArchiveName, kUpdateSemaphoreName);
+      return kExitUploaded;
+    case TWorkflowOutcome::FeedNotFound:
+      std::fprintf(stderr, "%s\n%s\n", kFeedNotFoundMessage, result.Detail.c_str());
+      return kExitError;
+    case TWorkflowOutcome::ConnectionFailed:
+      std::fprintf(stderr, "%s\n%s: %s\n", kConnectionFailedMessage, ServerName(globals).c_str(),
+                   result.Detail.c_str());
+      return kExitConnectionFailed;
+    case TWorkflowOutcome::ServerBusy:
+      std::fprintf(stderr, "%s\n%s: %s%s is waiting; nothing was sent\n", kServerBusyMessage,
+                   ServerName(globals).c_str(), remoteFolder.c_str(), kBusySemaphoreMask);
+      return kExitServerBusy;
+    case TWorkflowOutcome::NothingGenerated:
+      std::fprintf(stderr, "%s: no page generated; nothing was sent\n", globals.ExportDir.c_str());
+      return kExitNothingGenerated;
+    case TWorkflowOutcome::UploadFailed:
+    case TWorkflowOutcome::Cancelled:
+      std::fprintf(stderr, "Upload failed: %s\n", result.Detail.c_str());
+      return kExitUploadFailed;
+    case TWorkflowOutcome::Generated:
+    case TWorkflowOutcome::SchemaMismatch:
+    case TWorkflowOutcome::CategoryProblems:
+    case TWorkflowOutcome::Failed:
+      break;
   }
-  if (!ServerIsFree(globals)) {
-    std::fprintf(stderr, "Varnex is busy.\n%s: %s%s is waiting; nothing was sent\n",
-                 ServerName(globals).c_str(), RemoteTransferFolder(globals).c_str(),
-                 kBusySemaphoreMask);
-    return kExitServerBusy;
-  }
-
-  std::vector<std::string> summary;
-  if (!RegenerateExport(globals, &summary)) {
-    PrintLines(stdout, summary);
-    std::fprintf(stderr, "%s: no page generated; nothing was sent\n", globals.ExportDir.c_str());
-    return kExitNothingGenerated;
-  }
-  PrintLines(stdout, summary);
-  std::fflush(stdout);
-
-  TTerminalProgressView progress(stderr, TTerminalProgressView::IsTerminal(stderr));
-  if (!UploadUpdate(globals, &progress, &failure)) {
-    std::fprintf(stderr, "Upload failed: %s\n", failure.c_str());
-    return kExitUploadFailed;
-  }
-  // Only now: a feed whose update did not arrive stays unhandled, so the scan sends it later.
-  CommitHandledFeed(feed);
-  std::printf("Update sent to %s %s (%s, then %s)\n", ServerName(globals).c_str(),
-              RemoteTransferFolder(globals).c_str(), kUpdateArchiveName, kUpdateSemaphoreName);
-  return kExitUploaded;
+  throw Error(result.Detail);
 }
 
 }  // namespace tavrel::cli

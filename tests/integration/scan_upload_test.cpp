@@ -11,7 +11,8 @@
 
 #include "http_server_fixture.h"
 #include "pipeline/scan_cycle.h"
-#include "pipeline/scan_operations.h"
+#include "pipeline/feed_pipeline.h"
+#include "pipeline/operator_workflows.h"
 #include "pipeline/settings_store.h"
 #include "support/error.h"
 #include "testing/page_records.h"
@@ -38,7 +39,7 @@ using testing::WriteBytes;
 class InstantClock final : public TScanClock {
  public:
   std::chrono::steady_clock::time_point Now() override { return now_; }
-  void Wait(std::chrono::milliseconds duration) override { now_ += duration; }
+  void Wait(std::chrono::milliseconds duration, std::stop_token = {}) override { now_ += duration; }
 
  private:
   std::chrono::steady_clock::time_point now_{};
@@ -278,9 +279,9 @@ TEST(UpdateUpload, ArchiveHoldsTheExportFilesOnlyAndGoesToTheFolderAsWritten) {
     WriteBytes(exportDir / "update.sem", "left from an earlier run");
     WriteBytes(exportDir / "old" / "099-0000.pag", PageRecord(99, "Old"));
 
-    EXPECT_EQ(RemoteTransferFolder(*home.Globals), c.ExpectedRemoteFolder);
+    EXPECT_EQ(RemoteTransferFolder(home.Globals->Server, home.Globals->TransferDir), c.ExpectedRemoteFolder);
     std::string failure;
-    EXPECT_TRUE(UploadUpdate(*home.Globals, nullptr, &failure)) << failure;
+    EXPECT_TRUE(UploadUpdate(UpdateTargetOf(*home.Globals), nullptr, &failure)) << failure;
 
     EXPECT_EQ(ArchiveMembers(exportDir / "update.zip"),
               (std::vector<std::string>{"100-0000.pag", "101-0000.pag", "Control.dat"}));

@@ -578,10 +578,9 @@ TEST(PageGenerator, SplitNeverMakesEmptyPieces) {
     SCOPED_TRACE(c.Name);
     TPTextToPrestelPageForm formatter;
     formatter.SetTextArea(0, 0, 9, 5);
-    TRICreateRssTxtPages generator("/nonexistent/", {}, {}, &formatter);
-    TRSSMessage message = Message("News", "T", c.Text);
-    generator.SplitMessage(message, c.RowsPerChunk);
-    EXPECT_EQ(message.Pages, c.Pages);
+    std::vector<std::string> pages;
+    EXPECT_TRUE(SplitIntoSubPageTexts(c.Text, c.RowsPerChunk, formatter, pages));
+    EXPECT_EQ(pages, c.Pages);
   }
 }
 

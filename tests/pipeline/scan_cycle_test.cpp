@@ -20,7 +20,7 @@ using std::chrono::milliseconds;
 class FakeClock final : public TScanClock {
  public:
   std::chrono::steady_clock::time_point Now() override { return now_; }
-  void Wait(milliseconds duration) override { now_ += duration; }
+  void Wait(milliseconds duration, std::stop_token = {}) override { now_ += duration; }
   long ElapsedMs() const { return std::chrono::duration_cast<milliseconds>(now_ - start_).count(); }
 
  private:
@@ -54,16 +54,16 @@ struct Script {
 
 TScanOperations OperationsFor(Script& script) {
   return {
-      [&] {
+      [&](std::stop_token) {
         if (!script.FeedError.empty()) throw Error(script.FeedError);
         return script.FeedChanged;
       },
-      [&] {
+      [&](std::stop_token) {
         ++script.Connections;
         return script.Connected;
       },
-      [&] { return script.Free; },
-      [&] {
+      [&](std::stop_token) { return script.Free; },
+      [&](std::stop_token) {
         ++script.Processed;
         if (!script.ProcessError.empty()) throw Error(script.ProcessError);
         return script.Result;
@@ -217,7 +217,7 @@ TEST(ScanCycle, FirstStepStartsHalfASecondAfterTheInterval) {
     script.FeedChanged = false;
     std::vector<long> stepStarts;
     TScanOperations operations = OperationsFor(script);
-    operations.FeedChanged = [&] {
+    operations.FeedChanged = [&](std::stop_token) {
       stepStarts.push_back(clock.ElapsedMs());
       return false;
     };
@@ -259,7 +259,7 @@ TEST(ScanCycle, TicksDuringAStepOnlyCount) {
     std::vector<std::string> textsInsideStep;
     TScanCycle* cyclePointer = nullptr;
     TScanOperations operations = OperationsFor(script);
-    operations.FeedChanged = [&] {
+    operations.FeedChanged = [&](std::stop_token) {
       ++steps;
       if (steps == 1) {
         for (int i = 0; i < c.TicksInsideStep; ++i) {

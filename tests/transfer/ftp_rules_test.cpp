@@ -1,4 +1,5 @@
-// The FTP client's pure rules: folder comparison and the user ID check.
+// The FTP client's pure rules: folder comparison, the user ID check and the settings frame's
+// validation.
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,93 @@ TEST(ValidateFtpUserIdTest, RejectsForbiddenCharactersWithTheExactMessage) {
     EXPECT_EQ(ValidateFtpUserId(c.userId, [&](const std::string& text) { shown.push_back(text); }),
               c.valid);
     EXPECT_EQ(shown, c.valid ? std::vector<std::string>{} : std::vector<std::string>{message});
+  }
+}
+
+// The frame's edit of each field, to change one in a test case.
+std::string& EditOf(TFtpFrameTexts& texts, TFtpField field) {
+  std::string* edits[] = {nullptr,         &texts.Name, &texts.Host, &texts.UserId,
+                          &texts.Password, &texts.Port, &texts.Proxi};
+  return *edits[static_cast<int>(field)];
+}
+
+TEST(ValidateFtpFrameTest, StopsAtTheFirstFailureWithItsMessageAndEdit) {
+  using F = TFtpField;
+  const std::string port = "Wrong FTP Port number, must be between 1 and 65535";
+  const std::string userId =
+      "The FTP UserID may not contain any of the following characters or spaces:\r"
+      "/ \\ : * ? \" > < | ";
+  struct Case {
+    std::vector<std::pair<F, std::string>> Edits;  // changed from a frame filled in well
+    bool UseProxi;
+    std::string Message;  // empty: valid
+    F Field;
+  };
+  const std::vector<Case> cases = {
+      {{}, false, "", F::None},
+      {{{F::Name, ""}}, false, "Name niet ingevuld.", F::Name},
+      {{{F::Name, " "}, {F::Host, ""}}, false, "Name niet ingevuld.", F::Name},
+      {{{F::Host, "\t"}}, false, "FTP Host niet ingevuld.", F::Host},
+      {{{F::UserId, "   "}}, false, "FTP User ID niet ingevuld.", F::UserId},  // not forbidden
+      {{{F::Password, ""}}, false, "FTP Password niet ingevuld.", F::Password},
+      {{{F::Port, ""}}, false, "FTP Port niet ingevuld.", F::Port},
+      {{{F::Proxi, ""}}, false, "", F::None},
+      {{{F::Proxi, ""}}, true, "Proxi niet ingevuld.", F::Proxi},
+      {{{F::Proxi, "proxy:8080"}}, true, "", F::None},
+      {{{F::Proxi, ""}, {F::Port, "x"}}, true, "Proxi niet ingevuld.", F::Proxi},
+      {{{F::Port, "0"}}, false, port, F::Port},
+      {{{F::Port, "1"}}, false, "", F::None},
+      {{{F::Port, "65535"}}, false, "", F::None},
+      {{{F::Port, "65536"}}, false, port, F::Port},
+      {{{F::Port, "-21"}}, false, port, F::Port},
+      {{{F::Port, "21a"}}, false, port, F::Port},
+      {{{F::Port, "$15"}}, false, port, F::Port},
+      {{{F::Port, " 2121 "}}, false, "", F::None},
+      {{{F::Port, "99999"}, {F::UserId, "a/b"}}, false, port, F::Port},
+      {{{F::UserId, "tav rel"}}, false, userId, F::UserId},
+  };
+  for (const auto& c : cases) {
+    TFtpFrameTexts texts = {"Studio", "127.0.0.1", "tavrel", "secret", "21", false, c.UseProxi, ""};
+    std::string trace = c.UseProxi ? "proxy used;" : "";
+    for (const auto& [field, text] : c.Edits) {
+      EditOf(texts, field) = text;
+      trace += " " + std::string(FtpFieldLabel(field)) + "=\"" + text + "\"";
+    }
+    SCOPED_TRACE(trace);
+    const TFtpCheck check = ValidateFtpFrame(texts);
+    EXPECT_EQ(check.Ok, c.Message.empty());
+    EXPECT_EQ(check.Message, c.Message);
+    EXPECT_EQ(check.Field, c.Field);
+  }
+
+  // The required-field checks leave their edits trimmed, so saving keeps the typed port.
+  TFtpFrameTexts texts = {" Studio ", "\thost", "tavrel ", " pw", "2121 ", true, true, " proxy "};
+  ASSERT_TRUE(ValidateFtpFrame(texts).Ok);
+  EXPECT_EQ(texts.Name + texts.Host + texts.UserId + texts.Password + texts.Proxi,
+            "Studiohosttavrelpwproxy");
+  EXPECT_EQ(FtpFrameRecord(texts, {}).FTPPort, 2121);
+}
+
+TEST(FtpFrameRecordTest, ReadsTheEditsAsTheFrameDoes) {
+  // The Test button reads the edits without trimming the port first.
+  const std::vector<std::pair<std::string, std::int32_t>> ports = {
+      {"2121", 2121}, {"2121 ", 21}, {" 2121", 21}, {"", 21},
+      {"ftp", 21},    {"0x15", 21},  {"+990", 990}, {"70000", 70000},
+  };
+  TMediaServer base;
+  base.Reserved3 = "kept";
+  for (const auto& [port, expected] : ports) {
+    SCOPED_TRACE("port \"" + port + "\"");
+    const TFtpFrameTexts texts = {" Studio ", " host ", " user ", " pass ",
+                                  port,       true,     true,     " proxy:8080 "};
+    const TMediaServer server = FtpFrameRecord(texts, base);
+    EXPECT_EQ(server.FTPPort, expected);
+    EXPECT_EQ(server.ServerName + server.FTPHost + server.FTPUser + server.FTPPassword,
+              "Studiohostuserpass");
+    EXPECT_TRUE(server.FTPPassive && server.FTPUseProxi);
+    EXPECT_EQ(server.FTPProxi, " proxy:8080 ") << "the proxy is taken as typed";
+    EXPECT_EQ(server.Reserved3, "kept");
+    EXPECT_EQ(FtpFrameRecord(FtpFrameTexts(server), server).FTPPort, expected);
   }
 }
 

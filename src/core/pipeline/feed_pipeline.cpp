@@ -61,6 +61,21 @@ std::vector<std::string> TFeedCheckResult::Lines() const {
   return lines;
 }
 
+TFeedLocation FeedLocationOf(const TRIGlobals& settings) {
+  TFeedLocation location;
+  location.ImportDir = settings.ImportDir;
+  location.HandledDir = settings.HandledDir;
+  location.IsXMLWeb = settings.IsXMLWeb;
+  location.XmlUrl = settings.XmlUrl;
+  location.XMLFilePath = settings.FeedFilePath();
+  location.XmlFileName = settings.XmlFileName();
+  return location;
+}
+
+TUpdateTarget UpdateTargetOf(const TRIGlobals& settings) {
+  return TUpdateTarget{settings.ExportDir, settings.Server, settings.TransferDir};
+}
+
 std::string ImportedFeedPath(const TRIGlobals& settings) {
   return settings.ImportDir + settings.XmlFileName();
 }

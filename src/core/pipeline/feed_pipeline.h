@@ -6,6 +6,8 @@
 #include "pipeline/category_table.h"
 #include "pipeline/page_generator.h"
 #include "pipeline/rss_message.h"
+#include "transfer/feed_fetch.h"
+#include "transfer/update_upload.h"
 
 namespace tavrel {
 
@@ -33,6 +35,12 @@ struct TFeedCheckResult {
   // Every line, in the order above.
   std::vector<std::string> Lines() const;
 };
+
+// The feed location that the settings describe (the local feed file resolved with ResolvePath).
+TFeedLocation FeedLocationOf(const TRIGlobals& settings);
+
+// Where an update goes: ExportDir, the server account and TransferDir of the settings.
+TUpdateTarget UpdateTargetOf(const TRIGlobals& settings);
 
 // Where the fetched feed lies: ImportDir + XmlFileName.
 std::string ImportedFeedPath(const TRIGlobals& settings);

@@ -9,10 +9,11 @@
 #include <system_error>
 #include <utility>
 
+#include "page/broadcast_encoder.h"
 #include "page/national_charset.h"
 #include "page/template_file.h"
-#include "page/broadcast_encoder.h"
 #include "support/error.h"
+#include "support/file_utils.h"
 #include "support/text_utils.h"
 
 namespace tavrel {
@@ -98,14 +99,10 @@ std::vector<TControlClearing> ClearingOf(const TRssTxtPageProperties& table) {
   return clearing;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // Writes a whole page file with a plain open, write and close: the control file, saved last,
 // is what makes a run complete, so a page file needs no atomic replacement of its own.
 void WriteWholeFile(const std::string& path, const TBroadcastRecord& bytes) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  UniqueFile file = OpenFile(path, "wb");
   if (!file) throw FileError(path, std::string("cannot be created: ") + std::strerror(errno));
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
   const int writeErrno = errno;
@@ -383,9 +380,7 @@ std::string TRICreateRssTxtPages::TitleBlock(const TRssTxtPageProperty& entry,
   if (!entry.ShowTitle) return {};
   std::string block = title;
   if (entry.TitleUpperCase) {
-    for (char& c : block) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : block) c = ToUpperAscii(c);
   }
   block += entry.EmptyRowAfterTitle ? "\r\n\r\n" : "\r\n";
   return block;
@@ -443,21 +438,26 @@ void TRICreateRssTxtPages::BuildMessagePage(TRSSMessage& message, int number) {
   ++summary_.MessagePages;
 }
 
-void TRICreateRssTxtPages::SplitMessage(TRSSMessage& message, int rowsPerChunk) {
-  message.Pages.clear();
-  std::string rest = message.Text;
-  while (static_cast<int>(message.Pages.size()) < kMaxSubPages && !rest.empty()) {
-    if (formatter_->CountLines(rest) > rowsPerChunk) {
+bool SplitIntoSubPageTexts(const std::string& text, int rowsPerChunk,
+                           TPTextToPrestelPageForm& formatter, std::vector<std::string>& pages) {
+  pages.clear();
+  std::string rest = text;
+  while (static_cast<int>(pages.size()) < TRICreateRssTxtPages::kMaxSubPages && !rest.empty()) {
+    if (formatter.CountLines(rest) > rowsPerChunk) {
       // Every call makes the rest shorter. A head can come out empty only when the rest starts
       // with a line break; that break is gone with it, and an empty page is never made.
-      std::string head = formatter_->SplitOffLines(rest, rowsPerChunk);
-      if (!head.empty()) message.Pages.push_back(std::move(head));
+      std::string head = formatter.SplitOffLines(rest, rowsPerChunk);
+      if (!head.empty()) pages.push_back(std::move(head));
     } else {
-      message.Pages.push_back(std::move(rest));
+      pages.push_back(std::move(rest));
       rest.clear();
     }
   }
-  if (!rest.empty()) {
+  return rest.empty();
+}
+
+void TRICreateRssTxtPages::SplitMessage(TRSSMessage& message, int rowsPerChunk) {
+  if (!SplitIntoSubPageTexts(message.Text, rowsPerChunk, *formatter_, message.Pages)) {
     Skip("Message " + Quoted(OneLineTitle(message.Title)) + ": the text needs more than " +
          std::to_string(kMaxSubPages) + " sub-pages; the rest is not shown.");
   }

@@ -94,8 +94,8 @@ class TRICreateRssTxtPages {
 
   const TGenerationSummary& Summary() const { return summary_; }
 
-  // The steps of a run, public so that each can be tried on its own.
-
+ private:
+  // The steps of a run.
   // Loads a template's body rows, text block and character set. Throws Error naming the file
   // when it does not exist, cannot be read, has no "PAGE" section or its text block does not
   // lie on the page.
@@ -103,7 +103,7 @@ class TRICreateRssTxtPages {
   void BuildIndexPage(const TRSSIndexPageContent& content);
   void BuildMessagePages(const std::string& name);
   void BuildMessagePage(TRSSMessage& message, int number);
-  // Fills message.Pages with chunks of at most rowsPerChunk rows (see Run's rules).
+  // Fills message.Pages with its sub-page texts (SplitIntoSubPageTexts), noting a cut text.
   void SplitMessage(TRSSMessage& message, int rowsPerChunk);
   void PlaceCounter(const std::string& counter, TPrestPage& page) const;
   void LayOutText(const std::string& text, bool preserve, TPrestPage& page);
@@ -113,7 +113,6 @@ class TRICreateRssTxtPages {
   TTextBlock TextBlock;
   int Charset = kDefaultCharSet;
 
- private:
   void BuildCategoryNames();
   // The entry a run uses for a category: the first of that name with both templates present.
   const TRssTxtPageProperty* UsableEntry(std::string_view name) const;
@@ -130,6 +129,13 @@ class TRICreateRssTxtPages {
   std::optional<TControlFileWriter> control_;
   TGenerationSummary summary_;
 };
+
+// Splits text into sub-page texts of at most rowsPerChunk rows each as formatter wraps them,
+// closing a chunk early at a sentence end; a chunk never starts with the line break that ended
+// the one before, and no empty chunk is made. At most TRICreateRssTxtPages::kMaxSubPages chunks:
+// answers false when the text needed more (the rest is left out).
+bool SplitIntoSubPageTexts(const std::string& text, int rowsPerChunk,
+                           TPTextToPrestelPageForm& formatter, std::vector<std::string>& pages);
 
 // The lines that say which pages of a category lie outside 100..899 and are not generated:
 // the index page, and the message pages first .. first + messages - 1 as one or two ranges.

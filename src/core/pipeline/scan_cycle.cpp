@@ -1,8 +1,8 @@
 #include "pipeline/scan_cycle.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <exception>
-#include <thread>
 #include <utility>
 
 namespace tavrel {
@@ -11,21 +11,65 @@ std::chrono::steady_clock::time_point TSteadyScanClock::Now() {
   return std::chrono::steady_clock::now();
 }
 
-void TSteadyScanClock::Wait(std::chrono::milliseconds duration) {
-  std::this_thread::sleep_for(duration);
+void TSteadyScanClock::Wait(std::chrono::milliseconds duration, std::stop_token stop) {
+  // A condition variable that nobody notifies: the wait ends when the time is up or, through
+  // the stop token's own callback, as soon as a stop is requested.
+  std::mutex mutex;
+  std::condition_variable_any wake;
+  std::unique_lock lock(mutex);
+  wake.wait_for(lock, stop, duration, [] { return false; });
 }
 
 TScanCycle::TScanCycle(TScanOperations operations, TScanClock& clock, TScanView view)
     : operations_(std::move(operations)), clock_(clock), view_(std::move(view)) {}
 
 void TScanCycle::SetScanInterval(std::int32_t seconds) {
+  const std::lock_guard lock(mutex_);
   scanInterval_ = std::clamp(seconds, std::int32_t{0}, kMaxScanInterval);
 }
 
+std::int32_t TScanCycle::ScanInterval() const {
+  const std::lock_guard lock(mutex_);
+  return scanInterval_;
+}
+
 void TScanCycle::SetAutoScan(bool on) {
-  autoScanOn_ = on;
-  tickCount_ = 0;
+  {
+    const std::lock_guard lock(mutex_);
+    autoScanOn_ = on;
+    tickCount_ = 0;
+  }
   SetLabelVisible(on);
+}
+
+bool TScanCycle::AutoScanOn() const {
+  const std::lock_guard lock(mutex_);
+  return autoScanOn_;
+}
+
+std::int32_t TScanCycle::TickCount() const {
+  const std::lock_guard lock(mutex_);
+  return tickCount_;
+}
+
+bool TScanCycle::ScanBusy() const {
+  const std::lock_guard lock(mutex_);
+  return scanBusy_;
+}
+
+std::string TScanCycle::Status() const {
+  const std::lock_guard lock(mutex_);
+  return status_;
+}
+
+bool TScanCycle::LabelVisible() const {
+  const std::lock_guard lock(mutex_);
+  return labelVisible_;
+}
+
+std::optional<TScanOutcome> TScanCycle::LastOutcome() const {
+  const std::lock_guard lock(mutex_);
+  return lastOutcome_;
 }
 
 void TScanCycle::CountTickDuringStep() {
@@ -36,72 +80,104 @@ void TScanCycle::CountTickDuringStep() {
   }
 }
 
-void TScanCycle::Tick() {
-  if (!autoScanOn_) return;
-  if (scanBusy_) {
-    // The label keeps showing the step's own status: "Idle" here would tell the operator the
-    // scan rests while it is in fact processing.
-    CountTickDuringStep();
-    return;
-  }
-  if (tickCount_ < TicksPerStep()) {
+bool TScanCycle::TickClaimingStep() {
+  bool blink = false;
+  {
+    const std::lock_guard lock(mutex_);
+    if (!autoScanOn_) return false;
+    if (scanBusy_) {
+      // The label keeps showing the step's own status: "Idle" here would tell the operator the
+      // scan rests while it is in fact processing.
+      CountTickDuringStep();
+      return false;
+    }
+    if (tickCount_ >= TicksPerStep()) {
+      tickCount_ = 0;
+      scanBusy_ = true;
+      return true;
+    }
     ++tickCount_;
-    ShowStatus(kScanIdle);
-    SetLabelVisible(!labelVisible_);
-    return;
-  }
-  tickCount_ = 0;
-  RunStep();
-}
-
-std::optional<TScanOutcome> TScanCycle::RunStep() {
-  if (scanBusy_) return std::nullopt;
-  SetLabelVisible(true);
-  scanBusy_ = true;
-  // Cleared on every way out, so that one failed step never stops the scan for good.
-  struct BusyReset {
-    bool& busy;
-    ~BusyReset() { busy = false; }
-  } busyReset{scanBusy_};
-
-  TScanOutcome outcome = TScanOutcome::Failed;
-  try {
-    outcome = StepRoad();
-  } catch (const std::exception& error) {
-    ShowStatus(std::string(kScanErrorPrefix) + error.what());
-    clock_.Wait(kStatusWait);
-  } catch (...) {
-    ShowStatus(std::string(kScanErrorPrefix) + "unknown failure");
-    clock_.Wait(kStatusWait);
+    blink = !labelVisible_;
   }
   ShowStatus(kScanIdle);
+  SetLabelVisible(blink);
+  return false;
+}
+
+void TScanCycle::Tick(std::stop_token stop) {
+  if (TickClaimingStep()) RunClaimedStep(stop);
+}
+
+std::optional<TScanOutcome> TScanCycle::RunStep(std::stop_token stop) {
+  {
+    const std::lock_guard lock(mutex_);
+    if (scanBusy_) return std::nullopt;
+    scanBusy_ = true;
+  }
+  return RunClaimedStep(stop);
+}
+
+TScanOutcome TScanCycle::RunClaimedStep(std::stop_token stop) {
+  SetLabelVisible(true);
+  TScanOutcome outcome = TScanOutcome::Failed;
+  try {
+    outcome = CheckFeedAndSendChanges(stop);
+  } catch (const std::exception& error) {
+    ShowStatus(std::string(kScanErrorPrefix) + error.what());
+    PauseForStatus(stop);
+  } catch (...) {
+    ShowStatus(std::string(kScanErrorPrefix) + "unknown failure");
+    PauseForStatus(stop);
+  }
+  ShowStatus(kScanIdle);
+  // Cleared on every way out, so that one failed step never stops the scan for good.
+  const std::lock_guard lock(mutex_);
+  scanBusy_ = false;
   lastOutcome_ = outcome;
   return outcome;
 }
 
-TScanOutcome TScanCycle::StepRoad() {
+void TScanCycle::PauseForStatus(std::stop_token stop) {
+  if (!stop.stop_requested()) clock_.Wait(kStatusWait, stop);
+}
+
+TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
+  // Ends the step where it stands once a stop was requested: nothing more is sent, and the
+  // feed stays unhandled so that a later step sends it.
+  const auto cancelled = [&stop, this] {
+    if (!stop.stop_requested()) return false;
+    ShowStatus(kScanCancelled);
+    return true;
+  };
   ShowStatus(kScanChecking);
-  if (!operations_.FeedChanged()) {
-    clock_.Wait(kStatusWait);
+  const bool changed = operations_.FeedChanged(stop);
+  if (cancelled()) return TScanOutcome::Cancelled;
+  if (!changed) {
+    PauseForStatus(stop);
     ShowStatus(kScanNoChanges);
-    clock_.Wait(kStatusWait);
+    PauseForStatus(stop);
     return TScanOutcome::NoChanges;
   }
-  if (!operations_.TestServerConnection()) {
-    clock_.Wait(kStatusWait);
+  const bool connected = operations_.TestServerConnection(stop);
+  if (cancelled()) return TScanOutcome::Cancelled;
+  if (!connected) {
+    PauseForStatus(stop);
     ShowStatus(kScanConnectionFailed);
-    clock_.Wait(kStatusWait);
+    PauseForStatus(stop);
     return TScanOutcome::ConnectionFailed;
   }
-  if (!operations_.ServerIsFree()) {
-    clock_.Wait(kStatusWait);
+  const bool free = operations_.ServerIsFree(stop);
+  if (cancelled()) return TScanOutcome::Cancelled;
+  if (!free) {
+    PauseForStatus(stop);
     ShowStatus(kScanServerBusy);
-    clock_.Wait(kStatusWait);
+    PauseForStatus(stop);
     return TScanOutcome::ServerBusy;
   }
-  clock_.Wait(kStatusWait);
+  PauseForStatus(stop);
+  if (cancelled()) return TScanOutcome::Cancelled;
   ShowStatus(kScanProcessing);
-  const TProcessResult result = operations_.RegenerateAndUpload();
+  const TProcessResult result = operations_.RegenerateAndUpload(stop);
   switch (result.Outcome) {
     case TProcessOutcome::Uploaded:
       operations_.CommitHandledFeed();
@@ -110,27 +186,31 @@ TScanOutcome TScanCycle::StepRoad() {
       // The feed stays unhandled: once the operator fixes what made it give no page (a
       // category table, a template), the next step generates it without waiting for a change.
       ShowStatus(kScanNothingGenerated);
-      clock_.Wait(kStatusWait);
+      PauseForStatus(stop);
       return TScanOutcome::NothingToSend;
     case TProcessOutcome::UploadFailed:
       ShowStatus(result.Detail.empty() ? std::string(kScanUploadFailed)
                                        : std::string(kScanUploadFailed) + ": " + result.Detail);
-      clock_.Wait(kStatusWait);
+      PauseForStatus(stop);
       return TScanOutcome::UploadFailed;
+    case TProcessOutcome::Cancelled:
+      ShowStatus(kScanCancelled);
+      return TScanOutcome::Cancelled;
   }
   return TScanOutcome::Failed;
 }
 
-void TScanCycle::Run(const std::function<bool()>& keepRunning) {
+void TScanCycle::Run(const std::function<bool()>& keepRunning, std::stop_token stop) {
   auto next = clock_.Now() + kTickInterval;
-  while (keepRunning()) {
+  while (keepRunning() && !stop.stop_requested()) {
     const auto now = clock_.Now();
     if (next > now) {
-      clock_.Wait(std::chrono::ceil<std::chrono::milliseconds>(next - now));
+      clock_.Wait(std::chrono::ceil<std::chrono::milliseconds>(next - now), stop);
       continue;  // ask keepRunning again before the tick
     }
-    Tick();
+    Tick(stop);
     next += kTickInterval;
+    const std::lock_guard lock(mutex_);
     while (clock_.Now() > next) {
       CountTickDuringStep();
       next += kTickInterval;
@@ -139,15 +219,21 @@ void TScanCycle::Run(const std::function<bool()>& keepRunning) {
 }
 
 void TScanCycle::ShowStatus(const std::string& text) {
-  // Only changes reach the view: a service that prints each status once per change would
-  // otherwise print "Idle" twice a second.
-  if (text == status_) return;
-  status_ = text;
+  {
+    // Only changes reach the view: a service that prints each status once per change would
+    // otherwise print "Idle" twice a second.
+    const std::lock_guard lock(mutex_);
+    if (text == status_) return;
+    status_ = text;
+  }
   if (view_.ShowStatus) view_.ShowStatus(text);
 }
 
 void TScanCycle::SetLabelVisible(bool visible) {
-  labelVisible_ = visible;
+  {
+    const std::lock_guard lock(mutex_);
+    labelVisible_ = visible;
+  }
   if (view_.SetLabelVisible) view_.SetLabelVisible(visible);
 }
 

@@ -38,10 +38,7 @@ TRIGlobals::TRIGlobals(const std::string& programDir) {
   ExportDir = ProgramDir + "Export/";
   HandledDir = ProgramDir + "Handled/";
   TemplatesDir = ProgramDir + "Templates/";
-  for (const auto* folder : {&ImportDir, &ExportDir, &HandledDir, &TemplatesDir}) {
-    std::error_code ignored;
-    fs::create_directories(*folder, ignored);
-  }
+  CreateWorkingFolders();
   IniFileName = ProgramDir + kSettingsFileName;
   file_.LoadFile(IniFileName);
   LoadSettings();
@@ -57,60 +54,17 @@ TRIGlobals::~TRIGlobals() {
   }
 }
 
-void TRIGlobals::LoadSettings() {
-  const char* s = kSettingsSection;
-  IsXMLWeb = file_.ReadBool(s, "IsXMLWeb", false);
-  XMLFilePath = file_.ReadString(s, "XMLFilePath", "");
-  XmlUrl = file_.ReadString(s, "XmlUrl", "");
-  Server.ServerName = file_.ReadString(s, "ServerName", "");
-  Server.FTPHost = file_.ReadString(s, "FTPHost", "");
-  Server.FTPUser = file_.ReadString(s, "FTPUser", "");
-  Server.FTPPassword = file_.ReadString(s, "FTPPassword", "");
-  Server.FTPPort = file_.ReadInteger(s, "FTPPort", 21);
-  Server.FTPPassive = file_.ReadBool(s, "FTPPassive", false);
-  TransferDir = file_.ReadString(s, "TransferDir", "Varnex\\Transfer\\");
-  DefaultCharSet = file_.ReadInteger(s, "DefaultCharSet", 8);
-  UseFastext = file_.ReadBool(s, "UseFastext", true);
-  ScanInterval = file_.ReadInteger(s, "ScanInterval", 10);
-  StartScanAtProgramStart = file_.ReadBool(s, "StartScanAtProgramStart", false);
-  FormatCorrection = file_.ReadInteger(s, "FormatCorrection", 8);
-  XmlSchema.MessageElement = file_.ReadString(s, "MessageElement", "message");
-  XmlSchema.TitleElement = file_.ReadString(s, "TitleElement", "title");
-  XmlSchema.CategoryElement = file_.ReadString(s, "CategoryElement", "category");
-  XmlSchema.TextElement = file_.ReadString(s, "TextElement", "text");
-  XmlSchema.RootElement = file_.ReadString(s, "RootElement", "root");
-  XmlSchema.ChannelElement = file_.ReadString(s, "ChannelElement", "channel");
-  XmlSchema.UseChannelElement = file_.ReadBool(s, "UseChannelElement", false);
-  XmlSchema.UseCategoryElement = file_.ReadBool(s, "UseCategoryElement", true);
-  LoadCategories();
+void TRIGlobals::CreateWorkingFolders() const {
+  for (const auto* folder : {&ImportDir, &ExportDir, &HandledDir, &TemplatesDir}) {
+    std::error_code ignored;
+    fs::create_directories(*folder, ignored);
+  }
 }
 
+void TRIGlobals::LoadSettings() { SetValues(ReadSettingsValues(file_)); }
+
 void TRIGlobals::SaveSettings() {
-  const char* s = kSettingsSection;
-  file_.WriteBool(s, "IsXMLWeb", IsXMLWeb);
-  file_.WriteString(s, "XMLFilePath", XMLFilePath);
-  file_.WriteString(s, "XmlUrl", XmlUrl);
-  file_.WriteString(s, "ServerName", Server.ServerName);
-  file_.WriteString(s, "FTPHost", Server.FTPHost);
-  file_.WriteString(s, "FTPUser", Server.FTPUser);
-  file_.WriteString(s, "FTPPassword", Server.FTPPassword);
-  file_.WriteInteger(s, "FTPPort", Server.FTPPort);
-  file_.WriteBool(s, "FTPPassive", Server.FTPPassive);
-  file_.WriteString(s, "TransferDir", TransferDir);
-  file_.WriteInteger(s, "DefaultCharSet", DefaultCharSet);
-  file_.WriteBool(s, "UseFastext", UseFastext);
-  file_.WriteInteger(s, "ScanInterval", ScanInterval);
-  file_.WriteBool(s, "StartScanAtProgramStart", StartScanAtProgramStart);
-  file_.WriteInteger(s, "FormatCorrection", FormatCorrection);
-  file_.WriteString(s, "MessageElement", XmlSchema.MessageElement);
-  file_.WriteString(s, "TitleElement", XmlSchema.TitleElement);
-  file_.WriteString(s, "CategoryElement", XmlSchema.CategoryElement);
-  file_.WriteString(s, "TextElement", XmlSchema.TextElement);
-  file_.WriteString(s, "RootElement", XmlSchema.RootElement);
-  file_.WriteString(s, "ChannelElement", XmlSchema.ChannelElement);
-  file_.WriteBool(s, "UseChannelElement", XmlSchema.UseChannelElement);
-  file_.WriteBool(s, "UseCategoryElement", XmlSchema.UseCategoryElement);
-  SaveCategories();
+  WriteSettingsValues(Values(), file_);
   // The file holds the FTP password in plain text: a new one is for its owner's eyes only.
   file_.SaveToFile(IniFileName, S_IRUSR | S_IWUSR);
 }

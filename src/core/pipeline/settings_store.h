@@ -1,12 +1,9 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-#include "pipeline/category_table.h"
 #include "pipeline/settings_file.h"
-#include "pipeline/xml_schema.h"
-#include "transfer/media_server.h"
+#include "pipeline/settings_values.h"
 
 namespace tavrel {
 
@@ -16,21 +13,23 @@ namespace tavrel {
 std::string ResolveProgramDir(const std::string& homeOption, const std::string& programPath);
 
 // Every setting of the system, kept in "<ProgramDir>tavrel.ini". One instance lives for a whole
-// run; the other components read and change its fields directly. Creating it creates the four
-// working folders and reads the file; nothing reaches the disk before SaveSettings().
+// run; the other components read and change its fields (those of TSettingsValues) directly, and
+// a dialog works on a copy from Values() that SetValues() takes back on OK. Creating it creates
+// the four working folders and reads the file; nothing reaches the disk before SaveSettings().
+// Reading and writing the values themselves (ReadSettingsValues, WriteSettingsValues) touch no
+// folder, so a scratch copy of the values never reaches the disk.
 //
 // Only the desktop window rewrites the file at the end of its run (it sets SaveOnExit); a
 // headless command never does, so it can never overwrite what an operator is editing.
-class TRIGlobals {
+class TRIGlobals : public TSettingsValues {
  public:
   // The settings file's name inside ProgramDir.
   static constexpr const char* kSettingsFileName = "tavrel.ini";
-  static constexpr const char* kSettingsSection = "Settings";
 
-  // programDir is the home folder (see ResolveProgramDir). Creates the four working folders
-  // with any missing parents (a failure there shows later, when a file in them is used), reads
-  // the settings file (missing: all defaults) and runs LoadSettings(). Throws tavrel::Error
-  // naming the file when the settings file exists but cannot be read.
+  // programDir is the home folder (see ResolveProgramDir). Creates the working folders (see
+  // CreateWorkingFolders), reads the settings file (missing: all defaults) and runs
+  // LoadSettings(). Throws tavrel::Error naming the file when the settings file exists but
+  // cannot be read.
   explicit TRIGlobals(const std::string& programDir);
 
   // Saves when SaveOnExit is set; a failure then is swallowed, as a destructor must not throw.
@@ -39,14 +38,26 @@ class TRIGlobals {
   TRIGlobals(const TRIGlobals&) = delete;
   TRIGlobals& operator=(const TRIGlobals&) = delete;
 
-  // Reads every setting from the in-memory file into the fields (defaults for what is missing
-  // or unreadable), then the category table.
+  // Creates the four working folders with any missing parents. A failure is not reported: it
+  // shows later, when a file in that folder is used.
+  void CreateWorkingFolders() const;
+
+  // Takes every value from the in-memory file (see ReadSettingsValues).
   void LoadSettings();
 
-  // Writes every field into the in-memory file, then the category table, then replaces the
+  // Writes every value into the in-memory file (see WriteSettingsValues), then replaces the
   // file on disk atomically. A new file is readable by its owner only (it holds the FTP
   // password); an existing one keeps its mode. Throws tavrel::Error naming the file on failure.
   void SaveSettings();
+
+  // The values as one copyable record, and taking such a record back whole (the folders and
+  // the file stay as they are; nothing reaches the disk before SaveSettings()).
+  const TSettingsValues& Values() const { return *this; }
+  void SetValues(const TSettingsValues& values) { TSettingsValues::operator=(values); }
+
+  // The general options alone, for the General Options dialog.
+  const TGeneralOptions& GeneralOptions() const { return *this; }
+  void SetGeneralOptions(const TGeneralOptions& options) { TGeneralOptions::operator=(options); }
 
   // The name under which the feed lives in ImportDir and HandledDir: "WebRSS.xml" for a web
   // feed, else the last component of XMLFilePath ("/" and "\" both separate).
@@ -73,29 +84,6 @@ class TRIGlobals {
   std::string ExportDir;
   std::string HandledDir;
   std::string TemplatesDir;
-
-  // Feed source.
-  bool IsXMLWeb = false;
-  std::string XMLFilePath;
-  std::string XmlUrl;
-
-  // The transmission server's FTP account; only some of its fields are kept in the file.
-  TMediaServer Server;
-  // Remote folder prefix on the (Windows) transmission server; keeps its backslashes.
-  std::string TransferDir = "Varnex\\Transfer\\";
-
-  // Teletext options.
-  std::int32_t DefaultCharSet = 8;
-  bool UseFastext = true;
-  std::int32_t ScanInterval = 10;
-  bool StartScanAtProgramStart = false;
-  std::int32_t FormatCorrection = 8;
-
-  // The feed's element names.
-  TXMLSchema XmlSchema;
-
-  // The category table, kept in the "XMLItem..." sections of File().
-  TRssTxtPageProperties Categories;
 
   // Empties Categories and fills it from the file's category sections (see LoadCategoryTable).
   void LoadCategories();

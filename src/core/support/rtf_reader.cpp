@@ -5,7 +5,7 @@
 
 #include "support/error.h"
 #include "support/file_utils.h"
-#include "support/text_encoding.h"
+#include "support/windows1252.h"
 
 namespace tavrel {
 
@@ -49,14 +49,6 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-char32_t FromWindows1252(unsigned char byte) {
-  if (byte >= 0x80 && byte < 0xA0) {
-    const char32_t c = kWindows1252HighControls[byte - 0x80];
-    return c != 0 ? c : kReplacementCharacter;
-  }
-  return byte;
-}
-
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -93,7 +85,7 @@ class TRtfParser {
       } else if (c == '\r' || c == '\n') {
         // Line ends in the file carry no meaning.
       } else {
-        Character(FromWindows1252(static_cast<unsigned char>(c)), true);
+        Character(Windows1252ToUnicode(static_cast<std::uint8_t>(c)), true);
       }
     }
     FlushSurrogate();
@@ -161,7 +153,7 @@ class TRtfParser {
           return;
         }
         pos_ += 2;
-        Character(FromWindows1252(static_cast<unsigned char>(high * 16 + low)), true);
+        Character(Windows1252ToUnicode(static_cast<std::uint8_t>(high * 16 + low)), true);
         return;
       }
       case '{':

@@ -10,7 +10,6 @@
 #include <system_error>
 #include <thread>
 
-#include "pipeline/settings_store.h"
 #include "support/error.h"
 #include "support/file_utils.h"
 
@@ -36,6 +35,8 @@ using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
 struct BodyBuffer {
   std::string Data;
   bool TooLarge = false;
+  const TFetchControl* Control = nullptr;
+  bool Cancelled = false;
 };
 
 size_t AppendBody(char* data, size_t size, size_t count, void* userData) {
@@ -47,6 +48,26 @@ size_t AppendBody(char* data, size_t size, size_t count, void* userData) {
   }
   body->Data.append(data, length);
   return length;
+}
+
+int OnDownloadProgress(void* userData, curl_off_t total, curl_off_t received, curl_off_t,
+                       curl_off_t) {
+  auto* body = static_cast<BodyBuffer*>(userData);
+  if (body->Control->Stop.stop_requested()) {
+    body->Cancelled = true;
+    return 1;  // makes libcurl stop with CURLE_ABORTED_BY_CALLBACK
+  }
+  if (body->Control->Progress) {
+    try {
+      body->Control->Progress(received, total);
+    } catch (...) {
+      // An exception must not cross the client library; a broken progress view ends the
+      // download like a cancel.
+      body->Cancelled = true;
+      return 1;
+    }
+  }
+  return 0;
 }
 
 bool Fail(std::string* failure, const std::string& message) {
@@ -63,17 +84,6 @@ bool HasUtf16ByteOrderMark(std::string_view body) {
 const std::string kTooLarge = "feed larger than 64 MiB";
 
 }  // namespace
-
-TFeedLocation FeedLocationOf(const TRIGlobals& globals) {
-  TFeedLocation location;
-  location.ImportDir = globals.ImportDir;
-  location.HandledDir = globals.HandledDir;
-  location.IsXMLWeb = globals.IsXMLWeb;
-  location.XmlUrl = globals.XmlUrl;
-  location.XMLFilePath = globals.FeedFilePath();
-  location.XmlFileName = globals.XmlFileName();
-  return location;
-}
 
 std::string ToCrLfLines(std::string_view body) {
   std::string text;
@@ -98,10 +108,13 @@ std::string ToCrLfLines(std::string_view body) {
   return text;
 }
 
-bool DownloadXmlFile(const std::string& url, const std::string& folder, std::string* failure) {
+bool DownloadXmlFile(const std::string& url, const std::string& folder, std::string* failure,
+                     const TFetchControl& control) {
+  if (control.Stop.stop_requested()) return Fail(failure, url + ": download cancelled");
   CurlHandle curl(curl_easy_init());
   if (!curl) return Fail(failure, url + ": cannot set up the HTTP client");
   BodyBuffer body;
+  body.Control = &control;
   char errorText[CURL_ERROR_SIZE] = {};
   CURL* handle = curl.get();
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
@@ -117,8 +130,12 @@ bool DownloadXmlFile(const std::string& url, const std::string& folder, std::str
   curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &AppendBody);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
+  curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &OnDownloadProgress);
+  curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &body);
 
   const CURLcode result = curl_easy_perform(handle);
+  if (body.Cancelled) return Fail(failure, url + ": download cancelled");
   if (body.TooLarge || result == CURLE_FILESIZE_EXCEEDED)
     return Fail(failure, url + ": " + kTooLarge);
   if (result != CURLE_OK) {
@@ -204,7 +221,7 @@ bool ReadSettledFile(const std::string& path, std::string& bytes, std::string* f
   return Fail(failure, path + ": the file kept changing while it was read");
 }
 
-bool GetXmlFile(const TFeedLocation& location, std::string* failure) {
+bool GetXmlFile(const TFeedLocation& location, std::string* failure, const TFetchControl& control) {
   // The import folder is emptied below; a feed file kept in it would be deleted before it
   // could be copied, and the operator's only copy lost with it.
   if (!location.IsXMLWeb && !location.XMLFilePath.empty() &&
@@ -214,7 +231,9 @@ bool GetXmlFile(const TFeedLocation& location, std::string* failure) {
                              "emptied on every fetch");
   }
   DeleteFilesByMask(location.ImportDir + "*.*");
-  if (location.IsXMLWeb) return DownloadXmlFile(location.XmlUrl, location.ImportDir, failure);
+  if (location.IsXMLWeb) {
+    return DownloadXmlFile(location.XmlUrl, location.ImportDir, failure, control);
+  }
 
   if (location.XMLFilePath.empty() || location.XmlFileName.empty()) {
     return Fail(failure, "no feed file is set");
@@ -238,9 +257,10 @@ bool GetXmlFile(const TFeedLocation& location, std::string* failure) {
   return true;
 }
 
-bool XmlFileChanged(const TFeedLocation& location, std::string* failure) {
+bool XmlFileChanged(const TFeedLocation& location, std::string* failure,
+                    const TFetchControl& control) {
   if (failure != nullptr) failure->clear();
-  if (!GetXmlFile(location, failure)) return false;
+  if (!GetXmlFile(location, failure, control)) return false;
   try {
     return !SameFileContent(location.ImportDir + location.XmlFileName,
                             location.HandledDir + location.XmlFileName);

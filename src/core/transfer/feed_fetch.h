@@ -2,12 +2,13 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
 namespace tavrel {
-
-class TRIGlobals;
 
 // Where the feed comes from and where its two copies lie: the fetched copy in ImportDir and
 // the copy last handled (sent to the server) in HandledDir. Folders end in '/'.
@@ -21,9 +22,6 @@ struct TFeedLocation {
   std::string XmlFileName;
 };
 
-// The feed location that the settings describe.
-TFeedLocation FeedLocationOf(const TRIGlobals& globals);
-
 // The name a downloaded feed is stored under.
 inline constexpr const char* kDownloadedFeedName = "WebRSS.xml";
 // A feed body larger than this is refused: feeds are small text files, and a body without
@@ -34,6 +32,15 @@ inline constexpr std::size_t kMaxFeedBytes = 64u * 1024 * 1024;
 // last line without a break gets one. Every other byte, zero bytes included, is kept.
 std::string ToCrLfLines(std::string_view body);
 
+// What the caller of a fetch may see and do while it runs, from any thread: Progress is called
+// on the fetching thread with the bytes received so far and the total announced by the server
+// (0 when unknown); a stop requested through Stop ends the download as soon as the client
+// library next reports progress (within a second), and the fetch answers false.
+struct TFetchControl {
+  std::stop_token Stop;
+  std::function<void(std::int64_t received, std::int64_t total)> Progress;
+};
+
 // HTTP GET of url without following redirects; the body is stored as folder + "WebRSS.xml"
 // with its line breaks made CR LF (a body with a UTF-16 byte order mark is stored byte for
 // byte, as rewriting its breaks would corrupt it). Answers whether the file was written; an
@@ -41,7 +48,7 @@ std::string ToCrLfLines(std::string_view body);
 // false and, when failure is given, a message naming the URL or file and what went wrong.
 // Never throws.
 bool DownloadXmlFile(const std::string& url, const std::string& folder,
-                     std::string* failure = nullptr);
+                     std::string* failure = nullptr, const TFetchControl& control = {});
 
 // How often ReadSettledFile reads a file that changes under it, and the pause between reads.
 inline constexpr int kSettledReadAttempts = 5;
@@ -57,14 +64,16 @@ bool ReadSettledFile(const std::string& path, std::string& bytes, std::string* f
 
 // Empties ImportDir and fetches the feed into it: downloaded when IsXMLWeb, else copied from
 // XMLFilePath. Answers whether ImportDir + XmlFileName now holds the feed; failure as above.
-bool GetXmlFile(const TFeedLocation& location, std::string* failure = nullptr);
+bool GetXmlFile(const TFeedLocation& location, std::string* failure = nullptr,
+                const TFetchControl& control = {});
 
 // Fetches the feed and answers whether it differs from the handled copy (a missing handled
 // copy counts as a difference). The handled copy is left as it is: the caller makes the feed
 // handled with CommitHandledFeed once the update made from it was stored completely, so that a
 // change that could not be sent is found again by the next check. Answers false when the feed
 // cannot be fetched, with failure set; failure stays empty when the feed is merely unchanged.
-bool XmlFileChanged(const TFeedLocation& location, std::string* failure = nullptr);
+bool XmlFileChanged(const TFeedLocation& location, std::string* failure = nullptr,
+                    const TFetchControl& control = {});
 
 // Makes the fetched feed (ImportDir + XmlFileName) the handled copy, replacing the old one
 // atomically. Throws tavrel::Error naming the file on failure.

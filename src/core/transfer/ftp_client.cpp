@@ -222,7 +222,13 @@ struct TPFTP::Transfer {
         }
       }
     }
-    return ftp.cancelRequested_ ? 1 : 0;
+    if (ftp.CancelRequested()) {
+      // As for a stall: the library would otherwise wait for the server's answer to the
+      // broken-off transfer, up to the whole stall limit, before the cancel takes effect.
+      ftp.curl_->ShutDownSockets();
+      return 1;
+    }
+    return 0;
   }
 };
 
@@ -344,10 +350,9 @@ bool TPFTP::Perform(Transfer& transfer) {
   const bool listingAnswered = result == CURLE_WRITE_ERROR && transfer.listingCut;
   if (result != CURLE_OK && !listingAnswered) {
     if (transfer.stalled) {
-      lastError_ =
-          "the server stopped responding for " + DurationText(TimeLimits.Stall);
+      lastError_ = "the server stopped responding for " + DurationText(TimeLimits.Stall);
       if (!transfer.replies.empty()) lastError_ += " (server: " + transfer.replies.back() + ")";
-    } else if (cancelRequested_) {
+    } else if (CancelRequested()) {
       lastError_ = "the transfer was cancelled";
     } else if (transfer.viewFailed) {
       lastError_ = "the progress display failed";
@@ -465,7 +470,7 @@ bool TPFTP::PutFile(const std::string& localPath, const std::string& remoteFolde
       if (ProgressView != nullptr) ProgressView->Show(*progress_);
     }
     const bool stored = Store(localPath);
-    if (!stored && (cancelRequested_ || !connected_)) {
+    if (!stored && (CancelRequested() || !connected_)) {
       // Close the control connection as well: after an abort the server's state is unknown.
       curl_ = std::make_unique<CurlHandle>();
       connected_ = false;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,9 @@ class TPFTP {
   // is still kept, there is only nothing to show it.
   TFileProgressView* ProgressView = nullptr;
   TFtpTimeLimits TimeLimits = kFtpTimeLimits;
+  // A stop requested through this token (from any thread) cancels the running transfer, as
+  // Cancel does.
+  std::stop_token StopToken;
   // The folder on the server that must be current for a transfer; PutFile sets it.
   std::string RemoteFolder;
 
@@ -72,7 +77,8 @@ class TPFTP {
   // surrounding blanks are removed, ignoring letter case.
   static bool SameDir(const std::string& a, const std::string& b);
 
-  // Cancels the running transfer; the progress model's Cancel button calls it.
+  // Cancels the running transfer; the progress model's Cancel button calls it. Safe from any
+  // thread: the transfer sees it the next time the client library reports progress.
   void Cancel();
 
   // State of the last upload.
@@ -91,12 +97,13 @@ class TPFTP {
   bool RunCommands(const std::vector<std::string>& commands, std::string* currentFolder);
   bool Store(const std::string& localPath);
   void CloseProgress();
+  bool CancelRequested() const { return cancelRequested_ || StopToken.stop_requested(); }
 
   struct CurlHandle;
   std::unique_ptr<CurlHandle> curl_;
   std::unique_ptr<TPFileProgress> progress_;
   bool connected_ = false;
-  bool cancelRequested_ = false;
+  std::atomic<bool> cancelRequested_ = false;
   std::string fileName_;
   std::string localFolder_;
   std::int64_t fileSize_ = -1;

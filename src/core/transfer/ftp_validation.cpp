@@ -1,5 +1,7 @@
 #include "transfer/ftp_validation.h"
 
+#include <utility>
+
 #include "support/text_utils.h"
 #include "transfer/transfer_texts.h"
 
@@ -7,13 +9,15 @@ namespace tavrel {
 
 namespace {
 
-// Trims spaces and control characters from both ends, as the settings edits do.
-std::string Trim(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return text.substr(begin, end - begin);
+// Ends every required-field message, in every language of the frame.
+constexpr std::string_view kNotFilledIn = "niet ingevuld.";
+
+constexpr std::int32_t kDefaultFtpPort = 21;
+
+std::string Trim(std::string_view text) { return std::string(TrimBlanks(text)); }
+
+TFtpCheck Failure(std::string message, TFtpField field) {
+  return {false, std::move(message), field};
 }
 
 }  // namespace
@@ -26,6 +30,65 @@ bool ValidateFtpUserId(const std::string& userId, const TErrorSink& sink) {
   const bool valid = IsValidFileName(Trim(userId), false);
   if (!valid && sink) sink(FtpUserIdMessage());
   return valid;
+}
+
+TFtpCheck CheckFilledIn(std::string& text, TFtpField field) {
+  text = Trim(text);
+  if (!text.empty()) return {};
+  return Failure(std::string(FtpFieldLabel(field)) + " " + std::string(kNotFilledIn), field);
+}
+
+TFtpCheck CheckFtpUserId(const std::string& userId) {
+  if (ValidateFtpUserId(userId)) return {};
+  return Failure(FtpUserIdMessage(), TFtpField::UserId);
+}
+
+TFtpCheck ValidateFtpFrame(TFtpFrameTexts& texts) {
+  // The order of the frame's edits, top to bottom: the operator is sent to the first gap.
+  const std::pair<std::string*, TFtpField> required[] = {
+      {&texts.Name, TFtpField::Name},     {&texts.Host, TFtpField::Host},
+      {&texts.UserId, TFtpField::UserId}, {&texts.Password, TFtpField::Password},
+      {&texts.Port, TFtpField::Port},
+  };
+  for (const auto& [text, field] : required) {
+    if (TFtpCheck check = CheckFilledIn(*text, field); !check.Ok) return check;
+  }
+  if (texts.UseProxi) {
+    if (TFtpCheck check = CheckFilledIn(texts.Proxi, TFtpField::Proxi); !check.Ok) return check;
+  }
+  std::int32_t port = 0;
+  if (!TryParseInt32(texts.Port, false, port) || port < 1 || port > 65535) {
+    return Failure(std::string(kFtpPortMessage), TFtpField::Port);
+  }
+  return CheckFtpUserId(texts.UserId);
+}
+
+std::int32_t FtpPortFromText(std::string_view text) {
+  std::int32_t port = kDefaultFtpPort;
+  return TryParseInt32(text, false, port) ? port : kDefaultFtpPort;
+}
+
+TFtpFrameTexts FtpFrameTexts(const TMediaServer& server) {
+  return {server.ServerName,
+          server.FTPHost,
+          server.FTPUser,
+          server.FTPPassword,
+          std::to_string(server.FTPPort),
+          server.FTPPassive,
+          server.FTPUseProxi,
+          server.FTPProxi};
+}
+
+TMediaServer FtpFrameRecord(const TFtpFrameTexts& texts, TMediaServer server) {
+  server.ServerName = Trim(texts.Name);
+  server.FTPHost = Trim(texts.Host);
+  server.FTPUser = Trim(texts.UserId);
+  server.FTPPassword = Trim(texts.Password);
+  server.FTPPort = FtpPortFromText(texts.Port);
+  server.FTPPassive = texts.Passive;
+  server.FTPUseProxi = texts.UseProxi;
+  server.FTPProxi = texts.Proxi;
+  return server;
 }
 
 }  // namespace tavrel

@@ -1,0 +1,202 @@
+#include "pipeline/operator_workflows.h"
+
+#include <exception>
+#include <utility>
+
+#include "pipeline/control_file_reader.h"
+#include "pipeline/settings_store.h"
+#include "render/text_layout.h"
+#include "support/error.h"
+#include "transfer/update_upload.h"
+
+namespace tavrel {
+
+namespace {
+
+void Report(const TWorkflowHooks& hooks, const std::string& status) {
+  if (hooks.OnStatus) hooks.OnStatus(status);
+}
+
+TFetchControl FetchControlOf(const TWorkflowHooks& hooks, std::stop_token stop) {
+  return TFetchControl{std::move(stop), hooks.OnFetchProgress};
+}
+
+TWorkflowResult Ended(TWorkflowOutcome outcome, std::string detail = {}) {
+  TWorkflowResult result;
+  result.Outcome = outcome;
+  result.Detail = std::move(detail);
+  return result;
+}
+
+// Fetches the feed into ImportDir; fills result and answers false when it cannot be fetched.
+bool FetchFeed(const TRIGlobals& settings, const TWorkflowHooks& hooks, TWorkflowResult& result) {
+  Report(hooks, "Fetching the feed");
+  std::string failure;
+  if (GetXmlFile(FeedLocationOf(settings), &failure, FetchControlOf(hooks, hooks.Stop))) {
+    return true;
+  }
+  result = Ended(
+      hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled : TWorkflowOutcome::FeedNotFound,
+      failure);
+  return false;
+}
+
+// Regenerates ExportDir into result; answers whether there is a page to show or send.
+bool Regenerate(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
+                const TWorkflowHooks& hooks, TWorkflowResult& result) {
+  TRegeneration made = RegenerateExport(settings, formatter, hooks);
+  result.SummaryLines = std::move(made.SummaryLines);
+  result.FirstPageSection = std::move(made.FirstPageSection);
+  if (!made.AnyPage) result.Outcome = TWorkflowOutcome::NothingGenerated;
+  return made.AnyPage;
+}
+
+}  // namespace
+
+std::string TWorkflowResult::Message() const {
+  const auto joined = [](const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+    return text;
+  };
+  switch (Outcome) {
+    case TWorkflowOutcome::Generated:
+    case TWorkflowOutcome::Uploaded:
+      return "";
+    case TWorkflowOutcome::FeedNotFound:
+      return kFeedNotFoundMessage;
+    case TWorkflowOutcome::SchemaMismatch:
+      return joined(Check.SchemaLines);
+    case TWorkflowOutcome::CategoryProblems:
+      return joined(Check.Lines());
+    case TWorkflowOutcome::ConnectionFailed:
+      return kConnectionFailedMessage;
+    case TWorkflowOutcome::ServerBusy:
+      return kServerBusyMessage;
+    case TWorkflowOutcome::NothingGenerated:
+      return "No pages generated";
+    case TWorkflowOutcome::UploadFailed:
+      return Detail.empty() ? "Upload failed" : "Upload failed: " + Detail;
+    case TWorkflowOutcome::Cancelled:
+      return "Cancelled";
+    case TWorkflowOutcome::Failed:
+      return Detail;
+  }
+  return Detail;
+}
+
+TRegeneration RegenerateExport(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
+                               const TWorkflowHooks& hooks) {
+  Report(hooks, "Generating pages");
+  formatter.SetFormatCorrection(settings.FormatCorrection);
+  const TGenerationSummary summary =
+      GenerateFromFeed(settings, formatter, ImportedFeedPath(settings), hooks.OnPageWritten);
+  TRegeneration made;
+  made.SummaryLines = summary.Lines(settings.ExportDir);
+  // Only a control file that names a page makes an update worth showing or sending.
+  const TPTxtControlFile control(settings.ExportDir + "Control.dat");
+  const std::vector<std::string> sections = control.PageSections();
+  made.AnyPage = !sections.empty();
+  if (made.AnyPage) made.FirstPageSection = sections.front();
+  return made;
+}
+
+TWorkflowResult RunPreview(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
+                           const TWorkflowHooks& hooks) {
+  TWorkflowResult result;
+  try {
+    if (!FetchFeed(settings, hooks, result)) return result;
+    Report(hooks, "Checking the feed");
+    result.Check = CheckFeed(settings);
+    if (!result.Check.SchemaLines.empty()) {
+      result.Outcome = TWorkflowOutcome::SchemaMismatch;
+      return result;
+    }
+    if (!result.Check.Passed()) {
+      result.Outcome = TWorkflowOutcome::CategoryProblems;
+      return result;
+    }
+    if (hooks.Stop.stop_requested()) return Ended(TWorkflowOutcome::Cancelled);
+    if (Regenerate(settings, formatter, hooks, result))
+      result.Outcome = TWorkflowOutcome::Generated;
+  } catch (const std::exception& error) {
+    result.Outcome = TWorkflowOutcome::Failed;
+    result.Detail = error.what();
+  }
+  return result;
+}
+
+TWorkflowResult RunUpload(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
+                          const TWorkflowHooks& hooks) {
+  TWorkflowResult result;
+  try {
+    if (!FetchFeed(settings, hooks, result)) return result;
+    Report(hooks, "Checking the feed");
+    result.Check = CheckFeed(settings);
+    if (hooks.Stop.stop_requested()) return Ended(TWorkflowOutcome::Cancelled);
+
+    Report(hooks, "Connecting to the server");
+    std::string failure;
+    if (!TestServerConnection(settings.Server, &failure)) {
+      result.Outcome = TWorkflowOutcome::ConnectionFailed;
+      result.Detail = failure;
+      return result;
+    }
+    if (!ServerIsFree(settings.Server, settings.TransferDir)) {
+      result.Outcome = TWorkflowOutcome::ServerBusy;
+      return result;
+    }
+    if (hooks.Stop.stop_requested()) return Ended(TWorkflowOutcome::Cancelled);
+
+    if (!Regenerate(settings, formatter, hooks, result)) return result;
+    Report(hooks, "Sending the update");
+    if (!UploadUpdate(UpdateTargetOf(settings), hooks.ProgressView, &failure, hooks.Stop)) {
+      result.Outcome = hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled
+                                                   : TWorkflowOutcome::UploadFailed;
+      result.Detail = failure;
+      return result;
+    }
+    // Only now: a feed whose update did not arrive stays unhandled, so the scan sends it later.
+    CommitHandledFeed(FeedLocationOf(settings));
+    result.Outcome = TWorkflowOutcome::Uploaded;
+  } catch (const std::exception& error) {
+    result.Outcome = TWorkflowOutcome::Failed;
+    result.Detail = error.what();
+  }
+  return result;
+}
+
+TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<bool()> regenerate,
+                                   TWorkflowHooks hooks) {
+  TScanOperations operations;
+  operations.FeedChanged = [&settings, hooks](std::stop_token stop) {
+    std::string failure;
+    const bool changed =
+        XmlFileChanged(FeedLocationOf(settings), &failure, FetchControlOf(hooks, stop));
+    // A feed that cannot be fetched is reported as such, never as "No changes".
+    if (!failure.empty() && !stop.stop_requested()) throw Error(failure);
+    return changed;
+  };
+  operations.TestServerConnection = [&settings](std::stop_token) {
+    return TestServerConnection(settings.Server);
+  };
+  operations.ServerIsFree = [&settings](std::stop_token) {
+    return ServerIsFree(settings.Server, settings.TransferDir);
+  };
+  operations.RegenerateAndUpload = [&settings, regenerate = std::move(regenerate),
+                                    progressView = hooks.ProgressView](std::stop_token stop) {
+    if (!regenerate()) return TProcessResult{TProcessOutcome::NothingToSend, ""};
+    if (stop.stop_requested()) return TProcessResult{TProcessOutcome::Cancelled, ""};
+    std::string failure;
+    if (!UploadUpdate(UpdateTargetOf(settings), progressView, &failure, stop)) {
+      return TProcessResult{
+          stop.stop_requested() ? TProcessOutcome::Cancelled : TProcessOutcome::UploadFailed,
+          failure};
+    }
+    return TProcessResult{TProcessOutcome::Uploaded, ""};
+  };
+  operations.CommitHandledFeed = [&settings] { CommitHandledFeed(FeedLocationOf(settings)); };
+  return operations;
+}
+
+}  // namespace tavrel

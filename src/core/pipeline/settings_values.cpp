@@ -1,0 +1,71 @@
+#include "pipeline/settings_values.h"
+
+#include "pipeline/settings_file.h"
+
+namespace tavrel {
+
+namespace {
+
+// The record inside the values that a field pointer of kSettingKeys belongs to. Values may be
+// const or not; the answer follows.
+template <typename Values, typename Value>
+Values& RecordOf(Values& values, Value TGeneralOptions::*) {
+  return values;
+}
+template <typename Values, typename Value>
+auto& RecordOf(Values& values, Value TMediaServer::*) {
+  return values.Server;
+}
+template <typename Values, typename Value>
+auto& RecordOf(Values& values, Value TXMLSchema::*) {
+  return values.XmlSchema;
+}
+
+// The file's reading and writing of each kind of field.
+void ReadField(const TSettingsFile& file, std::string_view key, const std::string& fallback,
+               std::string& field) {
+  field = file.ReadString(kSettingsSection, key, fallback);
+}
+void ReadField(const TSettingsFile& file, std::string_view key, std::int32_t fallback,
+               std::int32_t& field) {
+  field = file.ReadInteger(kSettingsSection, key, fallback);
+}
+void ReadField(const TSettingsFile& file, std::string_view key, bool fallback, bool& field) {
+  field = file.ReadBool(kSettingsSection, key, fallback);
+}
+void WriteField(TSettingsFile& file, std::string_view key, const std::string& value) {
+  file.WriteString(kSettingsSection, key, value);
+}
+void WriteField(TSettingsFile& file, std::string_view key, std::int32_t value) {
+  file.WriteInteger(kSettingsSection, key, value);
+}
+void WriteField(TSettingsFile& file, std::string_view key, bool value) {
+  file.WriteBool(kSettingsSection, key, value);
+}
+
+}  // namespace
+
+TSettingsValues ReadSettingsValues(const TSettingsFile& file) {
+  const TSettingsValues defaults;
+  TSettingsValues values;
+  for (const TSettingKey& key : kSettingKeys) {
+    std::visit(
+        [&](auto member) {
+          ReadField(file, key.Key, RecordOf(defaults, member).*member,
+                    RecordOf(values, member).*member);
+        },
+        key.Field);
+  }
+  values.Categories = LoadCategoryTable(file);
+  return values;
+}
+
+void WriteSettingsValues(const TSettingsValues& values, TSettingsFile& file) {
+  for (const TSettingKey& key : kSettingKeys) {
+    std::visit([&](auto member) { WriteField(file, key.Key, RecordOf(values, member).*member); },
+               key.Field);
+  }
+  SaveCategoryTable(values.Categories, file);
+}
+
+}  // namespace tavrel

@@ -1,0 +1,53 @@
+// The General Options dialog's own check: the feed file of a "File" source must exist.
+
+#include "pipeline/general_options_validation.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "testing/temp_folder.h"
+
+namespace tavrel {
+namespace {
+
+using testing::TempFolder;
+using testing::WriteBytes;
+
+TEST(ValidateGeneralOptions, FileSourceNeedsAnExistingFeedFile) {
+  TempFolder folder;
+  WriteBytes(folder / "feeds/news.xml", "<root/>");
+  std::filesystem::create_directory(folder / "folder.xml");
+  struct Case {
+    const char* Name;
+    bool IsXMLWeb;
+    std::string XMLFilePath;
+    std::string ProgramDir;
+    bool Ok;
+  };
+  const std::vector<Case> cases = {
+      {"absolute path of an existing file", false, folder / "feeds/news.xml", "", true},
+      {"relative path from the home folder", false, "feeds/news.xml", folder.Path(), true},
+      {"relative path, other home folder", false, "feeds/news.xml", folder / "feeds/", false},
+      {"missing file", false, folder / "feeds/old.xml", folder.Path(), false},
+      {"empty file name", false, "", folder.Path(), false},
+      {"a folder is no feed file", false, "folder.xml", folder.Path(), false},
+      {"web source with no file", true, "", folder.Path(), true},
+      {"web source with a missing file", true, folder / "feeds/old.xml", folder.Path(), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TGeneralOptions options;
+    options.IsXMLWeb = c.IsXMLWeb;
+    options.XMLFilePath = c.XMLFilePath;
+    const TGeneralOptionsCheck check = ValidateGeneralOptions(options, c.ProgramDir);
+    EXPECT_EQ(check.Ok, c.Ok);
+    EXPECT_EQ(check.Message, c.Ok ? "" : "File not found.");
+    EXPECT_EQ(check.Field, c.Ok ? TGeneralOptionsField::None : TGeneralOptionsField::FeedFile);
+  }
+}
+
+}  // namespace
+}  // namespace tavrel
