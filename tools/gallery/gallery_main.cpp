@@ -197,6 +197,7 @@ int main(int argc, char** argv) {
         ++failures;
       } else {
         std::printf("%s\n", qPrintable(path));
+        std::fflush(stdout);
       }
     } catch (const std::exception& error) {
       std::fprintf(stderr, "tavrel_gallery: %s: %s\n", entry.Name, error.what());
