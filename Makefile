@@ -2,9 +2,11 @@
 #   make run   - install what is missing, build, run the demo on the bundled sample workspace
 #   make test  - install what is missing, build with sanitizers and warnings as errors, run
 #                every test (and, when clang is there, a few seconds of each fuzz target)
+#   make gallery - build, then save a picture of every window and dialog in build/gallery/
+#                (under Xvfb, so no display is needed)
 #   make fuzz  - build the fuzz targets with clang and run each for FUZZ_SECONDS (default 60)
 #                or FUZZ_RUNS executions, as FUZZ_WORKERS processes each (default 1)
-.PHONY: run test test-tsan build build-asan build-fuzz deps bench fuzz clean format
+.PHONY: run test test-tsan build build-asan build-fuzz deps bench fuzz gallery clean format
 
 BUILD_DIR ?= build/release
 ASAN_DIR ?= build/asan
@@ -58,6 +60,10 @@ build-fuzz: deps
 fuzz: build-fuzz
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) FUZZ_WORKERS=$(FUZZ_WORKERS) \
 	  scripts/fuzz $(FUZZ_DIR)
+
+gallery: build
+	@rm -rf build/gallery
+	@xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/tavrel_gallery build/gallery
 
 bench: build
 	@scripts/bench $(BUILD_DIR)

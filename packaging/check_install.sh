@@ -1,6 +1,6 @@
 #!/bin/bash
 # Installs the build into a fresh prefix and checks what a server operator gets: the program
-# with its font files beside it, the link in bin/, the service unit pointing at that link, the
+# with its font files and help text beside it, the link in bin/, the service unit pointing at that link, the
 # desktop file, and the version the program reports from there.
 #   check_install.sh CMAKE BUILD_DIR PREFIX VERSION
 set -u
@@ -17,7 +17,7 @@ rm -rf "$prefix"
 program_dir=$prefix/lib/tavrel
 [ -x "$program_dir/tavrel" ] || fail "$program_dir/tavrel missing or not executable"
 for font in p1216all.fon txtfont1.fnt txtfont2.fnt txtfont3.fnt txtfont4.fnt txtfont5.fnt \
-            txtfont6.fnt; do
+            txtfont6.fnt Help.rtf; do
   cmp -s "$build/$font" "$program_dir/$font" || fail "$program_dir/$font differs from $build/$font"
 done
 

@@ -10,6 +10,10 @@
 #include "commands.h"
 #include "version.h"
 
+#ifdef TAVREL_HAS_GUI
+#include "app/desktop_app.h"
+#endif
+
 namespace {
 
 void PrintUsage(std::FILE* out) {
@@ -66,10 +70,15 @@ int main(int argc, char** argv) {
   }
 
   if (index >= argc) {
+#ifdef TAVREL_HAS_GUI
+    // Only the window needs a display; the commands below never create a QApplication.
+    return tavrel::gui::RunDesktopApp(argc, argv);
+#else
     std::fprintf(stderr,
                  "tavrel: this build has no desktop window yet; use one of the commands below.\n\n");
     PrintUsage(stderr);
     return 2;
+#endif
   }
 
   const std::string name = argv[index];
