@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "editor/editor_texts.h"
 #include "page/cell_codes.h"
+#include "support/language_texts.h"
 
 namespace tavrel {
 namespace {
@@ -158,6 +160,37 @@ TEST(PageEditor, ReloadTakesASnapshot) {
   EXPECT_TRUE(page.Editor.IsUnchanged());  // the grid reaches the page only when stored
   page.Editor.StorePage();
   EXPECT_FALSE(page.Editor.IsUnchanged());
+}
+
+TEST(EditorTexts, EnglishNamesOfCodesSwitchesAndModes) {
+  SetLanguage(UiLanguage::English, UiLanguage::English);
+  const auto names = ControlCodeNames();
+  const std::vector<std::pair<int, std::string>> expected = {{0, "Alpha Black"},
+                                                             {1, "Alpha Red"},
+                                                             {7, "Alpha White"},
+                                                             {8, "Flash On"},
+                                                             {9, "Steady"},
+                                                             {10, "End Box"},
+                                                             {11, "Start Box"},
+                                                             {12, "Normal Height"},
+                                                             {13, "Double Height"},
+                                                             {14, "SO"},
+                                                             {15, "SI"},
+                                                             {16, "Graphic Black"},
+                                                             {20, "Graphic Blue"},
+                                                             {24, "Conceal"},
+                                                             {25, "Contiguous Graphics"},
+                                                             {26, "Seperated Graphics"},
+                                                             {27, "ESC"},
+                                                             {28, "Black Background"},
+                                                             {29, "New Background"},
+                                                             {30, "Hold Graphics"},
+                                                             {31, "Release Graphics"}};
+  for (const auto& [code, name] : expected) EXPECT_EQ(names[code], name) << code;
+  EXPECT_EQ(SwitchCaption(EditorTextRow::Grid, true), "Grid Off");
+  EXPECT_EQ(SwitchCaption(EditorTextRow::Attributes, false), "Attributes On");
+  EXPECT_EQ(ModeHint(EditMode::LargeFont1 + 2), "Large Font 3");
+  EXPECT_EQ(ModeHint(EditMode::DrawCircle), "Circle");
 }
 
 }  // namespace
