@@ -516,8 +516,18 @@ TEST(PageGenerator, FailuresEndTheRunWithoutAControlFile) {
       {"a page file that cannot be created", "03063822", "101-0000.pag",
        "<folder>Export/101-0000.pag: cannot be created: Is a directory"},
       {"a text block outside the page", "03063830", nullptr,
-       "<folder>message.tpg: text block left 3, top 6, right 38, bottom 30 does not lie within "
-       "the page of columns 0 to 39 and rows 0 to 23"},
+       "<folder>message.tpg: text block \"03063830\" (blocktext1) is unusable: it does not lie "
+       "within the page of columns 0 to 39 and rows 0 to 23"},
+      // Read as one cell at row 0, the page header: blank pages would go on air.
+      {"a text block of letters", "abcdefgh", nullptr,
+       "<folder>message.tpg: text block \"abcdefgh\" (blocktext1) is unusable: it lies on row 0, "
+       "the page header, and cannot hold one row of text"},
+      {"an empty text block", "", nullptr,
+       "<folder>message.tpg: text block \"\" (blocktext1) is unusable: it lies on row 0, the page "
+       "header, and cannot hold one row of text"},
+      {"an inverted text block", "03060022", nullptr,
+       "<folder>message.tpg: text block \"03060022\" (blocktext1) is unusable: right column 0 is "
+       "left of left column 3"},
       {"a message template replaced by a folder", "03063822", nullptr,
        "<folder>message.tpg: is a folder, not a template file", replaceByFolder("message.tpg")},
       {"an index template replaced by a folder", "03063822", nullptr,

@@ -156,7 +156,7 @@ TWorkflowResult RunUpload(const TRIGlobals& settings, TPTextToPrestelPageForm& f
       return result;
     }
     // Only now: a feed whose update did not arrive stays unhandled, so the scan sends it later.
-    CommitHandledFeed(FeedLocationOf(settings));
+    CommitSentUpdate(settings);
     result.Outcome = TWorkflowOutcome::Uploaded;
   } catch (const std::exception& error) {
     result.Outcome = TWorkflowOutcome::Failed;
@@ -194,7 +194,7 @@ TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<boo
     }
     return TProcessResult{TProcessOutcome::Uploaded, ""};
   };
-  operations.CommitHandledFeed = [&settings] { CommitHandledFeed(FeedLocationOf(settings)); };
+  operations.CommitHandledFeed = [&settings] { CommitSentUpdate(settings); };
   return operations;
 }
 
