@@ -6,6 +6,7 @@
 #include "command_support.h"
 #include "commands.h"
 #include "pipeline/feed_pipeline.h"
+#include "pipeline/feed_text_check.h"
 #include "pipeline/settings_problems.h"
 #include "support/windows1252.h"
 
@@ -17,9 +18,10 @@ constexpr const char* kCheckHelp =
     "Usage: tavrel [--home DIR] check [FEED]\n"
     "\n"
     "Checks the settings file for values that are not numbers and repeated sections or\n"
-    "keys, every template of the category table, a feed against the configured element\n"
-    "names, its categories against the category table, and the page numbers they would\n"
-    "get. Prints one line per problem.\n"
+    "keys, a feed for control characters, unknown references and a wrong encoding\n"
+    "declaration, the feed against the configured element names, its categories against\n"
+    "the category table, the page numbers they would get, and every template of the\n"
+    "table. Prints one line per problem.\n"
     "\n"
     "FEED defaults to the fetched feed in Import/, or, when none was fetched yet, the\n"
     "configured local feed file.\n"
@@ -42,12 +44,15 @@ int RunCheckCommand(const CommandContext& context) {
   for (const std::string& line : settingsLines) std::printf("%s\n", line.c_str());
   std::fflush(stdout);
   if (feed.empty()) feed = FeedPathForCommand(settings);
+  const std::vector<std::string> textLines = FeedTextProblems(feed);
+  for (const std::string& line : textLines) std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
   const TFeedCheckResult result = CheckFeed(settings, feed);
   // The system's texts are Windows-1252; the terminal speaks UTF-8.
   for (const std::string& line : result.Lines()) {
     std::printf("%s\n", Windows1252ToUtf8(line).c_str());
   }
-  if (!result.Passed() || !settingsLines.empty()) return 1;
+  if (!result.Passed() || !settingsLines.empty() || !textLines.empty()) return 1;
   std::printf("%s: no problems found.\n", feed.c_str());
   return 0;
 }

@@ -344,6 +344,42 @@ TEST(HostileInput, RenderNeverReplacesWhatIsNotAPlainFile) {
   EXPECT_EQ(run.Err.substr(0, 3), "-: ");
 }
 
+// Raw control bytes went on air as colour, flash and conceal codes.
+TEST(HostileInput, FeedTextCannotInjectTeletextCodes) {
+  Home home({{"News", 100, 101}});
+  const std::string feed = home.Dir + "feeds/news.xml";
+  WriteBytes(feed,
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n<message><category>News"
+             "</category><title>Red\x01" "alert \x08" "flash</title>\n<text>Hidden\x18text "
+             "&#8; &bogus; &amp; &#x41;</text></message>\n</root>\n");
+  const Finished check = Tavrel(home.Args({"check"}));
+  EXPECT_EQ(check.Exit, 1);
+  const std::string tail = ", which XML does not allow; it is shown as a space\n";
+  EXPECT_EQ(check.Out, feed + ":3: control character 0x01" + tail +   //
+                           feed + ":3: control character 0x08" + tail +  //
+                           feed + ":4: control character 0x18" + tail + feed +
+                           ":4: reference &#8; is not a character XML allows; it is shown as "
+                           "written\n" +
+                           feed + ":4: entity &bogus; is not defined; it is shown as written\n");
+
+  ASSERT_EQ(Tavrel(home.Args({"generate"})).Exit, 0);
+  std::string text;
+  for (const char byte : ReadBytes(home.Dir + "Export/101-0000.pag")) text += char(byte & 0x7F);
+  EXPECT_NE(text.find("RED ALERT  FLASH"), std::string::npos) << text;
+  EXPECT_NE(text.find("Hidden text &#8; &bogus; & A"), std::string::npos) << text;
+
+  // Bytes that read as UTF-8 under a declaration of an 8-bit code page.
+  WriteBytes(feed,
+             "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<root><message><category>News"
+             "</category><title>M\xc3\xbcnchen</title><text>x</text></message></root>\n");
+  const Finished declared = Tavrel(home.Args({"check"}));
+  EXPECT_EQ(declared.Exit, 1);
+  EXPECT_EQ(declared.Out, feed +
+                              ": declared as \"windows-1252\", but its bytes are valid UTF-8; the "
+                              "declaration looks wrong (accented letters would show as two "
+                              "characters each)\n");
+}
+
 // With "Title uppercase" every letter with a capital becomes it before translation. The text
 // chooses the German set: Ö and Ä stand at the places of \ and [, and Å, which the set lacks,
 // becomes what the translation gives for it, A.

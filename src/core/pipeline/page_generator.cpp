@@ -98,6 +98,15 @@ std::string OneLineTitle(std::string_view title) {
   return line;
 }
 
+// Control characters other than tab and line breaks, which XML forbids but a feed may carry raw,
+// would go on air as colour, flash and conceal codes: each becomes a space.
+void BlankControlCharacters(std::string& text) {
+  for (char& c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') c = ' ';
+  }
+}
+
 std::string PageFileName(int number, int subPage) {
   return std::to_string(number) + "-" + ZeroPadInt(subPage, 4) + ".pag";
 }
@@ -397,6 +406,10 @@ bool TRICreateRssTxtPages::Run() {
     throw FileError(controlPath, std::string("cannot be removed: ") + std::strerror(errno));
   }
 
+  for (TRSSMessage& message : Messages) {
+    BlankControlCharacters(message.Title);
+    BlankControlCharacters(message.Text);
+  }
   BuildCategoryNames();
   summary_.CategoriesInFeed = static_cast<int>(CategoryNames.size());
   // Every template the run needs is examined before the first page is written: a broken one
