@@ -344,6 +344,31 @@ TEST(HostileInput, RenderNeverReplacesWhatIsNotAPlainFile) {
   EXPECT_EQ(run.Err.substr(0, 3), "-: ");
 }
 
+// Many distinct categories and a huge title: the operator gets a bounded report.
+TEST(HostileInput, ReportsStayBounded) {
+  Home home({{"News", 100, 101}});
+  std::vector<std::pair<std::string, int>> counts;
+  for (int c = 0; c < 25; ++c) counts.emplace_back("C" + std::to_string(c), 1);
+  home.Feed(counts);
+  const Finished check = Tavrel(home.Args({"check"}));
+  EXPECT_EQ(check.Exit, 1);
+  std::string expected;
+  for (int c = 0; c < 20; ++c) expected += "Category \"C" + std::to_string(c) + "\" not defined.\n";
+  EXPECT_EQ(check.Out, expected + "... and 5 more categories not defined.\n");
+
+  // A title of a megabyte in a block with no room for it is named, cut, in one short line.
+  home.Feed({{"News", 1}}, "Text.");
+  std::string xml = ReadBytes(home.Dir + "feeds/news.xml");
+  xml.replace(xml.find("News story 0"), 12, std::string(1 << 20, 'x'));
+  WriteBytes(home.Dir + "feeds/news.xml", xml);
+  const Finished generate = Tavrel(home.Args({"generate"}));
+  EXPECT_EQ(generate.Exit, 0) << generate.Err;
+  EXPECT_LT(generate.Out.size(), 1000u);
+  EXPECT_NE(generate.Out.find("  Message \"" + std::string(60, 'x') + "...\" on page 101"),
+            std::string::npos)
+      << generate.Out;
+}
+
 // Raw control bytes went on air as colour, flash and conceal codes.
 TEST(HostileInput, FeedTextCannotInjectTeletextCodes) {
   Home home({{"News", 100, 101}});

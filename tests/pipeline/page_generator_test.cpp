@@ -565,6 +565,25 @@ TEST(PageGenerator, FailuresEndTheRunWithoutAControlFile) {
   }
 }
 
+TEST(PageGenerator, UpperCaseTitleTurnsEveryWindows1252LetterWithACapital) {
+  struct Case {
+    const char* Name;
+    std::string Title;  // Windows-1252
+    std::string Upper;
+  };
+  const std::vector<Case> cases = {
+      {"ASCII", "abc xyz 09", "ABC XYZ 09"},
+      {"Latin-1 letters", "\xe4\xe9\xf6\xfc\xe5\xe0\xfe", "\xc4\xc9\xd6\xdc\xc5\xc0\xde"},
+      {"letters of the 0x80 row", "\x9a\x9c\x9e\xff", "\x8a\x8c\x8e\x9f"},
+      // Sharp s and micro sign have no capital of their own; the division sign is no letter.
+      {"no capital", "\xdf\xb5\xf7", "\xdf\xb5\xf7"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(UpperCaseTitle(c.Title), c.Upper);
+  }
+}
+
 TEST(PageGenerator, SplitNeverMakesEmptyPieces) {
   struct Case {
     const char* Name;
