@@ -12,8 +12,8 @@
 
 #include "commands.h"
 #include "page/broadcast_page_file.h"
-#include "page/template_file.h"
 #include "page/page_record.h"
+#include "page/template_file.h"
 #include "render/page_preview.h"
 #include "render/png_writer.h"
 #include "render/teletext_fonts.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "testing/temp_folder.h"
 #include "support/error.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel::cli {
 namespace {

@@ -81,7 +81,8 @@ struct Home {
     WriteTemplate(Dir + "Templates/message.tpg");
   }
   // count messages of a category, titled "<Category> story <k>".
-  void Feed(const std::vector<std::pair<std::string, int>>& counts, const std::string& text = "Text.") const {
+  void Feed(const std::vector<std::pair<std::string, int>>& counts,
+            const std::string& text = "Text.") const {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n";
     for (const auto& [category, count] : counts) {
       for (int k = 0; k < count; ++k) {
@@ -109,7 +110,8 @@ struct Home {
 
 std::vector<std::string> Sections(const std::string& control) {
   std::vector<std::string> sections;
-  for (std::size_t at = control.find('['); at != std::string::npos; at = control.find('[', at + 1)) {
+  for (std::size_t at = control.find('['); at != std::string::npos;
+       at = control.find('[', at + 1)) {
     sections.push_back(control.substr(at, control.find(']', at) - at + 1));
   }
   return sections;
@@ -265,15 +267,16 @@ TEST(HostileInput, CheckNamesSettingsThatFellBack) {
   EXPECT_EQ(check.Exit, 1);
   const std::string expected =
       ini + ":4: FTPPort=21x is not a decimal number; its default is used\n" +  //
-      ini + ":5: ScanInterval=ten is not a decimal number; its default is used\n" +
-      ini + ":6: FormatCorrection=0x845 is not a decimal number; it is read as 2117\n" +
-      ini + ":7: key ScanInterval appears again in [Settings] (first on line 5); the first value "
-            "is used\n" +
-      ini + ":9: FirstNumber=1o1 is not a decimal number; its default is used\n" +
-      ini + ":10: section [XMLItem001] appears again (first on line 8); its keys count as part "
-            "of the first\n" +
-      ini + ":13: key FirstNumber appears again in [XMLItem001] (first on line 9); the first "
-            "value is used\n";
+      ini + ":5: ScanInterval=ten is not a decimal number; its default is used\n" + ini +
+      ":6: FormatCorrection=0x845 is not a decimal number; it is read as 2117\n" + ini +
+      ":7: key ScanInterval appears again in [Settings] (first on line 5); the first value "
+      "is used\n" +
+      ini + ":9: FirstNumber=1o1 is not a decimal number; its default is used\n" + ini +
+      ":10: section [XMLItem001] appears again (first on line 8); its keys count as part "
+      "of the first\n" +
+      ini +
+      ":13: key FirstNumber appears again in [XMLItem001] (first on line 9); the first "
+      "value is used\n";
   EXPECT_EQ(check.Out.substr(0, expected.size()), expected);
 }
 
@@ -375,12 +378,14 @@ TEST(HostileInput, FeedTextCannotInjectTeletextCodes) {
   const std::string feed = home.Dir + "feeds/news.xml";
   WriteBytes(feed,
              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n<message><category>News"
-             "</category><title>Red\x01" "alert \x08" "flash</title>\n<text>Hidden\x18text "
+             "</category><title>Red\x01"
+             "alert \x08"
+             "flash</title>\n<text>Hidden\x18text "
              "&#8; &bogus; &amp; &#x41;</text></message>\n</root>\n");
   const Finished check = Tavrel(home.Args({"check"}));
   EXPECT_EQ(check.Exit, 1);
   const std::string tail = ", which XML does not allow; it is shown as a space\n";
-  EXPECT_EQ(check.Out, feed + ":3: control character 0x01" + tail +   //
+  EXPECT_EQ(check.Out, feed + ":3: control character 0x01" + tail +      //
                            feed + ":3: control character 0x08" + tail +  //
                            feed + ":4: control character 0x18" + tail + feed +
                            ":4: reference &#8; is not a character XML allows; it is shown as "

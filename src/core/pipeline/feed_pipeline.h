@@ -63,8 +63,8 @@ TRssTxtPageProperties CategoriesForRun(const TRIGlobals& settings);
 TRSSMessages ReadFeedMessages(const TRIGlobals& settings, const std::string& feedPath);
 
 // The checks an interactive preview or upload runs first: the templates of the table, the feed
-// against the element names, then its categories against the table, then the page numbers. Throws Error naming the file
-// when the feed cannot be read or parsed.
+// against the element names, then its categories against the table, then the page numbers. Throws
+// Error naming the file when the feed cannot be read or parsed.
 TFeedCheckResult CheckFeed(const TRIGlobals& settings, const std::string& feedPath);
 TFeedCheckResult CheckFeed(const TRIGlobals& settings);  // the fetched feed
 

@@ -61,7 +61,8 @@ class TFindings {
     // Lines are counted from the last finding on, so the whole scan stays linear.
     for (; lineStart_ < offset; ++lineStart_) {
       const char c = text_[lineStart_];
-      if (c == '\n' || (c == '\r' && (lineStart_ + 1 >= text_.size() || text_[lineStart_ + 1] != '\n'))) {
+      if (c == '\n' ||
+          (c == '\r' && (lineStart_ + 1 >= text_.size() || text_[lineStart_ + 1] != '\n'))) {
         ++line_;
       }
     }
@@ -101,7 +102,8 @@ std::vector<std::string> FeedTextProblems(const std::string& path) {
   if (!encoding.IsUtf8()) {
     if (encoding.Source == TEncodingSource::Declaration && IsEightBitEncoding(encoding.Name)) {
       bool anyMultiByte = false;
-      for (const char c : body) anyMultiByte = anyMultiByte || static_cast<unsigned char>(c) >= 0x80;
+      for (const char c : body)
+        anyMultiByte = anyMultiByte || static_cast<unsigned char>(c) >= 0x80;
       if (anyMultiByte && FindInvalidUtf8(body) == std::string_view::npos) {
         lines.push_back(path + ": declared as \"" + encoding.Name +
                         "\", but its bytes are valid UTF-8; the declaration looks wrong "
@@ -134,9 +136,9 @@ std::vector<std::string> FeedTextProblems(const std::string& path) {
         const unsigned char d = static_cast<unsigned char>(text[j]);
         if (d < 0x20 && d != '\t' && d != '\n' && d != '\r') {
           char what[96];
-          std::snprintf(what, sizeof what,
-                        "control character 0x%02X, which XML does not allow; it is shown as a space",
-                        d);
+          std::snprintf(
+              what, sizeof what,
+              "control character 0x%02X, which XML does not allow; it is shown as a space", d);
           findings.Add(j, what);
         }
       }
@@ -146,7 +148,8 @@ std::vector<std::string> FeedTextProblems(const std::string& path) {
     if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
       char what[96];
       std::snprintf(what, sizeof what,
-                    "control character 0x%02X, which XML does not allow; it is shown as a space", c);
+                    "control character 0x%02X, which XML does not allow; it is shown as a space",
+                    c);
       findings.Add(i, what);
     } else if (c == '&') {
       const std::size_t semicolon = text.find(';', i + 1);
@@ -154,9 +157,9 @@ std::vector<std::string> FeedTextProblems(const std::string& path) {
         const std::string_view name = text.substr(i + 1, semicolon - i - 1);
         bool isName = !name.empty();
         for (const char n : name) {
-          isName = isName && ((n >= 'a' && n <= 'z') || (n >= 'A' && n <= 'Z') ||
-                              (n >= '0' && n <= '9') || n == '#' || n == '_' || n == '-' ||
-                              n == '.' || n == ':');
+          isName = isName &&
+                   ((n >= 'a' && n <= 'z') || (n >= 'A' && n <= 'Z') || (n >= '0' && n <= '9') ||
+                    n == '#' || n == '_' || n == '-' || n == '.' || n == ':');
         }
         if (!isName) {
           ++i;

@@ -35,9 +35,9 @@ bool FetchFeed(const TRIGlobals& settings, const TWorkflowHooks& hooks, TWorkflo
   if (GetXmlFile(FeedLocationOf(settings), &failure, FetchControlOf(hooks, hooks.Stop))) {
     return true;
   }
-  result = Ended(hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled
-                                             : TWorkflowOutcome::FeedNotFound,
-                 failure);
+  result = Ended(
+      hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled : TWorkflowOutcome::FeedNotFound,
+      failure);
   return false;
 }
 
@@ -117,7 +117,8 @@ TWorkflowResult RunPreview(const TRIGlobals& settings, TPTextToPrestelPageForm& 
       return result;
     }
     if (hooks.Stop.stop_requested()) return Ended(TWorkflowOutcome::Cancelled);
-    if (Regenerate(settings, formatter, hooks, result)) result.Outcome = TWorkflowOutcome::Generated;
+    if (Regenerate(settings, formatter, hooks, result))
+      result.Outcome = TWorkflowOutcome::Generated;
   } catch (const std::exception& error) {
     result.Outcome = TWorkflowOutcome::Failed;
     result.Detail = error.what();

@@ -11,9 +11,9 @@
 #include <unordered_set>
 #include <utility>
 
+#include "page/broadcast_encoder.h"
 #include "page/national_charset.h"
 #include "page/template_file.h"
-#include "page/broadcast_encoder.h"
 #include "support/error.h"
 #include "support/text_utils.h"
 
@@ -130,8 +130,7 @@ std::string BlockProblem(const TTextBlock& block) {
     return "bottom row " + std::to_string(block.Bottom) + " is above top row " +
            std::to_string(block.Top);
   }
-  if (block.Left < 0 || block.Top < 0 || block.Right >= kPageColumns ||
-      block.Bottom >= kPageRows) {
+  if (block.Left < 0 || block.Top < 0 || block.Right >= kPageColumns || block.Bottom >= kPageRows) {
     return "it does not lie within the page of columns 0 to 39 and rows 0 to 23";
   }
   // Row 0 is the page header, which the server fills itself: text there never goes on air.
@@ -192,7 +191,8 @@ std::string TemplateProblem(const std::string& fileName) {
     const std::string problem = BlockProblem(file.GetBlockText());
     if (!problem.empty()) {
       return "text block \"" +
-             Shown(file.ReadString(TPageFile::kSection, "blocktext1", TPageFile::kDefaultBlockText)) +
+             Shown(
+                 file.ReadString(TPageFile::kSection, "blocktext1", TPageFile::kDefaultBlockText)) +
              "\" (blocktext1) is unusable: " + problem;
     }
   } catch (const Error& failure) {
@@ -286,7 +286,8 @@ void TRICreateRssTxtPages::BuildCategoryNames() {
   // proportion to its size, not to its square.
   std::unordered_map<std::string, std::size_t> groupOf;
   for (std::size_t i = 0; i < Messages.size(); ++i) {
-    const auto [found, added] = groupOf.try_emplace(CategoryKey(Messages[i].Category), groups_.size());
+    const auto [found, added] =
+        groupOf.try_emplace(CategoryKey(Messages[i].Category), groups_.size());
     if (added) {
       CategoryNames.push_back(Messages[i].Category);
       groups_.emplace_back();
@@ -329,7 +330,8 @@ bool TRICreateRssTxtPages::CheckCategories(std::vector<std::string>& errors) {
       errors.push_back(category + "has no message template.");
     }
   }
-  if (notDefined > kMaxNamedCategories) errors.push_back(NotDefinedRest(notDefined - kMaxNamedCategories));
+  if (notDefined > kMaxNamedCategories)
+    errors.push_back(NotDefinedRest(notDefined - kMaxNamedCategories));
   return errors.empty();
 }
 
@@ -338,8 +340,7 @@ bool TRICreateRssTxtPages::CheckPageNumbers(std::vector<std::string>& lines) {
   BuildCategoryNames();
   for (std::size_t g = 0; g < groups_.size(); ++g) {
     if (usable_[g] == nullptr) continue;
-    for (std::string& line :
-         PageNumberProblems(*usable_[g], static_cast<int>(groups_[g].size()))) {
+    for (std::string& line : PageNumberProblems(*usable_[g], static_cast<int>(groups_[g].size()))) {
       lines.push_back(std::move(line));
     }
   }
@@ -425,7 +426,8 @@ bool TRICreateRssTxtPages::Run() {
   }
   for (const TRssTxtPageProperty* entry : usable_) {
     if (entry == nullptr) continue;
-    for (const std::string* path : {&entry->IndexTemplateFileName, &entry->MessageTemplateFileName}) {
+    for (const std::string* path :
+         {&entry->IndexTemplateFileName, &entry->MessageTemplateFileName}) {
       const std::string problem = TemplateProblem(*path);
       if (!problem.empty()) throw FileError(*path, problem);
     }
@@ -457,8 +459,7 @@ bool TRICreateRssTxtPages::Run() {
 
   for (std::size_t g = 0; g < groups_.size(); ++g) {
     if (usable_[g] == nullptr) continue;
-    for (std::string& line :
-         PageNumberProblems(*usable_[g], static_cast<int>(groups_[g].size()))) {
+    for (std::string& line : PageNumberProblems(*usable_[g], static_cast<int>(groups_[g].size()))) {
       Skip(std::move(line));
     }
   }

@@ -19,9 +19,10 @@ namespace {
 
 // The keys of a category section that hold a number or a flag.
 constexpr std::array<std::string_view, 12> kCategoryNumberKeys = {
-    "FirstNumber",        "IndexNumber",    "ShowTitle",      "EmptyRowAfterTitle",
-    "TitleUpperCase",     "IndexNumberColor", "FastextLinkNr1", "FastextLinkNr2",
-    "FastextLinkNr3",     "FastextLinkNr4", "PreserveIndexCharset", "PreserveMessageCharset"};
+    "FirstNumber",        "IndexNumber",          "ShowTitle",
+    "EmptyRowAfterTitle", "TitleUpperCase",       "IndexNumberColor",
+    "FastextLinkNr1",     "FastextLinkNr2",       "FastextLinkNr3",
+    "FastextLinkNr4",     "PreserveIndexCharset", "PreserveMessageCharset"};
 
 template <typename Record, typename Value>
 constexpr bool IsTextField(Value Record::*) {
@@ -95,9 +96,8 @@ std::vector<std::string> SettingsFileProblems(const std::string& path) {
     const std::string_view value = TrimBlanks(line.substr(equals + 1));
     const auto [first, added] = keyLines.try_emplace(Lower(section) + "\n" + Lower(key), number);
     if (!added) {
-      lines.push_back(where + "key " + key + " appears again in [" + section +
-                      "] (first on line " + std::to_string(first->second) +
-                      "); the first value is used");
+      lines.push_back(where + "key " + key + " appears again in [" + section + "] (first on line " +
+                      std::to_string(first->second) + "); the first value is used");
       continue;
     }
     std::int32_t parsed = 0;

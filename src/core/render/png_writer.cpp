@@ -60,8 +60,8 @@ void WritePngFile(const TRgbaImage& image, const std::string& fileName) {
   const std::vector<std::uint8_t> encoded = EncodePng(image, fileName);
   // A picture is an ordinary document, readable as the umask allows.
   ReplaceFileAtomically(
-      fileName,
-      std::string_view(reinterpret_cast<const char*>(encoded.data()), encoded.size()), 0666);
+      fileName, std::string_view(reinterpret_cast<const char*>(encoded.data()), encoded.size()),
+      0666);
 }
 
 }  // namespace tavrel
