@@ -1,7 +1,7 @@
 # The two commands of the README, and a few more for developers.
 #   make run   - install what is missing, build, run the demo on the bundled sample workspace
-#   make test  - install what is missing, build with sanitizers, run every test (and, when
-#                clang is there, a few seconds of each fuzz target)
+#   make test  - install what is missing, build with sanitizers and warnings as errors, run
+#                every test (and, when clang is there, a few seconds of each fuzz target)
 #   make fuzz  - build the fuzz targets with clang and run each for FUZZ_SECONDS (default 60)
 #                or FUZZ_RUNS executions, as FUZZ_WORKERS processes each (default 1)
 .PHONY: run test test-tsan build build-asan build-fuzz deps bench fuzz clean format
@@ -27,7 +27,7 @@ run: build
 
 build-asan: deps
 	@cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVREL_SANITIZE=ON \
-	  -DTAVREL_BUILD_BENCH=OFF >/dev/null
+	  -DTAVREL_WERROR=ON -DTAVREL_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 
 test: build-asan
@@ -51,7 +51,8 @@ test-tsan: deps
 # The fuzzing build: clang, coverage instrumentation and sanitizers on the whole tree.
 build-fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DTAVREL_FUZZ=ON -DTAVREL_BUILD_TESTS=OFF -DTAVREL_BUILD_BENCH=OFF >/dev/null
+	  -DTAVREL_FUZZ=ON -DTAVREL_WERROR=ON -DTAVREL_BUILD_TESTS=OFF \
+	  -DTAVREL_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 
 fuzz: build-fuzz

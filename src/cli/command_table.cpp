@@ -14,6 +14,10 @@ const std::vector<Command>& AllCommands() {
       {"scan", "the automatic scan as a service: send the pages whenever the feed changes",
        RunScanCommand},
       {"render", "draw a page (.pag) or template (.tpg) as a PNG picture", RunRenderCommand},
+      {"export", "write the generated pages as TTI page files or a T42 packet stream",
+       RunExportCommand},
+      {"template", "make a template of a TTI file or edit.tf address; show one as edit.tf",
+       RunTemplateCommand},
   };
   return commands;
 }

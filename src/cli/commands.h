@@ -34,6 +34,8 @@ const std::vector<Command>& AllCommands();
 // The commands, each in its own <name>_command.cpp.
 int RunUploadCommand(const CommandContext& context);
 int RunScanCommand(const CommandContext& context);
+int RunExportCommand(const CommandContext& context);
+int RunTemplateCommand(const CommandContext& context);
 
 // True when args holds "--help" or "-h".
 bool WantsHelp(const std::vector<std::string>& args);

@@ -18,6 +18,7 @@
 #include "render/png_writer.h"
 #include "render/teletext_fonts.h"
 #include "support/error.h"
+#include "support/text_utils.h"
 
 namespace tavrel::cli {
 namespace {
@@ -49,9 +50,7 @@ struct TRenderArguments {
 // The lower-case extension of a file name, with its dot.
 std::string LowerExtension(const std::string& fileName) {
   std::string extension = std::filesystem::path(fileName).extension().string();
-  for (char& c : extension) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : extension) c = ToLowerAscii(c);
   return extension;
 }
 

@@ -109,8 +109,7 @@ int RunUploadCommand(const CommandContext& context) {
                    ServerName(globals).c_str(), remoteFolder.c_str(), kBusySemaphoreMask);
       return kExitServerBusy;
     case TWorkflowOutcome::NothingGenerated:
-      std::fprintf(stderr, "%s: no page generated; nothing was sent\n",
-                   globals.ExportDir.c_str());
+      std::fprintf(stderr, "%s: no page generated; nothing was sent\n", globals.ExportDir.c_str());
       return kExitNothingGenerated;
     case TWorkflowOutcome::UploadFailed:
     case TWorkflowOutcome::Cancelled:

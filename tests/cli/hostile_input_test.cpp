@@ -296,7 +296,7 @@ TEST(HostileInput, AHomeWithoutSettingsIsNamedByEveryCommand) {
   EXPECT_EQ(empty.Err, "tavrel: --home needs a folder, not an empty name\n");
 }
 
-TEST(HostileInput, RenderNeverReplacesWhatIsNotAPlainFile) {
+TEST(HostileInput, OutputPathsNeverReplaceWhatIsNotAPlainFile) {
   TempFolder folder;
   const std::string page = folder / "page.tpg";
   WriteTemplate(page);
@@ -311,6 +311,10 @@ TEST(HostileInput, RenderNeverReplacesWhatIsNotAPlainFile) {
   EXPECT_EQ(run.Exit, 0) << run.Err;
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(ReadBytes(target).substr(0, 8), kPngSignature);
+
+  run = Tavrel({"template", "export", page, "--edit-tf"});
+  ASSERT_EQ(run.Exit, 0) << run.Err;
+  const std::string address = run.Out.substr(0, run.Out.find('\n'));
 
   struct Case {
     const char* Name;
@@ -336,6 +340,12 @@ TEST(HostileInput, RenderNeverReplacesWhatIsNotAPlainFile) {
     run = Tavrel({"render", page, "-o", path});
     EXPECT_EQ(run.Exit, 1);
     EXPECT_EQ(run.Err, "tavrel render: " + path +
+                           ": cannot save: is not a regular file, and is not replaced\n");
+    EXPECT_EQ(fs::symlink_status(path).type(), type);
+    // The same for a template imported over it.
+    run = Tavrel({"template", "import", address, "-o", path, "--force"});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_EQ(run.Err, "tavrel template: " + path +
                            ": cannot save: is not a regular file, and is not replaced\n");
     EXPECT_EQ(fs::symlink_status(path).type(), type);
     fs::remove(path);

@@ -114,8 +114,8 @@ TEST(ThreadedStep, ScanStepCancelledMidUploadFromAnotherThreadSendsNoSemaphore) 
   EXPECT_EQ(*outcome, TScanOutcome::Cancelled);
   EXPECT_FALSE(cycle.ScanBusy());
   EXPECT_EQ(cycle.Status(), kScanIdle);
-  EXPECT_EQ(shown, (std::vector<std::string>{kScanChecking, kScanProcessing, kScanCancelled,
-                                             kScanIdle}));
+  EXPECT_EQ(shown,
+            (std::vector<std::string>{kScanChecking, kScanProcessing, kScanCancelled, kScanIdle}));
   for (const std::string& name : simulator.ReceivedNames()) {
     EXPECT_EQ(name.find("update.sem"), std::string::npos) << name;
   }
@@ -172,10 +172,10 @@ TEST(ThreadedStep, FeedDownloadCancelledFromAnotherThreadEndsWithoutAFile) {
   bool fetched = true;
   std::stop_source stop;
   std::jthread worker([&] {
-    fetched = DownloadXmlFile(server.Url(), temp.Dir(), &failure,
-                              TFetchControl{stop.get_token(), [&](std::int64_t bytes, std::int64_t) {
-                                              received.store(bytes);
-                                            }});
+    fetched = DownloadXmlFile(
+        server.Url(), temp.Dir(), &failure,
+        TFetchControl{stop.get_token(),
+                      [&](std::int64_t bytes, std::int64_t) { received.store(bytes); }});
   });
   ASSERT_TRUE(WaitUntil([&] { return received.load() > 0; })) << "no progress reported";
   stop.request_stop();

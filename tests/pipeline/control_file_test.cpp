@@ -213,14 +213,14 @@ TEST(ControlFile, FailuresNameTheFileAndWhatIsWrong) {
   const std::string missing = dir.Dir() + "missing/";
   const std::vector<Case> cases = {
       {"export folder missing", [&] { TControlFileWriter(false).Save(missing); },
-       missing + "Control.dat: cannot be written: No such file or directory"},
+       missing + "Control.dat: cannot save: No such file or directory"},
       {"a folder in the way of the control file",
        [&] {
          fs::create_directory(dir.Dir() + "blocked");
          fs::create_directory(dir.Dir() + "blocked/Control.dat");
          TControlFileWriter(false).Save(dir.Dir() + "blocked/");
        },
-       dir.Dir() + "blocked/Control.dat: cannot be replaced: Is a directory"},
+       dir.Dir() + "blocked/Control.dat: cannot save: is a folder"},
       {"page number past 899",
        [&] { TControlFileWriter(false).AddPageEntry(900, 0, {}, "900-0000.pag", 8, 0); },
        "Control.dat: page 900.0000 cannot be broadcast: page numbers run from 100 to 899"},

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "testing/temp_folder.h"
 #include "support/error.h"
+#include "support/feed_limits.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {
@@ -304,8 +305,8 @@ TEST(FeedReader, LoadFromFileKeepsTheBytesAndRefusesWhatItCannotRead) {
   const std::string missing = scratch / "missing.xml";
   const std::string tooLarge = scratch / "huge.xml";
   const std::string exactLimit = scratch / "limit.xml";
-  MakeFileOfSize(tooLarge, TPRSS::kMaxFeedBytes + 1);
-  MakeFileOfSize(exactLimit, TPRSS::kMaxFeedBytes);
+  MakeFileOfSize(tooLarge, kMaxFeedBytes + 1);
+  MakeFileOfSize(exactLimit, kMaxFeedBytes);
 
   struct Case {
     std::string Path;
@@ -318,7 +319,7 @@ TEST(FeedReader, LoadFromFileKeepsTheBytesAndRefusesWhatItCannotRead) {
       {exactLimit, true, ""},
       {missing, false, ""},
       {folder, false, folder + ": is a folder, not a feed"},
-      {tooLarge, false, tooLarge + ": the feed is larger than the limit of 64 MiB"},
+      {tooLarge, false, tooLarge + ": feed larger than 64 MiB"},
   };
   for (const Case& row : cases) {
     SCOPED_TRACE(row.Path);
@@ -349,8 +350,7 @@ TEST(FeedReader, TextGivenDirectlyIsCappedAndNamedInErrors) {
     std::string Error;
   };
   const std::vector<Case> cases = {
-      {std::string(TPRSS::kMaxFeedBytes + 1, ' '),
-       "(feed text): the feed is larger than the limit of 64 MiB"},
+      {std::string(kMaxFeedBytes + 1, ' '), "(feed text): feed larger than 64 MiB"},
       {"<root><message>", "(feed text):1:15: not well-formed XML: Start-end tags mismatch"},
   };
   for (const Case& row : cases) {
@@ -370,9 +370,8 @@ TEST(FeedReader, TextGivenDirectlyIsCappedAndNamedInErrors) {
   }
 }
 
-// The document is copied for the parser in blocks, looking for NUL bytes on the way: one in any
-// place of a block, at a block's edge or in the short tail after the last block is found, and
-// the message names its line and column.
+// The document is searched for NUL bytes as it is copied for the parser: one anywhere, near the
+// start or in the last bytes, is found, and the message names its line and column.
 TEST(FeedReader, FindsANulByteAnywhereInALongDocument) {
   std::string document = "<?xml version=\"1.0\"?>\n<rss><channel>\n";
   for (int i = 0; i < 40; ++i)

@@ -131,5 +131,17 @@ TEST(TextUtils, CaseInsensitiveComparisonIsAsciiOnly) {
   }
 }
 
+TEST(TextUtils, CaseChangesOnlyTheAsciiLetters) {
+  // Every byte: the neighbours of the letter ranges ("@[`{") and the Windows-1252 letters stay.
+  for (int byte = 0; byte < 256; ++byte) {
+    SCOPED_TRACE(byte);
+    const char c = static_cast<char>(byte);
+    const bool upper = byte >= 'A' && byte <= 'Z';
+    const bool lower = byte >= 'a' && byte <= 'z';
+    EXPECT_EQ(ToLowerAscii(c), upper ? static_cast<char>(byte + 32) : c);
+    EXPECT_EQ(ToUpperAscii(c), lower ? static_cast<char>(byte - 32) : c);
+  }
+}
+
 }  // namespace
 }  // namespace tavrel

@@ -74,13 +74,19 @@ TEST(Windows1252, EveryCharacterEncodesAsTheCLibraryDoes) {
     SCOPED_TRACE(static_cast<unsigned>(c));
     const std::optional<std::string> reference = fromUtf32.Convert(Utf32(c));
     const std::optional<std::uint8_t> ours = UnicodeToWindows1252(c);
+    // The code page proper, as the feed reader encodes with it, is exactly iconv's.
+    const int strict = Windows1252ByteOf(c);
     if (reference) {
       ASSERT_TRUE(ours);
       EXPECT_EQ(static_cast<char>(*ours), reference->at(0));
+      EXPECT_EQ(static_cast<char>(strict), reference->at(0));
     } else if (c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D) {
+      // Only the edges carry the undefined bytes, as their C1 controls.
       EXPECT_EQ(ours, static_cast<std::uint8_t>(c));
+      EXPECT_EQ(strict, -1);
     } else {
       ASSERT_FALSE(ours);
+      ASSERT_EQ(strict, -1);
     }
   }
 }

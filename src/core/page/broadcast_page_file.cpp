@@ -3,17 +3,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "support/error.h"
+#include "support/file_utils.h"
 
 namespace tavrel {
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Header byte 9 carries C11..C14 as the Hamming 8/4 data bits D1..D4, which sit at bit
 // positions 1, 3, 5 and 7 of the coded byte. The character set code puts C12, C13 and C14 at
@@ -27,7 +23,7 @@ static_assert(CharSetFromHeaderByte(0x02) == kCharSetEnglish);
 }  // namespace
 
 bool ReadPagFile(const std::string& fileName, TPrestPage& page, TPrestPageHeader& header) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
+  UniqueFile file = OpenFile(fileName, "rb");
   if (!file) return false;
 
   std::array<std::uint8_t, kPagRecordBytes> record{};

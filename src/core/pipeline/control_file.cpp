@@ -1,14 +1,12 @@
 #include "pipeline/control_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 #include <set>
 
 #include "page/broadcast_encoder.h"
 #include "support/error.h"
+#include "support/file_utils.h"
 
 namespace tavrel {
 
@@ -27,12 +25,6 @@ std::string FormatTime(const char* format, const std::tm& when) {
   const std::size_t length = std::strftime(text, sizeof text, format, &when);
   return std::string(text, length);
 }
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-std::string SystemReason() { return std::strerror(errno); }
 
 }  // namespace
 
@@ -126,29 +118,11 @@ void TControlFileWriter::AddClearEntries(const std::vector<TControlClearing>& ta
 }
 
 void TControlFileWriter::Save(const std::string& exportDir) const {
-  const std::string path = exportDir + kControlFileName;
-  const std::string temporary = path + ".partial";
   std::string content;
   for (const std::string& line : lines_) content += line + "\r\n";
-
-  {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(temporary.c_str(), "wb"));
-    if (!file) throw FileError(path, "cannot be written: " + SystemReason());
-    const bool written =
-        std::fwrite(content.data(), 1, content.size(), file.get()) == content.size();
-    const int writeErrno = errno;
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) {
-      const std::string reason = std::strerror(written ? errno : writeErrno);
-      std::remove(temporary.c_str());
-      throw FileError(path, "cannot be written: " + reason);
-    }
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    const std::string reason = SystemReason();
-    std::remove(temporary.c_str());
-    throw FileError(path, "cannot be replaced: " + reason);
-  }
+  // The control file is what makes a run complete: a crash or a full disk must leave the old
+  // one or the new one, never a part, and the new one must be on disk once it is there.
+  ReplaceFileAtomically(exportDir + kControlFileName, content, 0666);
 }
 
 }  // namespace tavrel

@@ -8,14 +8,8 @@ namespace tavrel {
 
 namespace {
 
-unsigned char LowerAscii(unsigned char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return LowerAscii(static_cast<unsigned char>(x)) < LowerAscii(static_cast<unsigned char>(y));
-  });
+  return CompareIgnoreCase(a, b) < 0;
 }
 
 }  // namespace

@@ -21,10 +21,6 @@ namespace tavrel {
 // that is not well-formed.
 class TPRSS {
  public:
-  // The largest feed the reader accepts. A news feed of this size would already be absurd;
-  // the limit keeps a runaway download from exhausting memory.
-  static constexpr std::size_t kMaxFeedBytes = std::size_t{64} * 1024 * 1024;
-
   std::string FileName;         // path of the loaded feed file
   std::string XmlText;          // the feed's bytes as loaded
   TRSSMessages Messages;        // result of the last ReadMessages
@@ -33,7 +29,7 @@ class TPRSS {
 
   // Loads the file's bytes into XmlText and its path into FileName. Returns false and changes
   // nothing when the file does not exist; throws when it exists but cannot be read or is
-  // larger than kMaxFeedBytes.
+  // larger than kMaxFeedBytes (support/feed_limits.h).
   bool LoadFromFile(const std::string& path);
 
   // Checks XmlText against Schema. Returns the lines naming each configured element that is

@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <string_view>
 
-#include "pipeline/feed_reader.h"
 #include "support/error.h"
+#include "support/feed_limits.h"
 #include "support/file_utils.h"
 #include "support/text_encoding.h"
+#include "support/text_utils.h"
 
 namespace tavrel {
 
@@ -45,9 +46,7 @@ bool ReferenceValue(std::string_view digits, std::uint32_t& value) {
 }
 
 bool IsEightBitEncoding(std::string name) {
-  for (char& c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  for (char& c : name) c = ToUpperAscii(c);
   return name == "WINDOWS-1252" || name == "CP1252" || name.rfind("ISO-8859", 0) == 0 ||
          name == "LATIN1" || name == "ISO_8859-1" || name == "US-ASCII";
 }
@@ -90,7 +89,7 @@ class TFindings {
 std::vector<std::string> FeedTextProblems(const std::string& path) {
   std::string bytes;
   try {
-    bytes = ReadFileBytes(path, TPRSS::kMaxFeedBytes);
+    bytes = ReadFileBytes(path, kMaxFeedBytes);
   } catch (const Error&) {
     return {};
   }

@@ -4,13 +4,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "support/processor_features.h"
-// Where AVX2 code can be built, the writer also has a loop for processors with AVX2, which
-// reads blocks of 32 bytes instead of 16, and runs it where the processor has AVX2.
-#if defined(TAVREL_AVX2_CODE)
-#define TAVREL_WIDE_BLOCKS 1
-#endif
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -34,10 +27,11 @@ bool IsSpecial(unsigned char byte) {
   return byte >= 0x80 || byte < 14 || (kResolveReferences && byte == '&');
 }
 
-// Text is copied and examined a block at a time. Each kind of block offers Copy, which copies
-// the block at `in` to `out` and returns its special bytes (bit i for byte i), Store, which
-// only copies it, and Spaces, which returns its white space the same way.
-struct TNarrowBlocks {
+// Text is copied and examined sixteen bytes at a time: Copy copies the block at `in` to `out`
+// and returns its special bytes (bit i for byte i), Store only copies it, and Spaces returns its
+// white space the same way. With SSE2, which every x86-64 processor has, reading a feed takes
+// about a third less time than with the plain loops below.
+struct TTextBlocks {
   static constexpr std::size_t kSize = 16;
   static constexpr unsigned kAll = 0xFFFF;
 
@@ -91,43 +85,17 @@ struct TNarrowBlocks {
 #endif
 };
 
-#if defined(TAVREL_WIDE_BLOCKS)
-struct TWideBlocks {
-  static constexpr std::size_t kSize = 32;
-
-  template <bool kResolveReferences>
-  [[gnu::target("avx2")]] static unsigned Copy(const unsigned char* in, char* out) {
-    __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), block);
-    __m256i marked = _mm256_cmpgt_epi8(_mm256_set1_epi8(14), block);
-    if constexpr (kResolveReferences) {
-      marked = _mm256_or_si256(marked, _mm256_cmpeq_epi8(block, _mm256_set1_epi8('&')));
-    }
-    return static_cast<unsigned>(_mm256_movemask_epi8(marked));
-  }
-
-  [[gnu::target("avx2")]] static void Store(const unsigned char* in, char* out) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
-                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in)));
-  }
-};
-
-#endif
-
-static_assert(TFeedTextWriter::kReadAhead >= TNarrowBlocks::kSize);
-#if defined(TAVREL_WIDE_BLOCKS)
-static_assert(TFeedTextWriter::kReadAhead >= TWideBlocks::kSize);
-#endif
+static_assert(TFeedTextWriter::kReadAhead >= TTextBlocks::kSize);
 
 // The first byte from `begin` on that is not white space, in a padded text: its NUL ends the
 // search at the latest.
 const unsigned char* SkipLeadingSpace(const unsigned char* begin) {
   if (!IsXmlSpace(*begin)) return begin;
   while (true) {
-    if (unsigned spaces = TNarrowBlocks::Spaces(begin); spaces != TNarrowBlocks::kAll) {
+    if (unsigned spaces = TTextBlocks::Spaces(begin); spaces != TTextBlocks::kAll) {
       return begin + std::countr_one(spaces);
     }
-    begin += TNarrowBlocks::kSize;
+    begin += TTextBlocks::kSize;
   }
 }
 
@@ -140,9 +108,9 @@ const unsigned char* SkipLeadingSpace(const unsigned char* begin, const unsigned
 // Where the white space at the end of [begin, end) starts.
 const unsigned char* SkipTrailingSpace(const unsigned char* begin, const unsigned char* end) {
   if (begin == end || !IsXmlSpace(end[-1])) return end;
-  constexpr std::size_t kBlock = TNarrowBlocks::kSize;
+  constexpr std::size_t kBlock = TTextBlocks::kSize;
   for (; end - begin >= static_cast<std::ptrdiff_t>(kBlock); end -= kBlock) {
-    if (unsigned spaces = TNarrowBlocks::Spaces(end - kBlock); spaces != TNarrowBlocks::kAll) {
+    if (unsigned spaces = TTextBlocks::Spaces(end - kBlock); spaces != TTextBlocks::kAll) {
       // The block's bits run from its first byte up: the leading ones of the top sixteen bits
       // are the white space at its end.
       return end - std::countl_one(static_cast<std::uint16_t>(spaces));
@@ -258,14 +226,6 @@ char* WriteLineBreak(char* out) {
 
 }  // namespace
 
-TFeedTextWriter::TFeedTextWriter(bool allowWideBlocks) {
-#if defined(TAVREL_WIDE_BLOCKS)
-  WideBlocks = allowWideBlocks && ProcessorHasAvx2();
-#else
-  static_cast<void>(allowWideBlocks);
-#endif
-}
-
 void TFeedTextWriter::Clear() {
   Written = 0;
   AfterCarriageReturn = false;
@@ -358,33 +318,15 @@ char* TFeedTextWriter::Transliterate(char32_t character, char* out) {
   return Buffer.data() + Written;
 }
 
-// The loop over a padded text, for each kind of block. The wide one is built for processors
-// with AVX2 and runs only on those.
+// The loop over a padded text.
 struct TFeedTextWriter::TPaddedScan {
   template <class TBlocks, bool kResolveReferences>
-  [[gnu::always_inline]] static inline const unsigned char* Add(TFeedTextWriter& writer,
-                                                                const unsigned char* in);
-
-  template <bool kResolveReferences>
-  static const unsigned char* AddNarrow(TFeedTextWriter& writer, const unsigned char* in) {
-    return Add<TNarrowBlocks, kResolveReferences>(writer, in);
-  }
-
-#if defined(TAVREL_WIDE_BLOCKS)
-  template <bool kResolveReferences>
-  [[gnu::target("avx2")]] static const unsigned char* AddWide(TFeedTextWriter& writer,
-                                                              const unsigned char* in) {
-    return Add<TWideBlocks, kResolveReferences>(writer, in);
-  }
-#endif
+  static const unsigned char* Add(TFeedTextWriter& writer, const unsigned char* in);
 };
 
 template <bool kResolveReferences>
 const unsigned char* TFeedTextWriter::AddPadded(const unsigned char* in) {
-#if defined(TAVREL_WIDE_BLOCKS)
-  if (WideBlocks) return TPaddedScan::AddWide<kResolveReferences>(*this, in);
-#endif
-  return TPaddedScan::AddNarrow<kResolveReferences>(*this, in);
+  return TPaddedScan::Add<TTextBlocks, kResolveReferences>(*this, in);
 }
 
 template <class TBlocks, bool kResolveReferences>

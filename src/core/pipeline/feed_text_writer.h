@@ -19,11 +19,6 @@ namespace tavrel {
 // copy of them costs about as much as the whole conversion.
 class TFeedTextWriter {
  public:
-  // The writer reads text sixteen bytes at a time, or thirty-two on a processor with AVX2.
-  // One made with `allowWideBlocks` false keeps to sixteen, the reading every processor does,
-  // so that tests can hold the two against each other.
-  explicit TFeedTextWriter(bool allowWideBlocks = true);
-
   // Starts a new text; what was added before is dropped.
   void Clear();
 
@@ -70,7 +65,7 @@ class TFeedTextWriter {
   // Adds the padded text from `in` up to its NUL; returns where the NUL is.
   template <bool kResolveReferences>
   const unsigned char* AddPadded(const unsigned char* in);
-  // The loop AddPadded runs, once for each width of block.
+  // The loop AddPadded runs.
   struct TPaddedScan;
   // Makes sure `bytes` more bytes fit behind the written text; Grow does so when they do not,
   // at least doubling the buffer.
@@ -92,7 +87,6 @@ class TFeedTextWriter {
   std::size_t KeptFrom = std::string::npos;
   std::size_t KeptTo = 0;
   bool AllWellFormed = true;
-  bool WideBlocks = false;
 };
 
 }  // namespace tavrel

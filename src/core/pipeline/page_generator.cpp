@@ -15,6 +15,7 @@
 #include "page/national_charset.h"
 #include "page/template_file.h"
 #include "support/error.h"
+#include "support/file_utils.h"
 #include "support/text_utils.h"
 
 namespace tavrel {
@@ -72,9 +73,7 @@ std::string Shown(std::string_view text) {
 // Category names compare ignoring ASCII letter case; this is the key they are grouped under.
 std::string CategoryKey(std::string_view name) {
   std::string key(name);
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : key) c = ToLowerAscii(c);
   return key;
 }
 
@@ -148,14 +147,10 @@ std::vector<TControlClearing> ClearingOf(const TRssTxtPageProperties& table) {
   return clearing;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // Writes a whole page file with a plain open, write and close: the control file, saved last,
 // is what makes a run complete, so a page file needs no atomic replacement of its own.
 void WriteWholeFile(const std::string& path, const TBroadcastRecord& bytes) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  UniqueFile file = OpenFile(path, "wb");
   if (!file) throw FileError(path, std::string("cannot be created: ") + std::strerror(errno));
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
   const int writeErrno = errno;

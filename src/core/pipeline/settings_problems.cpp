@@ -48,9 +48,7 @@ bool IsNumberKey(std::string_view section, std::string_view key) {
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : lower) c = ToLowerAscii(c);
   return lower;
 }
 

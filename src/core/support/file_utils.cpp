@@ -179,6 +179,10 @@ std::int32_t GetFileDate(const std::string& pathOrMask) {
   return static_cast<std::int32_t>(PackFatDateTime(info.st_mtime));
 }
 
+UniqueFile OpenFile(const std::string& path, const char* mode) {
+  return UniqueFile(std::fopen(path.c_str(), mode));
+}
+
 bool PathExists(const std::string& path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0;

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -35,6 +37,18 @@ std::int32_t GetFileDate(const std::string& pathOrMask);
 // answers false; a file that exists but cannot be read throws tavrel::Error naming it. The files
 // are compared block by block, so their size does not matter for memory.
 bool SameFileContent(const std::string& pathA, const std::string& pathB);
+
+// Closes a C stream when its owner goes, for code that works through stdio or hands a FILE* to
+// a library. A writer that must know whether its data reached the file closes it itself:
+// std::fclose(handle.release()).
+struct StdioFileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, StdioFileCloser>;
+
+// Opens path with an fopen mode ("rb", "wb"); an empty handle when it cannot be opened, with
+// errno telling why.
+UniqueFile OpenFile(const std::string& path, const char* mode);
 
 // Whether anything (file, folder, link) exists under path.
 bool PathExists(const std::string& path);

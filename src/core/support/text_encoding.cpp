@@ -2,10 +2,6 @@
 
 #include <locale.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -14,6 +10,7 @@
 #include <utility>
 
 #include "support/error.h"
+#include "support/text_utils.h"
 
 namespace tavrel {
 
@@ -49,13 +46,6 @@ bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'
 bool IsEncodingNameCharacter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
          c == '_' || c == '-' || c == ':';
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-           return lower(x) == lower(y);
-         });
 }
 
 // The value of encoding="..." in a declaration that starts at the beginning of `text`, or
@@ -125,7 +115,7 @@ const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
 }  // namespace
 
 bool TDocumentEncoding::IsUtf8() const {
-  return EqualsIgnoringCase(Name, "UTF-8") || EqualsIgnoringCase(Name, "UTF8");
+  return EqualsIgnoreCase(Name, "UTF-8") || EqualsIgnoreCase(Name, "UTF8");
 }
 
 TDocumentEncoding DetectDocumentEncoding(std::string_view document) {
@@ -314,25 +304,6 @@ bool TWindows1252Transliterator::Append(std::string_view utf8, std::string& out,
     // byte of a word is always a true find: the zero-byte test errs only above one.
     std::size_t run = i;
     bool found = false;
-#if defined(__SSE2__)
-    // Sixteen bytes at a time; every x86-64 processor has SSE2.
-    const __m128i lineFeeds = _mm_set1_epi8('\n');
-    const __m128i carriageReturns = _mm_set1_epi8('\r');
-    while (run + 16 <= size) {
-      __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + run));
-      unsigned special = static_cast<unsigned>(_mm_movemask_epi8(block));
-      if (crLfLineBreaks) {
-        special |= static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-            _mm_cmpeq_epi8(block, lineFeeds), _mm_cmpeq_epi8(block, carriageReturns))));
-      }
-      if (special) {
-        run += static_cast<std::size_t>(__builtin_ctz(special));
-        found = true;
-        break;
-      }
-      run += 16;
-    }
-#endif
     while (!found && run + 8 <= size) {
       std::uint64_t word;
       std::memcpy(&word, bytes + run, 8);

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "support/windows1252.h"
+
 namespace tavrel {
 
 // Where the encoding of a document was learnt from.
@@ -141,69 +143,6 @@ struct TTextPosition {
   long Column = 1;
 };
 TTextPosition PositionInUtf8(std::string_view text, std::size_t offset);
-
-// The characters that Windows-1252 places at 0x80..0x9F, indexed by byte - 0x80. Zero marks
-// the five bytes the code page leaves undefined. Every other byte of the code page is the
-// Latin-1 character of the same value.
-inline constexpr std::array<char32_t, 32> kWindows1252HighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80..0x87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       // 0x88..0x8F
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90..0x97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 0x98..0x9F
-};
-
-namespace windows1252_detail {
-
-// The characters of kWindows1252HighControls all lie in the blocks U+01xx, U+02xx, U+20xx and
-// U+21xx. For each block: its Windows-1252 bytes indexed by the low byte of the character,
-// zero where the code page has no such character. A lookup is two loads where a search over
-// the 27 characters would be five compares and branches, on every typographic quote of a feed.
-inline constexpr std::array<unsigned, 4> kBlocks = {0x01, 0x02, 0x20, 0x21};
-
-inline constexpr std::array<std::array<unsigned char, 256>, kBlocks.size()> kBlockBytes = [] {
-  std::array<std::array<unsigned char, 256>, kBlocks.size()> table{};
-  for (std::size_t i = 0; i < kWindows1252HighControls.size(); ++i) {
-    char32_t character = kWindows1252HighControls[i];
-    if (character == 0) continue;
-    for (std::size_t block = 0; block < kBlocks.size(); ++block) {
-      if ((character >> 8) == kBlocks[block]) {
-        table[block][character & 0xFF] = static_cast<unsigned char>(0x80 + i);
-      }
-    }
-  }
-  return table;
-}();
-
-// The row of kBlockBytes for each block U+00xx..U+21xx, -1 for a block without characters.
-inline constexpr std::array<signed char, 0x22> kBlockRow = [] {
-  std::array<signed char, 0x22> rows{};
-  rows.fill(-1);
-  for (std::size_t block = 0; block < kBlocks.size(); ++block) {
-    rows[kBlocks[block]] = static_cast<signed char>(block);
-  }
-  return rows;
-}();
-
-}  // namespace windows1252_detail
-
-// The Windows-1252 byte of a character, or -1 when the code page lacks the character (the C1
-// controls U+0080..U+009F included: their bytes stand for other characters in this code page).
-constexpr int Windows1252ByteOf(char32_t character) {
-  if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
-    return static_cast<int>(character);
-  }
-  if (character < 0x100 || character >= 0x2200) return -1;
-  int row = windows1252_detail::kBlockRow[character >> 8];
-  if (row < 0) return -1;
-  unsigned char byte =
-      windows1252_detail::kBlockBytes[static_cast<std::size_t>(row)][character & 0xFF];
-  return byte != 0 ? byte : -1;
-}
-
-static_assert(Windows1252ByteOf(0x20AC) == 0x80 && Windows1252ByteOf(0x2122) == 0x99 &&
-              Windows1252ByteOf(0x0178) == 0x9F && Windows1252ByteOf(0xE9) == 0xE9 &&
-              Windows1252ByteOf(0x0153) == 0x9C && Windows1252ByteOf(0x85) == -1 &&
-              Windows1252ByteOf(0x0141) == -1);
 
 // Turns UTF-8 text into Windows-1252. Characters of the code page map directly; every other
 // character goes through iconv's //TRANSLIT, so "ł" becomes "l" and "ő" becomes "o", and what

@@ -37,6 +37,16 @@ bool IsValidFileName(std::string_view s, bool spacesAllowed);
 // s without all of its leading "\" and "/" and then without one trailing "\" or "/".
 std::string StripSlashes(std::string_view s);
 
+// The letter in lower (upper) case when c is one of A..Z (a..z); any other byte, those above
+// 0x7F included, as it stands. Unlike std::tolower this does not depend on the locale, and
+// Windows-1252 letters such as 0xC4 keep their case, as names and keys here always have.
+constexpr char ToLowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+constexpr char ToUpperAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 // ASCII-only case-insensitive equality: section and key names of our INI-style files compare
 // this way whatever the locale, and bytes above 0x7F compare as they stand.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);

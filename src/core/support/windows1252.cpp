@@ -1,19 +1,12 @@
 #include "support/windows1252.h"
 
-#include <array>
-
 namespace tavrel {
 namespace {
 
-// The Unicode characters of the Windows-1252 bytes 0x80..0x9F. All other bytes are the Unicode
-// character of the same value. The five bytes the code page leaves undefined map to the C1
-// control of the same value, which keeps every byte string convertible both ways.
-constexpr std::array<char32_t, 32> kHighControlRange = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80..0x87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 0x88..0x8F
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90..0x97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 0x98..0x9F
-};
+// Whether the byte is one of the five the code page leaves undefined.
+constexpr bool IsUndefinedByte(char32_t byte) {
+  return byte >= 0x80 && byte <= 0x9F && kWindows1252HighCharacters[byte - 0x80] == 0;
+}
 
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
@@ -75,16 +68,15 @@ void AppendEncoded(std::string& out, std::optional<char32_t> c, char replacement
 }  // namespace
 
 char32_t Windows1252ToUnicode(std::uint8_t byte) {
-  return byte >= 0x80 && byte <= 0x9F ? kHighControlRange[byte - 0x80] : byte;
+  if (byte < 0x80 || byte > 0x9F || IsUndefinedByte(byte)) return byte;
+  return kWindows1252HighCharacters[byte - 0x80];
 }
 
 std::optional<std::uint8_t> UnicodeToWindows1252(char32_t character) {
-  if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
-    return static_cast<std::uint8_t>(character);
+  if (const int byte = Windows1252ByteOf(character); byte >= 0) {
+    return static_cast<std::uint8_t>(byte);
   }
-  for (std::size_t i = 0; i < kHighControlRange.size(); ++i) {
-    if (kHighControlRange[i] == character) return static_cast<std::uint8_t>(0x80 + i);
-  }
+  if (IsUndefinedByte(character)) return static_cast<std::uint8_t>(character);
   return std::nullopt;
 }
 

@@ -81,8 +81,6 @@ bool HasUtf16ByteOrderMark(std::string_view body) {
          ((body[0] == '\xFF' && body[1] == '\xFE') || (body[0] == '\xFE' && body[1] == '\xFF'));
 }
 
-const std::string kTooLarge = "feed larger than 64 MiB";
-
 }  // namespace
 
 std::string ToCrLfLines(std::string_view body) {
@@ -137,7 +135,7 @@ bool DownloadXmlFile(const std::string& url, const std::string& folder, std::str
   const CURLcode result = curl_easy_perform(handle);
   if (body.Cancelled) return Fail(failure, url + ": download cancelled");
   if (body.TooLarge || result == CURLE_FILESIZE_EXCEEDED)
-    return Fail(failure, url + ": " + kTooLarge);
+    return Fail(failure, url + ": " + FeedTooLargeText());
   if (result != CURLE_OK) {
     return Fail(failure, url + ": " + (errorText[0] != 0 ? errorText : curl_easy_strerror(result)));
   }
@@ -221,8 +219,7 @@ bool ReadSettledFile(const std::string& path, std::string& bytes, std::string* f
   return Fail(failure, path + ": the file kept changing while it was read");
 }
 
-bool GetXmlFile(const TFeedLocation& location, std::string* failure,
-                const TFetchControl& control) {
+bool GetXmlFile(const TFeedLocation& location, std::string* failure, const TFetchControl& control) {
   // The import folder is emptied below; a feed file kept in it would be deleted before it
   // could be copied, and the operator's only copy lost with it.
   if (!location.IsXMLWeb && !location.XMLFilePath.empty() &&
@@ -244,7 +241,8 @@ bool GetXmlFile(const TFeedLocation& location, std::string* failure,
   if (!fs::exists(status)) return Fail(failure, location.XMLFilePath + ": feed file not found");
   if (!fs::is_regular_file(status)) return Fail(failure, location.XMLFilePath + ": not a file");
   const auto size = fs::file_size(location.XMLFilePath, code);
-  if (!code && size > kMaxFeedBytes) return Fail(failure, location.XMLFilePath + ": " + kTooLarge);
+  if (!code && size > kMaxFeedBytes)
+    return Fail(failure, location.XMLFilePath + ": " + FeedTooLargeText());
   // Read whole and settled, not copied as it lies: a feed that its producer rewrites in place
   // while the scan reads it would give a copy that is cut short or part old, part new.
   std::string bytes;

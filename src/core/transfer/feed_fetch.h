@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "support/feed_limits.h"
+
 namespace tavrel {
 
 // Where the feed comes from and where its two copies lie: the fetched copy in ImportDir and
@@ -24,10 +26,6 @@ struct TFeedLocation {
 
 // The name a downloaded feed is stored under.
 inline constexpr const char* kDownloadedFeedName = "WebRSS.xml";
-// A feed body larger than this is refused: feeds are small text files, and a body without
-// bound could exhaust memory.
-inline constexpr std::size_t kMaxFeedBytes = 64u * 1024 * 1024;
-
 // The body as text lines each ending in CR LF. CR, LF and the pair CR LF each end a line; a
 // last line without a break gets one. Every other byte, zero bytes included, is kept.
 std::string ToCrLfLines(std::string_view body);

@@ -32,11 +32,6 @@ struct CurlUrlDeleter {
 };
 using CurlUrl = std::unique_ptr<CURLU, CurlUrlDeleter>;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
 // A command argument with a line break or a zero byte would let one field of the settings
 // send commands of its own to the server.
 bool HasLineBreak(const std::string& text) {
@@ -350,8 +345,7 @@ bool TPFTP::Perform(Transfer& transfer) {
   const bool listingAnswered = result == CURLE_WRITE_ERROR && transfer.listingCut;
   if (result != CURLE_OK && !listingAnswered) {
     if (transfer.stalled) {
-      lastError_ =
-          "the server stopped responding for " + DurationText(TimeLimits.Stall);
+      lastError_ = "the server stopped responding for " + DurationText(TimeLimits.Stall);
       if (!transfer.replies.empty()) lastError_ += " (server: " + transfer.replies.back() + ")";
     } else if (CancelRequested()) {
       lastError_ = "the transfer was cancelled";
@@ -425,7 +419,7 @@ bool TPFTP::ChangeToRemoteDir() {
 }
 
 bool TPFTP::Store(const std::string& localPath) {
-  FileHandle source(std::fopen(localPath.c_str(), "rb"));
+  UniqueFile source = OpenFile(localPath, "rb");
   struct stat status {};
   if (!source || fstat(fileno(source.get()), &status) != 0 || !S_ISREG(status.st_mode)) {
     lastError_ = localPath + ": no such file";

@@ -68,7 +68,8 @@ bool UploadUpdate(const TUpdateTarget& target, TFileProgressView* progressView,
   // A cancel that arrives once the archive is stored still keeps the semaphore back: the server
   // then never takes this update, and the next one replaces the archive.
   if (stop.stop_requested()) {
-    return Fail(failure, std::string(kUpdateSemaphoreName) + " not stored: the upload was cancelled");
+    return Fail(failure,
+                std::string(kUpdateSemaphoreName) + " not stored: the upload was cancelled");
   }
   return StoreFile(target, semaphore, nullptr, failure, stop);
 }
