@@ -175,7 +175,7 @@ TWorkflowResult RunUpload(const TRIGlobals& settings, TPTextToPrestelPageForm& f
       return;
     }
     // Only now: a feed whose update did not arrive stays unhandled, so the scan sends it later.
-    CommitHandledFeed(FeedLocationOf(settings));
+    CommitSentUpdate(settings);
     result.Outcome = TWorkflowOutcome::Uploaded;
   });
 }
@@ -209,7 +209,7 @@ TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<boo
     }
     return TProcessResult{TProcessOutcome::Uploaded, ""};
   };
-  operations.CommitHandledFeed = [&settings] { CommitHandledFeed(FeedLocationOf(settings)); };
+  operations.CommitHandledFeed = [&settings] { CommitSentUpdate(settings); };
   return operations;
 }
 
