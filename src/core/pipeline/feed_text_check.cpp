@@ -167,7 +167,13 @@ std::vector<std::string> FeedTextProblems(const std::string& path) {
         const std::string reference(text.substr(i, semicolon - i + 1));
         std::uint32_t value = 0;
         if (!name.empty() && name.front() == '#') {
-          if (!ReferenceValue(name.substr(1), value) || !IsXmlCharacter(value)) {
+          const bool known = ReferenceValue(name.substr(1), value);
+          if (known && value > 0 && value < 0x20 && !IsXmlCharacter(value)) {
+            char code[8];
+            std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(value));
+            findings.Add(i, "reference " + reference + " stands for control character " + code +
+                                ", which XML does not allow; it is shown as a space");
+          } else if (!known || !IsXmlCharacter(value)) {
             findings.Add(i, "reference " + reference +
                                 " is not a character XML allows; it is shown as written");
           }
