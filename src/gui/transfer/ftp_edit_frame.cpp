@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -96,6 +97,9 @@ TPFtpEditFrame::TPFtpEditFrame(QWidget* parent) : QWidget(parent), caption_(kDef
   proxiEdit_->setMaxLength(kProxiMaxLength);
   testButton_ = new QPushButton(FromWindows1252(DialogText(kDialogTestConnection)));
   testButton_->setObjectName("TestButton");
+  // Room round the caption in every language ("Prova Anslutning" is the longest).
+  testButton_->setMinimumSize(QFontMetrics(DialogFont()).horizontalAdvance("Prova Anslutning") + 24,
+                              25);
 
   auto* grid = new QGridLayout(group_);
   grid->setContentsMargins(10, 8, 10, 10);
