@@ -73,6 +73,25 @@ TEST_F(PrestViewTest, PaintsThePageAsThePreviewDrawsIt) {
   }
 }
 
+TEST_F(PrestViewTest, DoubleDensityShowsEachFontPixelAsASharpBlock) {
+  TPrestView view;
+  view.SetHeaderText(
+      "\x03"
+      "123 \x01"
+      "Sharp");
+  QImage shown(view.width() * 2, view.height() * 2, QImage::Format_RGBA8888);
+  shown.setDevicePixelRatio(2);
+  view.render(&shown);
+  const TRgbaImage& picture = view.Picture();
+  for (int y = 0; y < shown.height(); ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(shown.constScanLine(y));
+    for (int x = 0; x < shown.width(); ++x) {
+      const TRgb pixel = picture.At(x / 2, y / 2);
+      ASSERT_EQ(row[x], TRgbaImage::Pack(pixel)) << x << "," << y;
+    }
+  }
+}
+
 TEST_F(PrestViewTest, FastextClickReportsPromptAndLink) {
   TPrestView view;
   view.SetRows(1);
