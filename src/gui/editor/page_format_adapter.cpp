@@ -8,7 +8,8 @@
 
 namespace tavrel::gui {
 
-std::optional<std::string> RunPageFormatAdapter(QWidget* parent, bool, const std::string& prefix) {
+std::optional<TPageFormatChoice> RunPageFormatAdapter(QWidget* parent, bool showCodes,
+                                                      const std::string& prefix) {
   QDialog dialog(parent);
   dialog.setWindowTitle("Format Foreground/Background Color");
   auto* layout = new QVBoxLayout(&dialog);
@@ -31,7 +32,7 @@ std::optional<std::string> RunPageFormatAdapter(QWidget* parent, bool, const std
     const int code = word.toInt(&ok, 16);
     if (ok && code >= 0 && code < 0x20 && chosen.size() < 7) chosen += static_cast<char>(code);
   }
-  return chosen;
+  return TPageFormatChoice{chosen, showCodes};
 }
 
 }  // namespace tavrel::gui
