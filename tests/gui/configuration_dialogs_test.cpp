@@ -107,19 +107,48 @@ class ConfigurationDialogs : public ::testing::Test {
   void TearDown() override { SetLanguage(UiLanguage::Dutch, UiLanguage::Dutch); }
 };
 
-TEST_F(ConfigurationDialogs, GeneralOptionsChecksTheFeedFileOnlyForAFileSource) {
+TMediaServer Server(const char* host) {
+  TMediaServer server;
+  server.ServerName = "Varnex";
+  server.FTPHost = host;
+  server.FTPUser = "newsdesk";
+  server.FTPPassword = "secret";
+  server.FTPPort = 2121;
+  server.Reserved3 = "kept";  // not shown: must come back as it went in
+  return server;
+}
+
+TEST_F(ConfigurationDialogs, GeneralOptionsChecksTheFeedFileThenTheFtpFrame) {
   TempFolder home;
   WriteBytes(home / "news.xml", "<rss/>");
   struct Case {
     const char* Name;
     const char* Source;  // the "XML Source" item clicked
     const char* FilePath;
-    bool Accepted;
+    const char* Host;
+    std::vector<std::string> Messages;
+    const char* FocusedEdit;  // null: the file selector's edit
   };
   const std::vector<Case> cases = {
-      {"web, no feed file", "RssSourceRadioGroupWeb", "", true},
-      {"file, missing", "RssSourceRadioGroupFile", "gone.xml", false},
-      {"file, found from the home folder", "RssSourceRadioGroupFile", "news.xml", true},
+      {"web, no feed file", "RssSourceRadioGroupWeb", "", "ftp.example", {}, nullptr},
+      {"file, missing: the FTP frame is not asked",
+       "RssSourceRadioGroupFile",
+       "gone.xml",
+       "",
+       {"File not found."},
+       nullptr},
+      {"file, found from the home folder",
+       "RssSourceRadioGroupFile",
+       "news.xml",
+       "ftp.example",
+       {},
+       nullptr},
+      {"web, FTP host empty",
+       "RssSourceRadioGroupWeb",
+       "",
+       " ",
+       {"FTP Host niet ingevuld."},
+       "HostEdit"},
   };
   for (const Case& row : cases) {
     SCOPED_TRACE(row.Name);
@@ -127,30 +156,35 @@ TEST_F(ConfigurationDialogs, GeneralOptionsChecksTheFeedFileOnlyForAFileSource) 
     options.XMLFilePath = "old.xml";
     options.ScanInterval = 30;
     options.FormatCorrection = 5;  // not shown: must come back as it went in
+    options.Server = Server(row.Host);
     TRIGeneralOptionsDlg dialog(options, home.Path());
     dialog.show();
     EXPECT_FALSE(Find<QLineEdit>(dialog, "UrlEdit")->isEnabled()) << "File chosen at first";
     EXPECT_EQ(Find<QSpinBox>(dialog, "ScanIntervalSpinner")->value(), 30);
     EXPECT_TRUE(Find<QCheckBox>(dialog, "UseFastextCheckBox")->isChecked());
     EXPECT_FALSE(Find<QPushButton>(dialog, "HelpButton")->isVisible());
+    EXPECT_EQ(Find<QGroupBox>(dialog, "FtpGroup")->title(), "Varnex");
+    EXPECT_EQ(Find<QLineEdit>(dialog, "UserIdEdit")->text(), "newsdesk");
     Click(dialog, row.Source);
     const bool web = std::string(row.Source).ends_with("Web");
     EXPECT_EQ(Find<QLineEdit>(dialog, "UrlEdit")->isEnabled(), web);
     EXPECT_EQ(Find<TPSelectFileFrame>(dialog, "RssSelectFileFrame")->isEnabled(), !web);
     Find<TPSelectFileFrame>(dialog, "RssSelectFileFrame")->SetFileName(row.FilePath);
     SetText(dialog, "UrlEdit", "http://feeds.example/news.xml");
+    SetText(dialog, "PortEdit", "2100 ");
     Find<QSpinBox>(dialog, "ScanIntervalSpinner")->setValue(45);
     Click(dialog, "StartScanCheckBox");
     {
       TMessageBoxes boxes;
       Click(dialog, "OKButton");
-      EXPECT_EQ(boxes.Texts, row.Accepted ? std::vector<std::string>{}
-                                          : std::vector<std::string>{"File not found."});
+      EXPECT_EQ(boxes.Texts, row.Messages);
     }
-    EXPECT_EQ(dialog.isVisible(), !row.Accepted);
-    if (!row.Accepted) {
-      EXPECT_EQ(dialog.focusWidget(),
-                Find<TPSelectFileFrame>(dialog, "RssSelectFileFrame")->Edit());
+    EXPECT_EQ(dialog.isVisible(), !row.Messages.empty());
+    if (!row.Messages.empty()) {
+      QWidget* focused = row.FocusedEdit
+                             ? Find<QLineEdit>(dialog, row.FocusedEdit)
+                             : Find<TPSelectFileFrame>(dialog, "RssSelectFileFrame")->Edit();
+      EXPECT_EQ(dialog.focusWidget(), focused);
       EXPECT_EQ(dialog.Options().ScanInterval, 30) << "nothing handed back before OK passes";
       continue;
     }
@@ -161,6 +195,9 @@ TEST_F(ConfigurationDialogs, GeneralOptionsChecksTheFeedFileOnlyForAFileSource) 
     EXPECT_EQ(dialog.Options().ScanInterval, 45);
     EXPECT_TRUE(dialog.Options().StartScanAtProgramStart);
     EXPECT_EQ(dialog.Options().FormatCorrection, 5);
+    EXPECT_EQ(dialog.Options().Server.FTPPort, 2100) << "trimmed by the frame's check";
+    EXPECT_EQ(dialog.Options().Server.FTPHost, row.Host);
+    EXPECT_EQ(dialog.Options().Server.Reserved3, "kept");
   }
 }
 
@@ -403,6 +440,12 @@ TEST_F(ConfigurationDialogs, SettingsFileAfterOkHoldsExactlyTheConfirmedValues) 
   TRIGeneralOptionsDlg options(globals.GeneralOptions(), globals.ProgramDir);
   options.show();
   Click(options, "RssSourceRadioGroupWeb");
+  SetText(options, "NameEdit", "Varnex");
+  SetText(options, "HostEdit", " ftp.example ");
+  SetText(options, "UserIdEdit", "newsdesk");
+  SetText(options, "PasswordEdit", "secret");
+  SetText(options, "PortEdit", "2121");
+  Click(options, "PassiveCheck");
   SetText(options, "UrlEdit", "http://feeds.example/rss");
   Click(options, "OKButton");
   ASSERT_EQ(options.result(), QDialog::Accepted);
@@ -439,7 +482,8 @@ TEST_F(ConfigurationDialogs, SettingsFileAfterOkHoldsExactlyTheConfirmedValues) 
   EXPECT_EQ(
       ReadBytes(home / "tavrel.ini"),
       CrLf("[Settings]\nIsXMLWeb=1\nXMLFilePath=news.xml\nXmlUrl=http://feeds.example/rss\n"
-           "ServerName=\nFTPHost=\nFTPUser=\nFTPPassword=\nFTPPort=21\nFTPPassive=0\n"
+           "ServerName=Varnex\nFTPHost=ftp.example\nFTPUser=newsdesk\nFTPPassword=secret\n"
+           "FTPPort=2121\nFTPPassive=1\n"
            "TransferDir=Varnex\\Transfer\\\nDefaultCharSet=8\nUseFastext=1\nScanInterval=10\n"
            "StartScanAtProgramStart=0\nFormatCorrection=8\nMessageElement=message\n"
            "TitleElement=title\nCategoryElement=category\nTextElement=text\nRootElement=rss\n"

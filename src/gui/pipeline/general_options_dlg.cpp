@@ -15,6 +15,7 @@
 #include "support/lang_message_dlg.h"
 #include "support/qt_text.h"
 #include "support/select_file_frame.h"
+#include "transfer/ftp_edit_frame.h"
 
 namespace tavrel::gui {
 
@@ -67,13 +68,11 @@ TRIGeneralOptionsDlg::TRIGeneralOptionsDlg(TGeneralOptions options, std::string 
   layout->addWidget(sourceGroup_);
   connect(sourceGroup_, &TRadioGroup::ItemClicked, this, [this] { UpdateSource(); });
 
-  // FTP SETTINGS FRAME: replace this group by TPFtpEditFrame when it is available.
-  ftpFramePlace_ = new QGroupBox("Varnex", ClientArea());
-  ftpFramePlace_->setObjectName("FtpEditFramePlace");
-  auto* placeLayout = new QVBoxLayout(ftpFramePlace_);
-  placeLayout->addWidget(
-      new QLabel("The FTP settings are not editable in this build.", ftpFramePlace_));
-  layout->addWidget(ftpFramePlace_);
+  // The one transmission server; its Test button looks for the base transfer folder.
+  ftpFrame_ = new TPFtpEditFrame(ClientArea());
+  ftpFrame_->SetCaption("Varnex");
+  ftpFrame_->SetTestFolder(options_.TransferDir);
+  layout->addWidget(ftpFrame_);
 
   auto* teletext = new QGroupBox("Teletext", ClientArea());
   teletext->setObjectName("TeletextGroupBox");
@@ -95,6 +94,7 @@ void TRIGeneralOptionsDlg::ShowOptions() {
   scanInterval_->setValue(options_.ScanInterval);
   startScan_->setChecked(options_.StartScanAtProgramStart);
   useFastext_->setChecked(options_.UseFastext);
+  ftpFrame_->Load(options_.Server);
   UpdateSource();
 }
 
@@ -116,7 +116,7 @@ void TRIGeneralOptionsDlg::UpdateSource() {
 }
 
 void TRIGeneralOptionsDlg::accept() {
-  const TGeneralOptions options = ReadOptions();
+  TGeneralOptions options = ReadOptions();
   const TGeneralOptionsCheck check = ValidateGeneralOptions(options, programDir_);
   if (!check.Ok) {
     // The file selector's own plain message box, as its existence check shows it.
@@ -125,8 +125,8 @@ void TRIGeneralOptionsDlg::accept() {
     fileFrame_->Edit()->setFocus();
     return;
   }
-  // FTP SETTINGS FRAME: its validation (which shows its own messages) goes here, and its
-  // record into options.Server.
+  if (!ftpFrame_->Validate()) return;
+  ftpFrame_->Save(options.Server);
   options_ = options;
   TQorButtonDlg::accept();
 }

@@ -6,12 +6,12 @@
 #include "support/qor_button_dlg.h"
 
 class QCheckBox;
-class QGroupBox;
 class QLineEdit;
 class QSpinBox;
 
 namespace tavrel::gui {
 
+class TPFtpEditFrame;
 class TPSelectFileFrame;
 class TRadioGroup;
 
@@ -38,7 +38,7 @@ class TRIGeneralOptionsDlg : public TQorButtonDlg {
  protected:
   // Reads the controls, then closes only when the feed file check of ValidateGeneralOptions
   // passes ("File not found.", the focus on the file selector) and after it the FTP settings
-  // validate.
+  // frame validates (showing its own messages and focusing its edit).
   void accept() override;
 
  private:
@@ -55,10 +55,7 @@ class TRIGeneralOptionsDlg : public TQorButtonDlg {
   QLineEdit* urlEdit_;
   QSpinBox* scanInterval_;
   QCheckBox* startScan_;
-  // FTP SETTINGS FRAME: the place of TPFtpEditFrame ("FtpEditFrame", caption "Varnex", test
-  // folder TransferDir). Until the frame is built this group only holds its place, and the
-  // server record passes through the dialog unchanged.
-  QGroupBox* ftpFramePlace_;
+  TPFtpEditFrame* ftpFrame_;
   QCheckBox* useFastext_;
 };
 
