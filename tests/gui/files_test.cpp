@@ -18,6 +18,8 @@
 
 #include "dialog_answer.h"
 #include "editor/page_format_dlg.h"
+#include "render/prest_view.h"
+#include "render/teletext_fonts.h"
 #include "support/file_manager.h"
 #include "support/recent_files_menu.h"
 
@@ -160,6 +162,7 @@ TEST_F(FilesGuiTest, FileManagerRunsTheTemplateEditorsWorkflowThroughRealDialogs
 }
 
 TEST_F(FilesGuiTest, PageFormatDialogReadsAPrefixAndBuildsItFromTheClickedChoices) {
+  ASSERT_TRUE(LoadTeletextFonts(kFontFileAll1216, TAVREL_BINARY_DIR).Success());
   TDlgPageFormat dialog;
   dialog.SetShowCodes(true);
   dialog.SetPrefix("\x04\x1D\x03\x0D");
@@ -170,10 +173,18 @@ TEST_F(FilesGuiTest, PageFormatDialogReadsAPrefixAndBuildsItFromTheClickedChoice
   EXPECT_EQ(dialog.findChild<QLabel*>("CountLabel")->text(), "4");
   EXPECT_TRUE(dialog.findChild<QCheckBox*>("ShowCheckBox")->isChecked());
 
-  // The sample's row 1 is on blue after the New Background code in column 1.
-  const QImage& picture = dialog.Sample()->Picture();
-  EXPECT_EQ(picture.size(), QSize(26 * 12, 4 * 16));
-  EXPECT_EQ(picture.pixelColor(5 * 12 + 6, 8), QColor(0, 0, 255));
+  // The sample shows rows 1 to 4 of 26 cells; row 1 is on blue from the New Background code
+  // on (the picture has the view's 6-pixel frame around the cells).
+  const TPrestView* sample = dialog.Sample();
+  EXPECT_EQ(sample->Columns(), 26);
+  EXPECT_EQ(sample->Rows(), 4);
+  EXPECT_EQ(sample->FontSize(), 3);
+  EXPECT_TRUE(sample->ShowCodes());
+  EXPECT_EQ(sample->Page().Cell(2, 3), 13);
+  EXPECT_EQ(sample->Page().Cell(2, 5), 'E');
+  const TRgbaImage& picture = sample->Picture();
+  EXPECT_EQ(QSize(picture.Width(), picture.Height()), QSize(26 * 12 + 12, 4 * 16 + 12));
+  EXPECT_EQ(picture.At(6 + 5 * 12 + 6, 6 + 8), (TRgb{0, 0, 255}));
 
   for (const char* name : {"Foreground7", "Background8", "Style1"}) {
     // On the indicator: a radio item answers clicks on its indicator and caption only.
@@ -186,7 +197,7 @@ TEST_F(FilesGuiTest, PageFormatDialogReadsAPrefixAndBuildsItFromTheClickedChoice
   EXPECT_FALSE(dialog.ShowCodes());
 
   const QWidget* edge = dialog.findChild<QWidget*>("SampleEdge");
-  EXPECT_EQ(edge->geometry(), QRect(8 + 312 - 6, 184, 6, 64));
+  EXPECT_EQ(edge->geometry(), QRect(8 + 324 - 6, 184, 6, 76));
   dialog.SetShowHelp(false);
   AnswerNextModal([&](QWidget*) {
     EXPECT_EQ(dialog.windowTitle(), "Format Foreground/Background Color");

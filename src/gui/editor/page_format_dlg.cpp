@@ -4,14 +4,11 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <vector>
 
-#include "page/cell_codes.h"
-#include "page/row_decoder.h"
-#include "render/page_renderer.h"
+#include "render/prest_view.h"
 #include "render/teletext_fonts.h"
 #include "support/language_texts.h"
 #include "support/qt_text.h"
@@ -59,46 +56,6 @@ QGroupBox* RadioGroup(QWidget* parent, const char* name, const QRect& geometry,
 
 }  // namespace
 
-TPageFormatSample::TPageFormatSample(QWidget* parent) : QWidget(parent) {
-  const TFontSet& fonts = FontSet(kFontSize1216);
-  const int cellWidth = fonts.Loaded() ? fonts.CellWidth : 12;
-  const int cellHeight = fonts.Loaded() ? fonts.CellHeight : 16;
-  setFixedSize(kColumns * cellWidth, kRows * cellHeight);
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  Render();
-}
-
-void TPageFormatSample::SetPage(const TPrestPage& page) {
-  page_ = page;
-  Render();
-}
-
-void TPageFormatSample::SetShowCodes(bool showCodes) {
-  showCodes_ = showCodes;
-  Render();
-}
-
-void TPageFormatSample::Render() {
-  const TFontSet& fonts = FontSet(kFontSize1216);
-  const int cellWidth = width() / kColumns;
-  const int cellHeight = height() / kRows;
-  std::vector<TPrestCell> cells(kCellGridSize, 0);
-  DecodePage(page_.Cells, kFirstRow, showCodes_, cells);
-  TRgbaImage surface(width(), height(), kTeletextPalette[kColorBlack]);
-  TRowFlags rowFlash{};
-  // Row 1 at the top: the grid's origin sits one row above the picture.
-  DrawRows(surface, kFirstRow, kFirstRow + kRows - 1, cells, page_.CharSet, 0, -cellHeight,
-           cellWidth, cellHeight, fonts, false, rowFlash);
-  picture_ = QImage(surface.Bytes(), surface.Width(), surface.Height(), QImage::Format_RGBA8888)
-                 .copy();
-  update();
-}
-
-void TPageFormatSample::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.drawImage(0, 0, picture_);
-}
-
 TDlgPageFormat::TDlgPageFormat(QWidget* parent)
     : TQorButtonDlg(parent),
       foreground_(new QButtonGroup(this)),
@@ -140,8 +97,11 @@ TDlgPageFormat::TDlgPageFormat(QWidget* parent)
   show_->setObjectName("ShowCheckBox");
   show_->setGeometry(8, 40, 130, 19);
 
-  sample_ = new TPageFormatSample(client);
+  sample_ = new TPrestView(client);
   sample_->setObjectName("Sample");
+  sample_->SetFontSize(kFontSize1216);
+  sample_->SetColumns(kSampleColumns);
+  sample_->SetRows(kSampleRows);
   sample_->move(8, 184);
   // Part of a 27th column would show at the sample's right; a black strip keeps the edge clean.
   auto* edge = new QWidget(client);

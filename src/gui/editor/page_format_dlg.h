@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <string>
 
 #include "page/page_format.h"
-#include "page/page_record.h"
 #include "support/qor_button_dlg.h"
 
 class QButtonGroup;
@@ -15,33 +13,10 @@ class QCheckBox;
 class QLabel;
 
 namespace tavrel::gui {
+class TPrestView;
+}
 
-// The dialog's live sample: rows 1 to 4 of a page, 26 columns, in the 12 x 16 teletext font on
-// black, drawn through the core renderer. The dialog needs only SetPage and SetShowCodes of
-// it, so the page view control can take its place without touching the dialog's logic.
-class TPageFormatSample : public QWidget {
- public:
-  static constexpr int kColumns = 26;
-  static constexpr int kRows = 4;
-  static constexpr int kFirstRow = 1;
-
-  explicit TPageFormatSample(QWidget* parent = nullptr);
-
-  void SetPage(const TPrestPage& page);
-  void SetShowCodes(bool showCodes);
-  // The picture as painted, for the tests and the gallery.
-  const QImage& Picture() const { return picture_; }
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  void Render();
-
-  TPrestPage page_ = TPrestPage::Blank();
-  bool showCodes_ = false;
-  QImage picture_;
-};
+namespace tavrel::gui {
 
 // The page format dialog: a foreground colour, a background colour and a style, turned into the
 // shortest row prefix of control codes, with a live sample. The editor hands it the current
@@ -69,7 +44,10 @@ class TDlgPageFormat : public TQorButtonDlg {
   // (SetShowHelp(false)).
   std::function<void(int helpContext)> OnHelp;
 
-  TPageFormatSample* Sample() const { return sample_; }
+  // The live sample: rows 1 to 4 of the sample page, 26 columns, font size 3.
+  TPrestView* Sample() const { return sample_; }
+  static constexpr int kSampleColumns = 26;
+  static constexpr int kSampleRows = 4;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -85,7 +63,7 @@ class TDlgPageFormat : public TQorButtonDlg {
   QButtonGroup* style_;
   QLabel* count_;
   QCheckBox* show_;
-  TPageFormatSample* sample_;
+  TPrestView* sample_;
 };
 
 }  // namespace tavrel::gui
