@@ -192,8 +192,7 @@ TEST_F(FilesGuiTest, PageFormatDialogReadsAPrefixAndBuildsItFromTheClickedChoice
   }
   EXPECT_EQ(dialog.Prefix(), "");
   EXPECT_EQ(dialog.findChild<QLabel*>("CountLabel")->text(), "0");
-  QTest::mouseClick(dialog.findChild<QCheckBox*>("ShowCheckBox"), Qt::LeftButton, {},
-                    QPoint(6, 9));
+  QTest::mouseClick(dialog.findChild<QCheckBox*>("ShowCheckBox"), Qt::LeftButton, {}, QPoint(6, 9));
   EXPECT_FALSE(dialog.ShowCodes());
 
   const QWidget* edge = dialog.findChild<QWidget*>("SampleEdge");

@@ -30,13 +30,25 @@ std::string Expand(const char* pattern, int f, int b) {
       case 'w':
         if (f != 7) out += static_cast<char>(f);
         break;
-      case 'f': out += static_cast<char>(f); break;
+      case 'f':
+        out += static_cast<char>(f);
+        break;
       // Black graphics: the graphics-black code rather than 24, which would conceal the row.
-      case 'g': out += static_cast<char>(f == 8 ? 16 : f + 16); break;
-      case 'b': out += static_cast<char>(b); break;
-      case 'N': out += static_cast<char>(29); break;
-      case 'D': out += static_cast<char>(13); break;
-      case 'S': out += static_cast<char>(26); break;
+      case 'g':
+        out += static_cast<char>(f == 8 ? 16 : f + 16);
+        break;
+      case 'b':
+        out += static_cast<char>(b);
+        break;
+      case 'N':
+        out += static_cast<char>(29);
+        break;
+      case 'D':
+        out += static_cast<char>(13);
+        break;
+      case 'S':
+        out += static_cast<char>(26);
+        break;
     }
   }
   return out;

@@ -40,9 +40,18 @@ class FileManagerRulesTest : public ::testing::Test {
               ("tavrel_fm_" + std::to_string(::getpid()) + "_" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(folder_);
-    rules_.OnNewFile = [this] { ++news_; return newAnswer_; };
-    rules_.OnOpenFile = [this](const std::string& path) { opened_.push_back(path); return openAnswer_; };
-    rules_.OnSaveFile = [this](const std::string& path) { saved_.push_back(path); return saveAnswer_; };
+    rules_.OnNewFile = [this] {
+      ++news_;
+      return newAnswer_;
+    };
+    rules_.OnOpenFile = [this](const std::string& path) {
+      opened_.push_back(path);
+      return openAnswer_;
+    };
+    rules_.OnSaveFile = [this](const std::string& path) {
+      saved_.push_back(path);
+      return saveAnswer_;
+    };
     rules_.OnFileChange = [this] { ++changes_; };
   }
   void TearDown() override {

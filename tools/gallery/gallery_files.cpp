@@ -49,10 +49,10 @@ class TFileMenuSample : public QWidget {
     fileOrigin_ = QPoint(4, bar_->height());
     const int recentRow = file_->actionGeometry(recent_->menuAction()).top();
     recentOrigin_ = QPoint(fileOrigin_.x() + fileSize.width() - 4, fileOrigin_.y() + recentRow);
-    setFixedSize(recentOrigin_.x() + recentSize.width() + 16,
-                 std::max(fileOrigin_.y() + fileSize.height(),
-                          recentOrigin_.y() + recentSize.height()) +
-                     16);
+    setFixedSize(
+        recentOrigin_.x() + recentSize.width() + 16,
+        std::max(fileOrigin_.y() + fileSize.height(), recentOrigin_.y() + recentSize.height()) +
+            16);
     bar_->setFixedWidth(width());
     setWindowTitle("Template editor - File menu");
   }
@@ -78,9 +78,13 @@ class TFileMenuSample : public QWidget {
 const TGalleryRegistration kFilesEntries({
     {"page_format_white_on_black", [] { return PageFormat({}, false); }},
     {"page_format_yellow_double_height_on_blue",
-     [] { return PageFormat({3, 4, TPageStyle::DoubleHeight}, true); }},
+     [] {
+       return PageFormat({3, 4, TPageStyle::DoubleHeight}, true);
+     }},
     {"page_format_separated_graphics",
-     [] { return PageFormat({2, 8, TPageStyle::SeparatedGraphics}, false); }},
+     [] {
+       return PageFormat({2, 8, TPageStyle::SeparatedGraphics}, false);
+     }},
     {"file_menu_recent_files", [] { return std::make_unique<TFileMenuSample>(); }},
 });
 

@@ -90,8 +90,7 @@ TPrestPage PageFormatSample(std::string_view prefix, std::string_view sampleText
   TPrestPage page = TPrestPage::Blank();
   constexpr int kTextRow = 2;
   constexpr int kTextColumn = 5;
-  const auto textLength =
-      std::min<std::size_t>(sampleText.size(), kPageColumns - kTextColumn);
+  const auto textLength = std::min<std::size_t>(sampleText.size(), kPageColumns - kTextColumn);
   for (std::size_t i = 0; i < textLength; ++i) {
     page.Cell(kTextRow, kTextColumn + static_cast<int>(i)) =
         static_cast<std::uint8_t>(sampleText[i]) & kCellValueMask;

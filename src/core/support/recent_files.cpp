@@ -39,9 +39,7 @@ void TRecentFileList::SetMaxCount(int maxCount) {
   if (!files_.empty()) Normalise();
 }
 
-void TRecentFileList::Normalise() {
-  files_.resize(static_cast<std::size_t>(maxCount_));
-}
+void TRecentFileList::Normalise() { files_.resize(static_cast<std::size_t>(maxCount_)); }
 
 void TRecentFileList::LoadFrom(TRecentFileStore& store) {
   files_.clear();

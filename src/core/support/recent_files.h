@@ -30,8 +30,8 @@ std::string RecentFileGroupOfKey(std::string_view registryKey);
 
 // One numbered entry of the recent-files menu.
 struct TRecentMenuEntry {
-  std::string Caption;     // "1  report.tpg", or "01  ..." when ten or more are shown
-  std::size_t ListIndex;   // the position of its path in the list
+  std::string Caption;    // "1  report.tpg", or "01  ..." when ten or more are shown
+  std::size_t ListIndex;  // the position of its path in the list
   bool operator==(const TRecentMenuEntry&) const = default;
 };
 

@@ -25,7 +25,7 @@ QStringList DialogNameFilters(const QString& filter) {
     const QString description = parts[i].trimmed();
     const QString mask = QString(parts[i + 1]).replace(';', ' ').trimmed();
     filters << (description.endsWith("(" + mask + ")") ? description
-                                                        : description + " (" + mask + ")");
+                                                       : description + " (" + mask + ")");
   }
   return filters;
 }

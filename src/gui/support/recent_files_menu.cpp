@@ -25,9 +25,7 @@ class SettingsRecentStore : public TRecentFileStore {
   }
 
  private:
-  QString Key(const std::string& name) const {
-    return group_ + "/" + QString::fromStdString(name);
-  }
+  QString Key(const std::string& name) const { return group_ + "/" + QString::fromStdString(name); }
 
   QSettings settings_;
   QString group_;
