@@ -1,6 +1,7 @@
 #include "editor/editor_canvas.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -57,7 +58,14 @@ void TEditorCanvas::paintEvent(QPaintEvent* event) {
   if (!part.isEmpty()) {
     painter.drawImage(part, wrapped, part.translated(-kImageRect.topLeft()));
   }
-  if (editor_.FrameDisplay) {
+  // The rubber band of the drawing tools: screen rectangles inverted, the grid untouched.
+  if (PreviewRects) {
+    painter.save();
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    for (const TPixelRect& r : PreviewRects()) painter.fillRect(ToQRect(r), Qt::white);
+    painter.restore();
+  }
+  if (editor_.FrameDisplay || editor_.Mode() == EditMode::BlockText) {
     // The text block's frame over the cells: a white outline on the block, a black one around.
     const TTextBlock& block = editor_.TextBlock;
     const TPixelRect first = EditorCellRect(block.Left, block.Top);
@@ -82,6 +90,11 @@ void TEditorCanvas::paintEvent(QPaintEvent* event) {
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(rect.adjusted(0, 0, -1, -1));
   }
+}
+
+void TEditorCanvas::MouseEvent(QMouseEvent* event) {
+  if (OnMouse) OnMouse(event);
+  event->accept();
 }
 
 void TEditorCanvas::keyPressEvent(QKeyEvent* event) {

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "editor/editor_page_image.h"
 #include "editor/page_editor.h"
@@ -17,6 +18,10 @@ class TEditorCanvas : public QWidget {
 
   // Called with every key press that no menu shortcut took.
   std::function<void(QKeyEvent*)> OnKey;
+  // Mouse presses, moves and releases over the client area (the text block frame, drawing).
+  std::function<void(QMouseEvent*)> OnMouse;
+  // The window rectangles the drawing tools' rubber band shows inverted.
+  std::function<std::vector<TPixelRect>()> PreviewRects;
 
   // Draws the whole page picture again and repaints the page area with its frame.
   void RedrawAll();
@@ -31,9 +36,14 @@ class TEditorCanvas : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override { MouseEvent(event); }
+  void mouseMoveEvent(QMouseEvent* event) override { MouseEvent(event); }
+  void mouseReleaseEvent(QMouseEvent* event) override { MouseEvent(event); }
   bool focusNextPrevChild(bool) override { return false; }  // Tab is a key of the page
 
  private:
+  void MouseEvent(QMouseEvent* event);
+
   const TPageEditor& editor_;
   const TFontSet& fonts_;
   TEditorPageImage image_;

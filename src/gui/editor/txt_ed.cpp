@@ -219,6 +219,7 @@ TTxtEd::TTxtEd(const QString& programFolder, QWidget* parent)
   BuildAttributePanel(canvas_);
   layout->addWidget(canvas_, 1);
   BuildStatusBar();
+  BuildMouseAndBlockText(programFolder);
   editor_->TextBlock = ClampTextBlock(editor_->TextBlock);
   Reload();
   canvas_->setFocus();
@@ -469,6 +470,7 @@ void TTxtEd::SetPage(const TPrestPage& page, const TTextBlock& textBlock) {
 
 void TTxtEd::Reload() {
   const TEditOutcome outcome = editor_->Reload();
+  AfterReloadBlockText();
   resize(kEditorWindowWidth, kEditorWindowHeight);
   RedrawAll();
   ShowOutcome(outcome);
@@ -478,8 +480,8 @@ void TTxtEd::StorePage() { editor_->StorePage(); }
 
 void TTxtEd::reject() {
   editor_->Selection.Highlight = {};
-  // Without the block-text field there is no block text to keep.
-  editor_->BlockTextFlag = false;
+  // A page closed in block-text mode opens in it again.
+  editor_->BlockTextFlag = CloseBlockTextField();
   editor_->StorePage();
   done(editor_->IsUnchanged() ? QDialog::Rejected : QDialog::Accepted);
 }
@@ -523,10 +525,18 @@ void TTxtEd::RunCommand(std::uint8_t command) {
   ShowOutcome(step.Outcome);
 }
 
-void TTxtEd::SendAttribute(int tag) { RunCommand(static_cast<std::uint8_t>(tag)); }
+void TTxtEd::SendAttribute(int tag) {
+  if (InsertBlockTextColour(tag)) return;
+  RunCommand(static_cast<std::uint8_t>(tag));
+}
 
 void TTxtEd::ChooseMode(int mode) {
+  if (!PrepareModeChange(mode)) {
+    RefreshMenus();
+    return;
+  }
   const TEditOutcome outcome = editor_->SetMode(mode);
+  AfterModeChange();
   RedrawAll();
   ShowOutcome(outcome);
 }
@@ -537,32 +547,38 @@ void TTxtEd::ShowOutcome(const TEditOutcome& outcome) {
 }
 
 void TTxtEd::Undo() {
+  if (RouteToBlockText(&TBlockTextField::undo)) return;
   canvas_->RedrawChanged(editor_->Undo());
   RefreshMenus();
   RefreshStatus();
 }
 
 void TTxtEd::CutRows() {
+  if (RouteToBlockText(&TBlockTextField::CutText)) return;
   editor_->CutRows();
   RedrawAll();
 }
 
 void TTxtEd::CopyRows() {
+  if (RouteToBlockText(&TBlockTextField::CopyText)) return;
   editor_->CopyRows();
   RedrawAll();
 }
 
 void TTxtEd::DeleteRows() {
+  if (RouteToBlockText(&TBlockTextField::DeleteText)) return;
   editor_->DeleteRows();
   RedrawAll();
 }
 
 void TTxtEd::PasteRows() {
+  if (RouteToBlockText(&TBlockTextField::PasteText)) return;
   editor_->PasteRows();
   RedrawAll();
 }
 
 void TTxtEd::SelectAll() {
+  if (RouteToBlockText(&TBlockTextField::selectAll)) return;
   editor_->SelectAll();
   RedrawAll();
 }
@@ -601,6 +617,7 @@ void TTxtEd::FormatColors() {
 
 void TTxtEd::ChooseCharSet(int option) {
   editor_->SetCharSet(option);
+  blockText_->SetCharSet(option);
   RedrawAll();
 }
 
@@ -651,6 +668,7 @@ void TTxtEd::RefreshMenus() {
   inverseButton_->setChecked(editor_->InverseDrawing);
   attributeButton_->setChecked(editor_->State.ShowCodes);
   gridButton_->setChecked(editor_->GridDisplay);
+  RefreshBlockTextMenus();
 }
 
 void TTxtEd::RefreshStatus() {

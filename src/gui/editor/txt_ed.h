@@ -6,7 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include "editor/block_text_field.h"
 #include "editor/editor_canvas.h"
+#include "editor/editor_mouse.h"
 #include "editor/page_editor.h"
 #include "editor/page_format_adapter.h"
 
@@ -41,6 +43,9 @@ class TTxtEd : public QDialog {
   TPageFormatRunner PageFormatRunner = RunPageFormatAdapter;
 
   TEditorCanvas* Canvas() const { return canvas_; }
+  // The mouse over the page (text block frame, drawing tools) and the block-text field.
+  TEditorMouse& Mouse() { return *mouse_; }
+  TBlockTextField* BlockTextField() const { return blockText_; }
 
  protected:
   // Closing: the page is stored; the answer is OK when it changed, Cancel when not.
@@ -71,6 +76,25 @@ class TTxtEd : public QDialog {
   void RedrawAll();
   void RefreshMenus();
   void RefreshStatus();
+
+  // Mouse, text block frame and block-text mode (txt_ed_mouse.cpp).
+  void BuildMouseAndBlockText(const QString& programFolder);
+  void HandleMouse(QMouseEvent* event);
+  bool BlockTextActive() const;
+  // Before a mode change: false when the operator refuses block-text mode; leaving block-text
+  // mode writes the field back.
+  bool PrepareModeChange(int mode);
+  void AfterModeChange();
+  void AfterReloadBlockText();
+  void OpenBlockTextField();
+  // Writes the field back into the grid and hides it; answers whether it was shown.
+  bool CloseBlockTextField();
+  // Edit commands and alpha colours go to the field in block-text mode: true when they did.
+  bool RouteToBlockText(void (TBlockTextField::*command)());
+  bool InsertBlockTextColour(int tag);
+  void RefreshBlockTextMenus();
+  std::unique_ptr<TEditorMouse> mouse_;
+  TBlockTextField* blockText_ = nullptr;
 
   std::unique_ptr<TPageEditor> editor_;
   TEditorCanvas* canvas_ = nullptr;

@@ -1,0 +1,186 @@
+#include "editor/editor_mouse.h"
+
+#include <algorithm>
+
+#include "editor/edit_engine.h"
+
+namespace tavrel {
+namespace {
+
+TPixelRect Union(const TPixelRect& a, const TPixelRect& b) {
+  if (a.Empty()) return b;
+  if (b.Empty()) return a;
+  return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+          std::max(a.Bottom, b.Bottom)};
+}
+
+bool IsShapeMode(int mode) {
+  return mode == EditMode::DrawLine || mode == EditMode::DrawRectangle ||
+         mode == EditMode::DrawCircle;
+}
+
+bool IsEdge(TSizerZone zone) {
+  return zone == TSizerZone::Left || zone == TSizerZone::Right || zone == TSizerZone::Top ||
+         zone == TSizerZone::Bottom;
+}
+
+}  // namespace
+
+TEditorMouse::TEditorMouse(TPageEditor& editor) : editor_(editor), sizer_(EditorSizer()) {
+  PlaceFrame();
+}
+
+void TEditorMouse::PlaceFrame() { sizer_.SetBlock(editor_.TextBlock); }
+
+bool TEditorMouse::FrameShown() const {
+  return editor_.FrameDisplay || editor_.Mode() == EditMode::BlockText;
+}
+
+TPlotMode TEditorMouse::StrokeMode() const {
+  if (rightDown_) return TPlotMode::Erase;
+  return editor_.InverseDrawing ? TPlotMode::Invert : TPlotMode::Set;
+}
+
+void TEditorMouse::PlotStroke(TRasterPoint point, TPlotMode mode) {
+  Plot(editor_.State.Grid, editor_.State.LeftMargin, point.X, point.Y, mode);
+}
+
+TPixelRect TEditorMouse::Commit(const std::array<TPrestCell, kCellGridSize>& before) {
+  // Through the engine, so the display and the row flags follow the grid.
+  editor_.TallCaret =
+      ApplyEditCommand(editor_.State, editor_.Page, EditCommand::None, TEditOperation::Apply)
+          .TallCaret;
+  return ChangedCellsRect(before, editor_.State.Display);
+}
+
+TMouseOutcome TEditorMouse::Press(int x, int y, TMouseButton button) {
+  TMouseOutcome outcome;
+  bool onEdge = false;
+  if (FrameShown()) {
+    sizer_.Hover(x, y);
+    onEdge = IsEdge(sizer_.Zone());
+    sizer_.Press(x, y);
+    outcome.Cursor = tSizer::CursorFor(sizer_.Zone());
+  }
+  // The block-text field and the frame's edges take the press; nothing is drawn there.
+  if (onEdge || editor_.Mode() == EditMode::BlockText) return outcome;
+
+  const auto before = editor_.State.Display;
+  const int column = (x - kEditorPageLeft - 2) / kEditorCellWidth;
+  const int row = (y - kEditorPageTop) / kEditorCellHeight + kFirstEditRow;
+  if (x - kEditorPageLeft - 2 >= 0 && y >= kEditorPageTop && column < kPageColumns &&
+      row <= kLastEditRow) {
+    editor_.State.CursorColumn = column;
+    editor_.State.CursorRow = row;
+    outcome.Changed = editor_.Step(EditCommand::None).Changed;
+    // The lower half of a double-height row belongs to the row above.
+    if (editor_.State.RowStart[row] == 0 && row > kFirstEditRow) {
+      editor_.State.CursorRow = row - 1;
+    }
+    editor_.Selection.Highlight = {};
+  }
+
+  leftDown_ = button == TMouseButton::Left;
+  rightDown_ = button == TMouseButton::Right;
+  start_ = current_ = MouseToRaster(x, y, false);
+  drawing_ = leftDown_;
+  if (!editor_.IsDrawMode()) return outcome;
+
+  if (editor_.Mode() == EditMode::DrawFree) {
+    editor_.UndoGrid = editor_.State.Grid;
+    PlotStroke(start_, StrokeMode());
+    outcome.Changed = Union(outcome.Changed, Commit(before));
+  } else if (editor_.Mode() == EditMode::DrawFill) {
+    editor_.UndoGrid = editor_.State.Grid;
+    outcome.Busy = true;
+    FloodFill(editor_.State.Grid, editor_.State.LeftMargin, start_.X, start_.Y, StrokeMode(),
+              editor_.InverseDrawing);
+    outcome.Changed = Union(outcome.Changed, Commit(before));
+  }
+  return outcome;
+}
+
+void TEditorMouse::DrawShape(TRasterPoint end, const TPixelSink& sink) const {
+  switch (editor_.Mode()) {
+    case EditMode::DrawLine:
+      DrawLine(start_.X, start_.Y, end.X, end.Y, true, sink);
+      break;
+    case EditMode::DrawRectangle:
+      DrawRectangle(start_.X, start_.Y, end.X, end.Y, sink);
+      break;
+    case EditMode::DrawCircle:
+      DrawCircle(start_.X, start_.Y, end.X, end.Y, sink);
+      break;
+    default:
+      break;
+  }
+}
+
+void TEditorMouse::TogglePreview(TRasterPoint end, TPixelRect& changed) {
+  DrawShape(end, [&](int px, int py) {
+    const auto rect = PreviewPixelRect(editor_.State.Display, editor_.State.LeftMargin, px, py);
+    if (!rect) return;
+    // Inverting twice shows the page again: the set holds what is inverted now.
+    const auto key = std::make_pair(px, py);
+    if (!preview_.erase(key)) preview_.insert(key);
+    changed = Union(changed, *rect);
+  });
+}
+
+TMouseOutcome TEditorMouse::Move(int x, int y, bool leftDown, bool rightDown) {
+  TMouseOutcome outcome;
+  if (FrameShown() && !drawing_) {
+    outcome.FrameChanged =
+        MoveFrame(sizer_, x, y, leftDown, editor_.State.LeftMargin) && leftDown;
+    outcome.Cursor = tSizer::CursorFor(sizer_.Zone());
+    if (outcome.FrameChanged) editor_.TextBlock = ClampTextBlock(sizer_.Block());
+  }
+  if (!drawing_) return outcome;
+  current_ = MouseToRaster(x, y, true);
+  const int mode = editor_.Mode();
+  if (mode == EditMode::DrawFree) {
+    if (leftDown || rightDown) {
+      const auto before = editor_.State.Display;
+      PlotStroke(current_, StrokeMode());
+      outcome.Changed = Commit(before);
+    }
+  } else if (IsShapeMode(mode) && leftDown) {
+    if (!firstPreview_) TogglePreview(previousEnd_, outcome.PreviewChanged);
+    TogglePreview(current_, outcome.PreviewChanged);
+    previousEnd_ = current_;
+    firstPreview_ = false;
+  }
+  return outcome;
+}
+
+TMouseOutcome TEditorMouse::Release(int, int) {
+  TMouseOutcome outcome;
+  leftDown_ = rightDown_ = false;
+  if (drawing_) {
+    const auto before = editor_.State.Display;
+    if (IsShapeMode(editor_.Mode())) {
+      editor_.UndoGrid = editor_.State.Grid;
+      if (!firstPreview_) TogglePreview(previousEnd_, outcome.PreviewChanged);
+      preview_.clear();
+      // The release draws or inverts; it never erases.
+      const TPlotMode mode = editor_.InverseDrawing ? TPlotMode::Invert : TPlotMode::Set;
+      DrawShape(current_, [&](int px, int py) { PlotStroke({px, py}, mode); });
+    }
+    if (editor_.IsDrawMode()) outcome.Changed = Commit(before);
+  }
+  drawing_ = false;
+  firstPreview_ = true;
+  return outcome;
+}
+
+std::vector<TPixelRect> TEditorMouse::PreviewRects() const {
+  std::vector<TPixelRect> rects;
+  for (const auto& [px, py] : preview_) {
+    if (auto rect = PreviewPixelRect(editor_.State.Display, editor_.State.LeftMargin, px, py)) {
+      rects.push_back(*rect);
+    }
+  }
+  return rects;
+}
+
+}  // namespace tavrel

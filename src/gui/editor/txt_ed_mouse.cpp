@@ -1,0 +1,176 @@
+// The editor window's mouse over the page (text block frame, drawing tools) and block-text
+// mode: the parts of TTxtEd that route these to the editor core and the block-text field.
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QMouseEvent>
+
+#include "editor/block_text.h"
+#include "editor/block_text_field.h"
+#include "editor/edit_engine.h"
+#include "editor/editor_texts.h"
+#include "editor/txt_ed.h"
+#include "support/lang_message_dlg.h"
+#include "support/language_texts.h"
+#include "support/qt_text.h"
+
+namespace tavrel::gui {
+namespace {
+
+// "There are attributes within the textblock! ... Resume ?"
+constexpr int kBlockTextQuestionRow = 100;
+
+// The text block's own window rectangle for the field.
+QRect FieldRect(const tSizer& sizer) {
+  const TFrameRect& p = sizer.Pixels();
+  return QRect(p.Left, p.Top, p.Width, p.Height);
+}
+
+Qt::CursorShape CursorShape(TSizerCursor cursor) {
+  switch (cursor) {
+    case TSizerCursor::HorizontalResize:
+      return Qt::SizeHorCursor;
+    case TSizerCursor::VerticalResize:
+      return Qt::SizeVerCursor;
+    default:
+      return Qt::ArrowCursor;
+  }
+}
+
+// The text block the frame shows, as the editor reads it back.
+TTextBlock FrameBlock(const tSizer& sizer) { return ClampTextBlock(sizer.Block()); }
+
+}  // namespace
+
+void TTxtEd::BuildMouseAndBlockText(const QString& programFolder) {
+  mouse_ = std::make_unique<TEditorMouse>(*editor_);
+  RegisterTeletextFaces(programFolder);
+  blockText_ = new TBlockTextField(canvas_);
+  canvas_->setMouseTracking(true);
+  canvas_->OnMouse = [this](QMouseEvent* event) { HandleMouse(event); };
+  canvas_->PreviewRects = [this] { return mouse_->PreviewRects(); };
+}
+
+bool TTxtEd::BlockTextActive() const { return blockText_ && blockText_->isVisible(); }
+
+void TTxtEd::HandleMouse(QMouseEvent* event) {
+  const int x = qRound(event->position().x());
+  const int y = qRound(event->position().y());
+  TMouseOutcome outcome;
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+      if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
+      outcome = mouse_->Press(
+          x, y, event->button() == Qt::LeftButton ? TMouseButton::Left : TMouseButton::Right);
+      break;
+    case QEvent::MouseMove:
+      outcome = mouse_->Move(x, y, event->buttons() & Qt::LeftButton,
+                             event->buttons() & Qt::RightButton);
+      break;
+    case QEvent::MouseButtonRelease:
+      outcome = mouse_->Release(x, y);
+      break;
+    default:
+      return;
+  }
+  canvas_->setCursor(CursorShape(outcome.Cursor));
+  if (outcome.Busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (!outcome.PreviewChanged.Empty()) {
+    const TPixelRect& r = outcome.PreviewChanged;
+    canvas_->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
+  }
+  if (outcome.FrameChanged) {
+    if (BlockTextActive()) {
+      blockText_->setGeometry(FieldRect(mouse_->Sizer()));
+      blockText_->SetBlock(FrameBlock(mouse_->Sizer()));
+    }
+    canvas_->RedrawAll();
+  } else if (event->type() != QEvent::MouseMove || !outcome.Changed.Empty()) {
+    canvas_->RedrawChanged(outcome.Changed);
+  }
+  if (outcome.Busy) QApplication::restoreOverrideCursor();
+  if (event->type() == QEvent::MouseButtonPress) {
+    RefreshMenus();
+    RefreshStatus();
+  }
+}
+
+bool TTxtEd::PrepareModeChange(int mode) {
+  if (mode <= 0) return true;
+  if (mode == EditMode::BlockText && !BlockTextActive()) {
+    if (!BlockHasAttributes(editor_->State.Grid, FrameBlock(mouse_->Sizer()))) return true;
+    const TMsgDlgButtons yesNo = ButtonBit(TMsgDlgBtn::Yes) | ButtonBit(TMsgDlgBtn::No);
+    return LangMessageDlg(FromWindows1252(EditorText(kBlockTextQuestionRow)),
+                          TMsgDlgType::Warning, yesNo, 0, -1, -1,
+                          this) == TModalResult::Yes;
+  }
+  if (mode != EditMode::BlockText) CloseBlockTextField();
+  return true;
+}
+
+void TTxtEd::AfterModeChange() {
+  if (editor_->Mode() == EditMode::BlockText && !BlockTextActive()) OpenBlockTextField();
+}
+
+void TTxtEd::AfterReloadBlockText() {
+  blockText_->hide();
+  mouse_->PlaceFrame();
+  blockText_->SetCharSet(editor_->Page.CharSet);
+  AfterModeChange();
+}
+
+void TTxtEd::OpenBlockTextField() {
+  const TTextBlock block = FrameBlock(mouse_->Sizer());
+  blockText_->SetBlock(block);
+  blockText_->SetCharSet(editor_->Page.CharSet);
+  blockText_->setGeometry(FieldRect(mouse_->Sizer()));
+  blockText_->SetLines(BlockTextLines(editor_->State.Grid, block));
+  blockText_->document()->clearUndoRedoStacks();
+  blockText_->show();
+  blockText_->raise();
+  blockText_->setFocus();
+  RefreshMenus();
+}
+
+bool TTxtEd::CloseBlockTextField() {
+  if (!BlockTextActive()) return false;
+  WriteBackBlockText(editor_->State.Grid, FrameBlock(mouse_->Sizer()), blockText_->Lines());
+  blockText_->hide();
+  canvas_->setFocus();
+  editor_->TallCaret =
+      ApplyEditCommand(editor_->State, editor_->Page, EditCommand::None, TEditOperation::Apply)
+          .TallCaret;
+  RedrawAll();
+  return true;
+}
+
+bool TTxtEd::RouteToBlockText(void (TBlockTextField::*command)()) {
+  if (!BlockTextActive()) return false;
+  (blockText_->*command)();
+  RefreshMenus();
+  return true;
+}
+
+bool TTxtEd::InsertBlockTextColour(int tag) {
+  if (!BlockTextActive()) return false;
+  if (tag >= EditCommand::AlphaRed && tag <= EditCommand::AlphaWhite) {
+    blockText_->insertPlainText(QString(QChar(tag - EditCommand::AlphaRed + 1)));
+    blockText_->setFocus();
+  }
+  return true;
+}
+
+void TTxtEd::RefreshBlockTextMenus() {
+  if (!BlockTextActive()) {
+    undo_->setEnabled(true);
+    return;
+  }
+  undo_->setEnabled(blockText_->CanUndo());
+  cut_->setEnabled(true);
+  copy_->setEnabled(true);
+  delete_->setEnabled(true);
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  paste_->setEnabled(data && data->hasText());
+}
+
+}  // namespace tavrel::gui
