@@ -23,6 +23,7 @@
 #include "app/window_position.h"
 #include "page/broadcast_page_file.h"
 #include "pipeline/settings_store.h"
+#include "render/page_renderer.h"
 #include "render/prest_view.h"
 #include "support/about_dlg.h"
 #include "support/error.h"
@@ -286,6 +287,11 @@ void TRIMainForm::CreateViews() {
     fastextView_->SetFrameVisible(false);
     fastextView_->SetFastextMode(true);
     fastextView_->move(pageView_->x(), pageView_->y() + pageView_->height() - kFastextOverlap);
+    // The fastext row lies over the page's last row, but its hidden frame would still cover the
+    // foot of the row above it: only the row itself and the sides and foot of the frame are
+    // drawn over the page.
+    fastextView_->setMask(QRegion(0, kFrameThickness, fastextView_->width(),
+                                  fastextView_->height() - kFrameThickness));
     connect(fastextView_, &TPrestView::OnFastextLink, this,
             [this](TPrestView*, const QString& link) { FollowPageNumber(link); });
   }

@@ -74,6 +74,10 @@ class TRIMainForm : public QMainWindow {
   bool ShowPreviewPage(const std::string& section);
   // A page number clicked on the page or a fastext link: sub-page 0000, else 0001.
   void FollowPageNumber(const QString& number);
+  // Reads ExportDir's "Control.dat" again and shows its first page, or nothing.
+  void ReloadControlFile();
+  // Shows a text in the scan label and repaints it at once.
+  void ShowScanStatus(const QString& status);
 
   bool AutoScanOn() const { return autoScanOn_; }
   // A scan step, Preview or Upload is running on the worker.
@@ -112,10 +116,6 @@ class TRIMainForm : public QMainWindow {
   void StartRun(bool upload);
   void FinishRun(bool upload, const TWorkflowResult& result);
   void ShowRunMessages(bool upload, const TWorkflowResult& result);
-  // Reads ExportDir's "Control.dat" again and shows its first page, or nothing.
-  void ReloadControlFile();
-  // Shows the scan label's text; called on the window's thread.
-  void ShowScanStatus(const QString& status);
   // Ends the worker: requests a stop and waits for it.
   void StopWorker();
   // The progress dialog of the next upload, with a stop of its own wired to the run's.
