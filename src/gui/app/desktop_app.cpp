@@ -91,12 +91,7 @@ int RunDesktopApp(int argc, char** argv, const std::string& homeOption) {
   const QString programFolder = QCoreApplication::applicationDirPath();
   const TFontLoadResult fonts = LoadTeletextFonts(kFontFileAll1216);
   TRIMainForm window(*globals, programFolder);
-  instance.SetRaiseHandler([&window] {
-    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
-    window.showNormal();
-    window.raise();
-    window.activateWindow();
-  });
+  instance.SetRaiseHandler([&window] { window.RaiseAndRestore(); });
 
   const QByteArray trace = qgetenv("TAVREL_TRACE_START");
   std::unique_ptr<TStartTrace> startTrace;

@@ -668,6 +668,13 @@ void TRIMainForm::TemplateEditorMenuItemClick() {
   if (templateEditorCommand_) templateEditorCommand_();
 }
 
+void TRIMainForm::RaiseAndRestore() {
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  showNormal();
+  raise();
+  activateWindow();
+}
+
 void TRIMainForm::HelpSubjectsMenuItemClick() { ShowHelpSubjects(programFolder_, this); }
 
 void TRIMainForm::AboutMenuItemClick() {

@@ -60,6 +60,9 @@ class TRIMainForm : public QMainWindow {
   void HelpSubjectsMenuItemClick();
   void AboutMenuItemClick();
 
+  // A later start of the program asked for this window: out of the minimised state, to the top.
+  void RaiseAndRestore();
+
   // What the Template Editor command does; until one is set the command does nothing.
   void SetTemplateEditorCommand(std::function<void()> command);
 
