@@ -14,7 +14,9 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -47,6 +49,8 @@ class MainFormTest : public ::testing::Test {
   static void TearDownTestSuite() { UnloadTeletextFonts(); }
 
   void SetUp() override {
+    // The window keeps its position in the user's settings; tests keep theirs apart.
+    QStandardPaths::setTestModeEnabled(true);
     globals_ = std::make_unique<TRIGlobals>(home_.Dir());
     // A server that refuses at once: a scan step ends quickly with "Connection failed".
     globals_->Server.FTPHost = "127.0.0.1";
@@ -235,6 +239,27 @@ TEST_F(MainFormTest, PageNumberClickShowsSubPageZeroElseOne) {
                           header.Cells.begin() + kPageColumns + 4),
               c.expected.substr(0, 3));
   }
+}
+
+TEST_F(MainFormTest, ClosingSavesThePositionAndTheSettingsForTheOwnerOnly) {
+  const std::string settingsFile = home_.Dir() + "tavrel.ini";
+  ASSERT_FALSE(std::filesystem::exists(settingsFile));
+  {
+    TRIMainForm window(*globals_, QString());
+    window.show();
+    window.move(40, 60);
+    QApplication::processEvents();
+    globals_->SaveOnExit = true;
+    globals_->ScanInterval = 7;
+    window.close();
+  }
+  EXPECT_NE(testing::ReadBytes(settingsFile).find("ScanInterval=7"), std::string::npos);
+  EXPECT_EQ(std::filesystem::status(settingsFile).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  QSettings position("Dravik", "Tavrel");
+  position.beginGroup("Position");
+  EXPECT_TRUE(position.contains("Left"));
+  EXPECT_TRUE(position.contains("Top"));
 }
 
 TEST(WindowPositionTest, ASavedPositionOffEveryScreenMovesOntoTheFirst) {

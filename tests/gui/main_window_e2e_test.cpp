@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <filesystem>
 #include <memory>
@@ -212,6 +213,8 @@ int main(int argc, char** argv) {
   // as when the tests are only listed, Qt's offscreen platform stands in.
   if (getenv("DISPLAY") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication application(argc, argv);
+  // The window keeps its position in the user's settings; the test keeps its own apart.
+  QStandardPaths::setTestModeEnabled(true);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -230,7 +230,7 @@ void TRIMainForm::CreateToolBar() {
   pageListSpeedButton_ =
       AddSpeedButton("PageListSpeedButton", "Categories", QStyle::SP_FileDialogDetailedView);
   templateEditorSpeedButton_ = AddSpeedButton("TemplateEditorSpeedButton", "Template editor",
-                                              QStyle::SP_FileDialogNewFolder);
+                                              QStyle::SP_FileIcon);
   gap();
   scanLabel_ = new QLabel(kScanIdle, testButtonPanel_);
   scanLabel_->setObjectName("ScanLabel");
