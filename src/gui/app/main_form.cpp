@@ -21,6 +21,7 @@
 
 #include "app/home_write_lock.h"
 #include "app/window_position.h"
+#include "editor/template_editor_form.h"
 #include "page/broadcast_page_file.h"
 #include "pipeline/settings_store.h"
 #include "render/page_renderer.h"
@@ -665,7 +666,13 @@ void TRIMainForm::SetTemplateEditorCommand(std::function<void()> command) {
 
 void TRIMainForm::TemplateEditorMenuItemClick() {
   if (runInProgress_ || autoScanOn_) return;
-  if (templateEditorCommand_) templateEditorCommand_();
+  if (templateEditorCommand_) {
+    templateEditorCommand_();
+    return;
+  }
+  TPTXTTemplateEditorForm form(programFolder_, QString::fromStdString(globals_.TemplatesDir),
+                               globals_.DefaultCharSet, this);
+  form.exec();
 }
 
 void TRIMainForm::RaiseAndRestore() {

@@ -63,7 +63,8 @@ class TRIMainForm : public QMainWindow {
   // A later start of the program asked for this window: out of the minimised state, to the top.
   void RaiseAndRestore();
 
-  // What the Template Editor command does; until one is set the command does nothing.
+  // Replaces what the Template Editor command does (by default it opens the template editor
+  // modally).
   void SetTemplateEditorCommand(std::function<void()> command);
 
   // (Re)creates the header, page and fastext views on the preview panel for UseFastext.

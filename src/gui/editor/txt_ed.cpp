@@ -246,7 +246,9 @@ void TTxtEd::BuildMenus() {
   layout()->setMenuBar(bar);
   auto text = [](int row) { return std::string(EditorText(row)); };
 
+  menuBar_ = bar;
   QMenu* file = bar->addMenu(Text(0));
+  fileMenu_ = file;
   connect(AddAction(file, "MnuClose", text(EditorTextRow::Close)), &QAction::triggered, this,
           &TTxtEd::reject);
 
@@ -369,6 +371,7 @@ void TTxtEd::BuildMenus() {
 void TTxtEd::BuildToolBar(QWidget* client) {
   auto* bar = new QFrame(client);
   bar->setObjectName("ToolBar");
+  toolBar_ = bar;
   bar->setGeometry(0, 0, 570, 27);
   bar->setFrameShape(QFrame::StyledPanel);
   int x = 4;

@@ -16,6 +16,7 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QToolButton;
 
 namespace tavrel::gui {
@@ -50,6 +51,13 @@ class TTxtEd : public QDialog {
  protected:
   // Closing: the page is stored; the answer is OK when it changed, Cancel when not.
   void reject() override;
+
+  // What a host window adds to: the tool bar frame, the menu bar and its File menu.
+  QWidget* ToolBarFrame() const { return toolBar_; }
+  QMenuBar* MenuBar() const { return menuBar_; }
+  QMenu* FileMenu() const { return fileMenu_; }
+  // Writes the block-text field back into the grid and hides it; answers whether it was shown.
+  bool CloseBlockTextField();
 
  private:
   void BuildMenus();
@@ -87,8 +95,6 @@ class TTxtEd : public QDialog {
   void AfterModeChange();
   void AfterReloadBlockText();
   void OpenBlockTextField();
-  // Writes the field back into the grid and hides it; answers whether it was shown.
-  bool CloseBlockTextField();
   // Edit commands and alpha colours go to the field in block-text mode: true when they did.
   bool RouteToBlockText(void (TBlockTextField::*command)());
   bool InsertBlockTextColour(int tag);
@@ -103,6 +109,9 @@ class TTxtEd : public QDialog {
   std::vector<QToolButton*> modeButtons_;
   std::vector<QToolButton*> attributeButtons_;
   std::vector<std::pair<QAction*, int>> charSetActions_;
+  QWidget* toolBar_ = nullptr;
+  QMenuBar* menuBar_ = nullptr;
+  QMenu* fileMenu_ = nullptr;
   QMenu* attributesMenu_ = nullptr;
   QAction* undo_ = nullptr;
   QAction* cut_ = nullptr;

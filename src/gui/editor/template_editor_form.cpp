@@ -1,0 +1,211 @@
+#include "editor/template_editor_form.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QShowEvent>
+#include <QStyle>
+#include <QToolButton>
+
+#include "editor/page_format_dlg.h"
+#include "editor/template_document.h"
+#include "support/error.h"
+#include "support/file_manager.h"
+#include "support/lang_message_dlg.h"
+#include "support/language_texts.h"
+#include "support/qt_text.h"
+
+namespace tavrel::gui {
+namespace {
+
+// The page format dialog without its Help button: the template editor has no help page.
+std::optional<TPageFormatChoice> RunTemplatePageFormat(QWidget* parent, bool showCodes,
+                                                       const std::string& prefix) {
+  TDlgPageFormat dialog(parent);
+  dialog.SetShowHelp(false);
+  dialog.SetShowCodes(showCodes);
+  dialog.SetPrefix(prefix);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return TPageFormatChoice{dialog.Prefix(), dialog.ShowCodes()};
+}
+
+// The three file buttons go in front of the editor's own, which move right to make room.
+constexpr int kFileButtonsWidth = 3 * 24 + 8;
+
+}  // namespace
+
+TPTXTTemplateEditorForm::TPTXTTemplateEditorForm(const QString& programFolder,
+                                                 const QString& templatesDir, int defaultCharSet,
+                                                 QWidget* parent)
+    : TTxtEd(programFolder, parent),
+      fileManager_(new TPFileManager(this)),
+      defaultCharSet_(ValidTemplateCharSet(defaultCharSet)) {
+  setObjectName("PTXTTemplateEditorForm");
+  AddFileCommands();
+  PageFormatRunner = RunTemplatePageFormat;
+
+  // The order matters: the registry key loads the recent list into the menu set before it.
+  fileManager_->SetInitialDir(templatesDir);
+  fileManager_->OnNewFile = [this](TPFileManager*) { return NewPage(); };
+  fileManager_->OnOpenFile = [this](TPFileManager*, const QString& path) {
+    return LoadTemplate(path);
+  };
+  fileManager_->OnSaveFile = [this](TPFileManager*, const QString& path) {
+    return SaveTemplate(path);
+  };
+  fileManager_->SetFilter("Templates (*.tpg)|*.tpg");
+  fileManager_->SetDefaultExt(".tpg");
+  fileManager_->SetRecentMenuItem(findChild<QMenu*>("MnuRecentFiles"));
+  fileManager_->SetRegistryKey(kRegistryKey);
+  fileManager_->OnFileChange = [this](TPFileManager*) { UpdateCaption(); };
+  rememberedFile_ = fileManager_->LastRecentFile();
+}
+
+TPTXTTemplateEditorForm::~TPTXTTemplateEditorForm() = default;
+
+void TPTXTTemplateEditorForm::AddFileCommands() {
+  // File menu: New, Open, Recent Files, Save, Save As ... before the editor's Close.
+  QMenu* file = FileMenu();
+  QAction* first = file->actions().value(0);
+  // No shortcuts: the editor's keys (Ctrl+S is Steady) keep theirs.
+  auto addItem = [&](const char* name, const char* caption,
+                     void (TPTXTTemplateEditorForm::*run)()) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, run);
+    file->insertAction(first, action);
+  };
+  addItem("MnuNew", "New", &TPTXTTemplateEditorForm::NewCommand);
+  addItem("MnuOpen", "Open", &TPTXTTemplateEditorForm::OpenCommand);
+  auto* recent = new QMenu("Recent Files", file);
+  recent->setObjectName("MnuRecentFiles");
+  file->insertMenu(first, recent);
+  addItem("MnuSave", "Save", &TPTXTTemplateEditorForm::SaveCommand);
+  addItem("MnuSaveAs", "Save As ...", &TPTXTTemplateEditorForm::SaveAsCommand);
+  file->insertSeparator(first);
+
+  // Tool bar: Open, Save and New in front.
+  QWidget* bar = ToolBarFrame();
+  for (QToolButton* button : bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
+    button->move(button->x() + kFileButtonsWidth, button->y());
+  }
+  struct TButton {
+    const char* Name;
+    const char* Hint;
+    QStyle::StandardPixmap Icon;
+    void (TPTXTTemplateEditorForm::*Run)();
+  };
+  const TButton buttons[] = {
+      {"BtnOpen", "Teletekstbestand openen", QStyle::SP_DialogOpenButton,
+       &TPTXTTemplateEditorForm::OpenCommand},
+      {"BtnSave", "Teletekstbestand opslaan", QStyle::SP_DialogSaveButton,
+       &TPTXTTemplateEditorForm::SaveCommand},
+      {"BtnNew", "Nieuwe pagina", QStyle::SP_FileIcon, &TPTXTTemplateEditorForm::NewCommand},
+  };
+  int x = 4;
+  for (const TButton& item : buttons) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(item.Name);
+    button->setToolTip(item.Hint);
+    button->setIcon(style()->standardIcon(item.Icon));
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoRaise(true);
+    button->setGeometry(x, 2, 23, 23);
+    connect(button, &QToolButton::clicked, this, item.Run);
+    x += 24;
+  }
+}
+
+void TPTXTTemplateEditorForm::showEvent(QShowEvent* event) {
+  if (!shownOnce_ && !event->spontaneous()) {
+    shownOnce_ = true;
+    Editor().FrameDisplay = true;
+    Editor().BlockTextFlag = false;
+    Editor().DefaultCharSet = defaultCharSet_;
+    UpdateCaption();
+    NewPage();
+    if (!rememberedFile_.isEmpty() && QFileInfo::exists(rememberedFile_)) {
+      fileManager_->OpenFile(rememberedFile_);
+    }
+    if (parentWidget()) {
+      QRect frame = geometry();
+      frame.moveCenter(parentWidget()->window()->geometry().center());
+      move(frame.topLeft());
+    }
+  }
+  TTxtEd::showEvent(event);
+}
+
+void TPTXTTemplateEditorForm::Sync() {
+  // A page left in block-text mode reloads in it after the file command; any other mode
+  // reloads in Prestel text.
+  Editor().BlockTextFlag = CloseBlockTextField();
+  StorePage();
+  fileManager_->SetModified(!IsUnchanged());
+}
+
+void TPTXTTemplateEditorForm::NewCommand() {
+  Sync();
+  fileManager_->NewFile();
+}
+
+void TPTXTTemplateEditorForm::OpenCommand() {
+  Sync();
+  fileManager_->OpenWithDialog();
+}
+
+void TPTXTTemplateEditorForm::SaveCommand() {
+  Sync();
+  fileManager_->SaveFile();
+}
+
+void TPTXTTemplateEditorForm::SaveAsCommand() {
+  Sync();
+  fileManager_->SaveFileAs();
+}
+
+void TPTXTTemplateEditorForm::reject() {
+  Sync();
+  if (!fileManager_->CanClose()) return;
+  TTxtEd::reject();
+}
+
+bool TPTXTTemplateEditorForm::NewPage() {
+  const TTemplateDocument document = NewTemplateDocument(defaultCharSet_);
+  SetPage(document.Page, document.TextBlock);
+  fileManager_->SetModified(false);
+  return true;
+}
+
+bool TPTXTTemplateEditorForm::LoadTemplate(const QString& path) {
+  try {
+    const TTemplateDocument document = ReadTemplateDocument(path.toStdString());
+    SetPage(document.Page, document.TextBlock);
+    return true;
+  } catch (const Error& error) {
+    LangMessageDlg(QString::fromStdString(error.what()), TMsgDlgType::Error,
+                   ButtonBit(TMsgDlgBtn::OK), 0, -1, -1, this);
+    return false;
+  }
+}
+
+bool TPTXTTemplateEditorForm::SaveTemplate(const QString& path) {
+  try {
+    WriteTemplateDocument(path.toStdString(), {Editor().Page, Editor().TextBlock});
+  } catch (const Error& error) {
+    LangMessageDlg(QString::fromStdString(error.what()), TMsgDlgType::Error,
+                   ButtonBit(TMsgDlgBtn::OK), 0, -1, -1, this);
+    return false;
+  }
+  // The reload takes a new snapshot, so the saved page counts as unchanged.
+  Reload();
+  return true;
+}
+
+void TPTXTTemplateEditorForm::UpdateCaption() {
+  const std::string noName = FromWindows1252(DialogText(kDialogNoName)).toStdString();
+  setWindowTitle(QString::fromStdString(
+      TemplateEditorCaption(fileManager_->FileName().toStdString(), noName)));
+}
+
+}  // namespace tavrel::gui

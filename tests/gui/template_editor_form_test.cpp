@@ -1,0 +1,202 @@
+// The template editor through its widgets, offscreen, with the recent list in a temporary
+// settings folder: the recent template at start, the text block kept through Save As, New and
+// Open, the editor's mode after Save, and what the form adds to the page editor.
+#include "editor/template_editor_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+#include "dialog_answer.h"
+#include "editor/block_text_field.h"
+#include "render/teletext_fonts.h"
+#include "support/file_manager.h"
+#include "support/language_texts.h"
+#include "testing/temp_folder.h"
+
+namespace tavrel::gui {
+namespace {
+
+using testing::AnswerNextModal;
+
+class TemplateEditorFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetLanguage(UiLanguage::English, UiLanguage::English);
+    ASSERT_TRUE(settingsDir_.isValid() && templatesDir_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+    LoadTeletextFonts(kFontFileAll1216, TAVREL_BINARY_DIR "/");
+  }
+  void TearDown() override { SetLanguage(UiLanguage::Dutch, UiLanguage::Dutch); }
+
+  std::unique_ptr<TPTXTTemplateEditorForm> Open() {
+    auto form = std::make_unique<TPTXTTemplateEditorForm>(TAVREL_BINARY_DIR,
+                                                          templatesDir_.path(), 8);
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    return form;
+  }
+  QString Path(const char* name) const { return templatesDir_.filePath(name); }
+
+  // Save As through the real save dialog, typing the file name.
+  static void SaveAs(TPTXTTemplateEditorForm& form, const QString& name) {
+    AnswerNextModal([name](QWidget* dialog) {
+      auto* edit = qobject_cast<QFileDialog*>(dialog)->findChild<QLineEdit*>("fileNameEdit");
+      edit->setText(name);
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    form.findChild<QAction*>("MnuSaveAs")->trigger();
+  }
+
+  // Drags the text block frame's bottom edge from row `fromRow` to row `toRow` with the mouse.
+  static void DragBottomEdge(TPTXTTemplateEditorForm& form, int fromRow, int toRow) {
+    QWidget* canvas = form.Canvas();
+    auto send = [canvas](QEvent::Type type, int y, Qt::MouseButtons buttons) {
+      const QPointF at(68 + 20 * 12, y);
+      QMouseEvent event(type, at, canvas->mapToGlobal(at), Qt::LeftButton, buttons, {});
+      QApplication::sendEvent(canvas, &event);
+    };
+    const int edge = 36 + fromRow * 16;  // the bottom of row fromRow
+    send(QEvent::MouseMove, edge, Qt::NoButton);
+    send(QEvent::MouseButtonPress, edge, Qt::LeftButton);
+    send(QEvent::MouseMove, 36 + toRow * 16 - 8, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, 36 + toRow * 16 - 8, Qt::NoButton);
+  }
+
+  QTemporaryDir settingsDir_;
+  QTemporaryDir templatesDir_;
+};
+
+TEST_F(TemplateEditorFormTest, FileCommandsHintsAndPageFormatWithoutHelp) {
+  auto form = Open();
+  EXPECT_EQ(form->windowTitle(), "Template Editor - <no name>");
+  EXPECT_TRUE(form->Editor().FrameDisplay);
+  QStringList items;
+  for (QAction* action : form->FileMenu()->actions()) {
+    if (!action->isSeparator()) items << action->text();
+  }
+  EXPECT_EQ(items.mid(0, 5), (QStringList{"New", "Open", "Recent Files", "Save", "Save As ..."}));
+  const std::pair<const char*, const char*> buttons[] = {{"BtnOpen", "Teletekstbestand openen"},
+                                                         {"BtnSave", "Teletekstbestand opslaan"},
+                                                         {"BtnNew", "Nieuwe pagina"}};
+  int x = -1;
+  for (const auto& [name, hint] : buttons) {
+    SCOPED_TRACE(name);
+    auto* button = form->findChild<QToolButton*>(name);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->toolTip(), hint);
+    EXPECT_GT(button->x(), x);
+    x = button->x();
+  }
+  // The editor's own buttons sit after the file buttons, none on top of another.
+  EXPECT_GT(form->findChild<QToolButton*>("BtnClose")->x(), x + 23);
+
+  bool helpShown = true;
+  AnswerNextModal([&helpShown](QWidget* dialog) {
+    helpShown = dialog->findChild<QPushButton*>("HelpButton")->isVisible();
+    dialog->findChild<QPushButton*>("CancelButton")->click();
+  });
+  form->findChild<QAction*>("MnuFormatColors")->trigger();
+  EXPECT_FALSE(helpShown);
+}
+
+TEST_F(TemplateEditorFormTest, ADeletedRecentTemplateGivesABlankUnnamedPage) {
+  {
+    auto form = Open();
+    form->Editor().State.Grid.At(3, 5) = 'Q';
+    SaveAs(*form, "gone");
+    EXPECT_EQ(form->windowTitle(), "Template Editor - gone.tpg");
+  }
+  ASSERT_TRUE(QFile::remove(Path("gone.tpg")));
+  auto form = Open();
+  EXPECT_EQ(form->RememberedFile(), Path("gone.tpg"));
+  EXPECT_EQ(form->windowTitle(), "Template Editor - <no name>");
+  EXPECT_EQ(form->Editor().State.Grid.At(3, 5), ' ');
+  EXPECT_EQ(form->Editor().TextBlock, (TTextBlock{2, 6, 39, 22}));
+}
+
+TEST_F(TemplateEditorFormTest, SaveAsNewOpenRestoresTheResizedBlockAndTheRecentOneReopens) {
+  auto form = Open();
+  SaveAs(*form, "plain");
+  EXPECT_NE(testing::ReadBytes(Path("plain.tpg").toStdString()).find("blocktext1=02063922\r\n"),
+            std::string::npos);
+
+  DragBottomEdge(*form, 22, 18);
+  const TTextBlock resized = form->Editor().TextBlock;
+  ASSERT_EQ(resized, (TTextBlock{2, 6, 39, 18}));
+  SaveAs(*form, "first");
+  form->findChild<QAction*>("MnuNew")->trigger();
+  EXPECT_EQ(form->Editor().TextBlock, (TTextBlock{2, 6, 39, 22}));
+  EXPECT_EQ(form->windowTitle(), "Template Editor - <no name>");
+  form->FileManager().OpenFile(Path("first.tpg"));
+  EXPECT_EQ(form->Editor().TextBlock, resized);
+  EXPECT_EQ(form->windowTitle(), "Template Editor - first.tpg");
+  form.reset();
+
+  // The next start reopens the most recent template.
+  form = Open();
+  EXPECT_EQ(form->Editor().TextBlock, resized);
+  EXPECT_EQ(form->windowTitle(), "Template Editor - first.tpg");
+}
+
+TEST_F(TemplateEditorFormTest, AfterSaveTheEditorIsBackInPrestelTextOrBlockText) {
+  struct Row {
+    const char* Mode;
+    int Expected;
+  };
+  const Row rows[] = {{"MnuModePrestelText", EditMode::PrestelText},
+                      {"MnuModeLargeFont2", EditMode::PrestelText},
+                      {"MnuModeDrawLine", EditMode::PrestelText},
+                      {"MnuModeBlockText", EditMode::BlockText}};
+  auto form = Open();
+  SaveAs(*form, "modes");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Mode);
+    form->findChild<QAction*>(row.Mode)->trigger();
+    form->Editor().State.InsertMode = true;
+    form->Editor().InverseDrawing = true;
+    form->Editor().State.CursorRow = 9;
+    form->findChild<QToolButton*>("BtnSave")->click();
+    EXPECT_EQ(form->Editor().Mode(), row.Expected);
+    EXPECT_EQ(form->BlockTextField()->isVisible(), row.Expected == EditMode::BlockText);
+    EXPECT_FALSE(form->Editor().State.InsertMode);
+    EXPECT_FALSE(form->Editor().InverseDrawing);
+    if (row.Expected == EditMode::PrestelText) {
+      EXPECT_EQ(form->Editor().State.CursorRow, 1);
+      EXPECT_EQ(form->Editor().State.CursorColumn, form->Editor().State.LeftMargin);
+    }
+    EXPECT_FALSE(form->FileManager().Modified());
+  }
+}
+
+TEST_F(TemplateEditorFormTest, ClosingAChangedTemplateAsksAndCancelKeepsTheWindow) {
+  auto form = Open();
+  form->Editor().State.Grid.At(2, 2) = 'X';
+  QString question;
+  AnswerNextModal([&question](QWidget* box) {
+    question = box->findChild<QLabel*>("Message")->text();
+    box->findChild<QPushButton*>("Cancel")->click();
+  });
+  form->findChild<QAction*>("MnuClose")->trigger();
+  EXPECT_TRUE(question.contains("was modified. Do you want to save it first?")) << question.toStdString();
+  EXPECT_TRUE(form->isVisible());
+  AnswerNextModal([](QWidget* box) { box->findChild<QPushButton*>("No")->click(); });
+  form->findChild<QAction*>("MnuClose")->trigger();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->result(), QDialog::Accepted);
+}
+
+}  // namespace
+}  // namespace tavrel::gui
