@@ -130,10 +130,10 @@ TEST_F(TemplateEditorFormTest, ADeletedRecentTemplateGivesABlankUnnamedPage) {
 TEST_F(TemplateEditorFormTest, SaveAsNewOpenRestoresTheResizedBlockAndTheRecentOneReopens) {
   auto form = Open();
   SaveAs(*form, "plain");
-  EXPECT_NE(testing::ReadBytes(Path("plain.tpg").toStdString()).find("blocktext1=02063922\r\n"),
+  EXPECT_NE(tavrel::testing::ReadBytes(Path("plain.tpg").toStdString()).find("blocktext1=02063922\r\n"),
             std::string::npos);
 
-  DragBottomEdge(*form, 22, 18);
+  DragBottomEdge(*form, 22, 19);
   const TTextBlock resized = form->Editor().TextBlock;
   ASSERT_EQ(resized, (TTextBlock{2, 6, 39, 18}));
   SaveAs(*form, "first");

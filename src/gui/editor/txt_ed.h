@@ -47,15 +47,15 @@ class TTxtEd : public QDialog {
   // The mouse over the page (text block frame, drawing tools) and the block-text field.
   TEditorMouse& Mouse() { return *mouse_; }
   TBlockTextField* BlockTextField() const { return blockText_; }
+  // What a host window adds to: the tool bar frame, the menu bar and its File menu.
+  QWidget* ToolBarFrame() const { return toolBar_; }
+  QMenuBar* MenuBar() const { return menuBar_; }
+  QMenu* FileMenu() const { return fileMenu_; }
 
  protected:
   // Closing: the page is stored; the answer is OK when it changed, Cancel when not.
   void reject() override;
 
-  // What a host window adds to: the tool bar frame, the menu bar and its File menu.
-  QWidget* ToolBarFrame() const { return toolBar_; }
-  QMenuBar* MenuBar() const { return menuBar_; }
-  QMenu* FileMenu() const { return fileMenu_; }
   // Writes the block-text field back into the grid and hides it; answers whether it was shown.
   bool CloseBlockTextField();
 
