@@ -1,9 +1,9 @@
 #pragma once
 
-// The operator's drawing of the day's template, through the template editor's widgets: a blue
-// mosaic bar over rows 1 to 3, the heading "NEWS" in large font 1, a red mosaic emblem drawn
-// with line, rectangle and fill, and the text block's top and bottom edges dragged with the
-// mouse to rows 10 and 21. Shared by the end-to-end test and the gallery.
+// The operator's drawing of the day's template, through the template editor's widgets: the text
+// block's top and bottom edges dragged with the mouse to rows 10 and 21, a blue mosaic bar over
+// rows 1 to 3, a red mosaic emblem drawn with rectangle, line and fill, and the heading "NEWS"
+// in large font 1. Shared by the end-to-end test and the gallery.
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -61,6 +61,14 @@ inline void CodeInRows(TTxtEd& form, const char* button, int column, int first, 
 }
 
 inline void DrawDayTemplate(TPTXTTemplateEditorForm& form) {
+  // The text block first, so that its frame's edges keep out of the way of the drawing: the top
+  // edge from row 6 down to row 10, the bottom edge from row 22 up to row 21.
+  const int middle = kEditorPageLeft + 2 + 20 * kEditorCellWidth;
+  Drag(form, {middle, kEditorPageTop + 5 * kEditorCellHeight},
+       {middle, kEditorPageTop + 9 * kEditorCellHeight + 8});
+  Drag(form, {middle, kEditorPageTop + 22 * kEditorCellHeight},
+       {middle, kEditorPageTop + 21 * kEditorCellHeight + 4});
+
   // The bar: graphics blue in column 0 of rows 1..3, a rectangle round them, filled.
   Button(form, "BtnModePrestelText");
   CodeInRows(form, "BtnGraphicBlue", 0, 1, 3);
@@ -80,23 +88,17 @@ inline void DrawDayTemplate(TPTXTTemplateEditorForm& form) {
   Button(form, "BtnModeDrawFill");
   Click(form, PixelPoint(74, 15));
 
-  // The heading: yellow "NEWS" in large font 1 from row 5, column 1.
+  // The heading: yellow "NEWS" in large font 1 over rows 6..8 (large letters grow upward from
+  // the cursor row).
   Button(form, "BtnModePrestelText");
-  Click(form, CellPoint(1, 5));
-  Button(form, "BtnAlfaYellow");
+  CodeInRows(form, "BtnAlfaYellow", 1, 6, 8);
+  Click(form, CellPoint(2, 8));
   Button(form, "BtnModeLargeFont1");
   for (QChar c : QString("NEWS")) {
     QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
     QApplication::sendEvent(form.Canvas(), &press);
   }
   Button(form, "BtnModePrestelText");
-
-  // The text block: the top edge from row 6 down to row 10, the bottom edge up to row 21.
-  const int middle = kEditorPageLeft + 2 + 20 * kEditorCellWidth;
-  Drag(form, {middle, kEditorPageTop + 5 * kEditorCellHeight},
-       {middle, kEditorPageTop + 9 * kEditorCellHeight + 8});
-  Drag(form, {middle, kEditorPageTop + 22 * kEditorCellHeight},
-       {middle, kEditorPageTop + 21 * kEditorCellHeight + 4});
 }
 
 }  // namespace tavrel::gui::day
