@@ -5,6 +5,8 @@
 #include <exception>
 #include <utility>
 
+#include "support/home_lock.h"
+
 namespace tavrel {
 
 std::chrono::steady_clock::time_point TSteadyScanClock::Now() {
@@ -149,6 +151,18 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
     ShowStatus(kScanCancelled);
     return true;
   };
+  // Held to the end of the step: a manual command must not empty Export/ under the upload.
+  std::shared_ptr<void> home;
+  if (operations_.HoldHome) {
+    try {
+      home = operations_.HoldHome(stop);
+    } catch (const THomeInUse& busy) {
+      if (cancelled()) return TScanOutcome::Cancelled;
+      ShowStatus(busy.what());
+      PauseForStatus(stop);
+      return TScanOutcome::HomeInUse;
+    }
+  }
   ShowStatus(kScanChecking);
   const bool changed = operations_.FeedChanged(stop);
   if (cancelled()) return TScanOutcome::Cancelled;
@@ -158,6 +172,21 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
     PauseForStatus(stop);
     return TScanOutcome::NoChanges;
   }
+  const std::string digest = operations_.InputsDigest ? operations_.InputsDigest() : "";
+  if (!digest.empty() && failedDigest_ == digest) {
+    PauseForStatus(stop);
+    ShowStatus(kScanWaitingForChange + failedReason_);
+    PauseForStatus(stop);
+    return TScanOutcome::WaitingForChange;
+  }
+  // Failures from the inputs themselves are remembered with their digest; any other ending
+  // forgets, so that a transient failure never holds back the next step.
+  const auto failedOnInputs = [&](std::string reason) {
+    if (digest.empty()) return;
+    failedDigest_ = digest;
+    failedReason_ = std::move(reason);
+  };
+  failedDigest_.reset();
   const bool connected = operations_.TestServerConnection(stop);
   if (cancelled()) return TScanOutcome::Cancelled;
   if (!connected) {
@@ -183,11 +212,18 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
       operations_.CommitHandledFeed();
       return TScanOutcome::Uploaded;
     case TProcessOutcome::NothingToSend:
-      // The feed stays unhandled: once the operator fixes what made it give no page (a
-      // category table, a template), the next step generates it without waiting for a change.
+      // The feed stays unhandled, and these inputs are not tried again: once the operator
+      // fixes what made them give no page (a category table, a template), their digest
+      // changes and the next step generates them.
       ShowStatus(kScanNothingGenerated);
+      failedOnInputs(kScanNothingGenerated);
       PauseForStatus(stop);
       return TScanOutcome::NothingToSend;
+    case TProcessOutcome::InputsUnusable:
+      ShowStatus(kScanErrorPrefix + result.Detail);
+      failedOnInputs(result.Detail);
+      PauseForStatus(stop);
+      return TScanOutcome::Failed;
     case TProcessOutcome::UploadFailed:
       ShowStatus(result.Detail.empty() ? std::string(kScanUploadFailed)
                                        : std::string(kScanUploadFailed) + ": " + result.Detail);

@@ -1,0 +1,273 @@
+// Running the program as operators do: a scan service and manual commands on one home, a
+// template mended while the service runs, and a feed that cannot be read. The real program
+// against the transmission-server simulator on 127.0.0.1.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "child_process.h"
+#include "integration/varnex_sim_fixture.h"
+#include "testing/temp_folder.h"
+
+namespace tavrel {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::ChildProcess;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::VarnexSimOptions;
+using testing::VarnexSimulator;
+using testing::WriteBytes;
+
+const std::string kProgram = TAVREL_BINARY_DIR "/tavrel";
+
+// A copy of the sample workspace whose settings name the simulator's port.
+struct SampleHome {
+  explicit SampleHome(const VarnexSimulator& simulator) {
+    Dir = Temp / "home";
+    fs::copy(TAVREL_SOURCE_DIR "/data/sample", Dir, fs::copy_options::recursive);
+    const std::string settings = ReadBytes((Dir / "tavrel.ini").string());
+    WriteBytes((Dir / "tavrel.ini").string(),
+               std::regex_replace(settings, std::regex("FTPPort=[0-9]+"),
+                                  "FTPPort=" + std::to_string(simulator.Port())));
+  }
+  fs::path Feed() const { return Dir / "Feed" / "news.xml"; }
+  // A new version of the feed: one more message at the start.
+  void ChangeFeed(int version) const {
+    std::string feed = ReadBytes(Feed().string());
+    const std::string item = "<item><title>Update " + std::to_string(version) +
+                             "</title><category>News</category><description>Version " +
+                             std::to_string(version) + ".</description></item>";
+    feed.insert(feed.find("<item>"), item);
+    WriteBytes(Feed().string(), feed);
+  }
+
+  TempFolder Temp;
+  fs::path Dir;
+};
+
+VarnexSimOptions SampleAccount() {
+  VarnexSimOptions options;
+  options.Password = "teletext";
+  return options;
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// Every update the simulator took was published: none came without "Control.dat" or with a
+// page it does not name (the report says "rejected" and why).
+void ExpectAllPublished(const VarnexSimulator& simulator) {
+  for (const std::string& line : simulator.ReportLines()) {
+    EXPECT_NE(line.find("\tpublished\t"), std::string::npos) << line;
+  }
+}
+
+// Another process holds the home's lock (as a second Tavrel would) and names itself in it.
+struct LockHolder {
+  explicit LockHolder(const fs::path& home)
+      : Process({"/usr/bin/env", "python3", "-c",
+                 "import fcntl, os, sys, time\n"
+                 "f = open(sys.argv[1], 'a+')\n"
+                 "fcntl.flock(f, fcntl.LOCK_EX)\n"
+                 "f.truncate(0); f.write(str(os.getpid())); f.flush()\n"
+                 "print('held', flush=True)\n"
+                 "time.sleep(120)\n",
+                 (home / ".tavrel.lock").string()}) {
+    if (!Process.WaitForOutput("held", 30s)) throw std::runtime_error("lock holder did not start");
+  }
+  ChildProcess Process;
+};
+
+TEST(HomeLock, ASecondWriterWaitsThenSaysWhoHoldsTheHome) {
+  struct Case {
+    const char* Name;
+    std::vector<std::string> Command;
+    std::string ExpectedErrPrefix;
+  };
+  const std::vector<Case> cases = {
+      {"generate", {"generate"}, "tavrel generate: "},
+      {"upload", {"upload"}, ""},
+      {"scan --once", {"scan", "--once"}, ""},
+  };
+  VarnexSimulator simulator(SampleAccount());
+  SampleHome home(simulator);
+  fs::create_directories(home.Dir / "Export");
+  WriteBytes((home.Dir / "Export" / "keep.txt").string(), "left by the other run");
+  LockHolder holder(home.Dir);
+  const std::string pid = std::regex_replace(
+      ReadBytes((home.Dir / ".tavrel.lock").string()), std::regex("\\s+"), "");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<std::string> arguments = {kProgram, "--home", home.Dir.string()};
+    arguments.insert(arguments.end(), c.Command.begin(), c.Command.end());
+    const auto start = std::chrono::steady_clock::now();
+    ChildProcess command(arguments);
+    EXPECT_EQ(command.Finish(60s), 8) << command.Err;
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 4500ms);
+    const std::string message = "another Tavrel is working in " + home.Dir.string() +
+                                " (process " + pid + ")";
+    EXPECT_NE((command.Err + command.Out).find(c.ExpectedErrPrefix + message), std::string::npos)
+        << command.Err << command.Out;
+    EXPECT_TRUE(fs::exists(home.Dir / "Export" / "keep.txt"));
+  }
+  EXPECT_TRUE(simulator.LogDetails("CONNECT").empty());
+  // The kernel frees the lock with its process: the next command runs at once.
+  holder.Process.Signal(SIGKILL);
+  EXPECT_EQ(holder.Process.Finish(10s), -1);
+  ChildProcess generate({kProgram, "--home", home.Dir.string(), "generate"});
+  EXPECT_EQ(generate.Finish(60s), 0) << generate.Err;
+  EXPECT_TRUE(fs::exists(home.Dir / "Export" / "Control.dat"));
+}
+
+// A scan service sends every change while an operator regenerates Export/ by hand over and over
+// (and a second service runs on the same home): no update goes out half generated.
+TEST(HomeLock, ScanServicesAndManualGenerateNeverSendAHalfExport) {
+  struct Case {
+    const char* Name;
+    bool SecondService;
+  };
+  for (const Case& c : std::vector<Case>{{"scan and generate", false},
+                                         {"two scan services and generate", true}}) {
+    SCOPED_TRACE(c.Name);
+    VarnexSimulator simulator(SampleAccount());
+    SampleHome home(simulator);
+    const std::vector<std::string> service = {kProgram, "--home", home.Dir.string(), "scan",
+                                              "--interval", "0"};
+    ChildProcess first(service);
+    std::optional<ChildProcess> second;
+    if (c.SecondService) second.emplace(service);
+    constexpr int kChanges = 4;
+    for (int version = 1; version <= kChanges; ++version) {
+      ASSERT_TRUE(simulator.WaitForReportLines(static_cast<std::size_t>(version), 60s))
+          << first.Out;
+      home.ChangeFeed(version);
+      for (int run = 0; run < 3; ++run) {
+        ChildProcess generate({kProgram, "--home", home.Dir.string(), "generate"});
+        EXPECT_EQ(generate.Finish(60s), 0) << generate.Err;
+      }
+    }
+    ASSERT_TRUE(simulator.WaitForReportLines(kChanges + 1, 60s)) << first.Out;
+    // Give the services a few more steps: every change went out once, nothing more follows.
+    std::this_thread::sleep_for(3s);
+    first.Signal(SIGTERM);
+    EXPECT_EQ(first.Finish(30s), 0) << first.Err;
+    if (second) {
+      second->Signal(SIGTERM);
+      EXPECT_EQ(second->Finish(30s), 0) << second->Err;
+    }
+    EXPECT_EQ(simulator.ReportLines().size(), std::size_t{kChanges + 1});
+    ExpectAllPublished(simulator);
+  }
+}
+
+// An operator who mends a template sees it on air with the next step; a step with nothing
+// changed connects to nobody.
+TEST(ChangeOfInputs, ATemplateChangeGoesOnAirWithTheNextStep) {
+  struct Step {
+    const char* Name;
+    std::function<void(const SampleHome&)> Change;
+    int ExpectedExit;
+    bool ExpectedNewsMessagePage;
+  };
+  const fs::path message = fs::path("Templates") / "news_message.tpg";
+  std::string saved;
+  const std::vector<Step> steps = {
+      {"first upload", [](const SampleHome&) {}, 0, true},
+      {"nothing changed", [](const SampleHome&) {}, 3, true},
+      {"message template gone: the category's messages go off air",
+       [&](const SampleHome& home) {
+         saved = ReadBytes((home.Dir / message).string());
+         fs::remove(home.Dir / message);
+       },
+       0, false},
+      {"template restored: back on air",
+       [&](const SampleHome& home) { WriteBytes((home.Dir / message).string(), saved); }, 0, true},
+      {"a category setting changed",
+       [](const SampleHome& home) {
+         const fs::path ini = home.Dir / "tavrel.ini";
+         WriteBytes(ini.string(), std::regex_replace(ReadBytes(ini.string()),
+                                                     std::regex("FastextPrompt4=Weather"),
+                                                     "FastextPrompt4=Rain"));
+       },
+       0, true},
+      {"nothing changed again", [](const SampleHome&) {}, 3, true},
+  };
+  VarnexSimulator simulator(SampleAccount());
+  SampleHome home(simulator);
+  std::size_t reports = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.Name);
+    step.Change(home);
+    const std::size_t connections = simulator.LogDetails("CONNECT").size();
+    ChildProcess scan({kProgram, "--home", home.Dir.string(), "scan", "--once"});
+    EXPECT_EQ(scan.Finish(120s), step.ExpectedExit) << scan.Out << scan.Err;
+    if (step.ExpectedExit == 3) {
+      EXPECT_EQ(simulator.LogDetails("CONNECT").size(), connections);
+      continue;
+    }
+    ASSERT_TRUE(simulator.WaitForReportLines(++reports));
+    ExpectAllPublished(simulator);
+    EXPECT_EQ(fs::exists(simulator.OnAirDir() / "101-0000.pag"), step.ExpectedNewsMessagePage);
+  }
+}
+
+// A feed that cannot be read fails the same way at every step: after the first failure the
+// steps wait for a change without logging in; the mended feed goes on air. A refused login,
+// in contrast, is tried again at every step.
+TEST(ChangeOfInputs, AFailureFromTheInputsWaitsForAChangeATransientOneIsRetried) {
+  {
+    VarnexSimulator simulator(SampleAccount());
+    SampleHome home(simulator);
+    const std::string good = ReadBytes(home.Feed().string());
+    WriteBytes(home.Feed().string(), "<rss><channel><item><title>Cut off");
+    ChildProcess scan({kProgram, "--home", home.Dir.string(), "scan", "--interval", "0"});
+    ASSERT_TRUE(scan.WaitForOutput("Waiting for a change of the inputs: ", 60s)) << scan.Out;
+    const std::size_t logins = simulator.LogDetails("LOGIN").size();
+    EXPECT_EQ(logins, 2u);  // the connection test and the question whether the server is free
+    // Several more steps: statuses print on change, so each step shows "Checking" again.
+    const std::size_t checks = Count(scan.Out, " Checking\n");
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (Count(scan.Out, " Checking\n") < checks + 3 &&
+           std::chrono::steady_clock::now() < deadline) {
+      scan.WaitForOutput("\x01", 200ms);  // reads what comes
+    }
+    ASSERT_GE(Count(scan.Out, " Checking\n"), checks + 3) << scan.Out;
+    EXPECT_EQ(simulator.LogDetails("LOGIN").size(), logins);
+    EXPECT_EQ(Count(scan.Out, " Processing\n"), 1u) << scan.Out;
+    WriteBytes(home.Feed().string(), good);
+    EXPECT_TRUE(simulator.WaitForReportLines(1, 60s)) << scan.Out;
+    scan.Signal(SIGTERM);
+    EXPECT_EQ(scan.Finish(30s), 0);
+    ExpectAllPublished(simulator);
+  }
+  {
+    VarnexSimOptions options = SampleAccount();
+    options.RefuseLogins = true;
+    VarnexSimulator simulator(options);
+    SampleHome home(simulator);
+    ChildProcess scan({kProgram, "--home", home.Dir.string(), "scan", "--interval", "0"});
+    ASSERT_TRUE(simulator.WaitForLogEvents("LOGIN-FAILED", 3, 60s)) << scan.Out;
+    scan.Signal(SIGTERM);
+    EXPECT_EQ(scan.Finish(30s), 0);
+    EXPECT_EQ(Count(scan.Out, "Waiting for a change"), 0u) << scan.Out;
+  }
+}
+
+}  // namespace
+}  // namespace tavrel
