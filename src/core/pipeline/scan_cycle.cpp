@@ -151,7 +151,9 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
     ShowStatus(kScanCancelled);
     return true;
   };
-  // Held to the end of the step: a manual command must not empty Export/ under the upload.
+  // Held from the fetch to the commit: a manual command must not empty Export/ under the
+  // upload. The pauses that only let the operator read a status do without it, so that a
+  // command waiting for the home gets in even between the steps of a scan every half second.
   std::shared_ptr<void> home;
   if (operations_.HoldHome) {
     try {
@@ -167,6 +169,7 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
   const bool changed = operations_.FeedChanged(stop);
   if (cancelled()) return TScanOutcome::Cancelled;
   if (!changed) {
+    home.reset();
     PauseForStatus(stop);
     ShowStatus(kScanNoChanges);
     PauseForStatus(stop);
@@ -174,6 +177,7 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
   }
   const std::string digest = operations_.InputsDigest ? operations_.InputsDigest() : "";
   if (!digest.empty() && failedDigest_ == digest) {
+    home.reset();
     PauseForStatus(stop);
     ShowStatus(kScanWaitingForChange + failedReason_);
     PauseForStatus(stop);
@@ -190,6 +194,7 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
   const bool connected = operations_.TestServerConnection(stop);
   if (cancelled()) return TScanOutcome::Cancelled;
   if (!connected) {
+    home.reset();
     PauseForStatus(stop);
     ShowStatus(kScanConnectionFailed);
     PauseForStatus(stop);
@@ -198,6 +203,7 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
   const bool free = operations_.ServerIsFree(stop);
   if (cancelled()) return TScanOutcome::Cancelled;
   if (!free) {
+    home.reset();
     PauseForStatus(stop);
     ShowStatus(kScanServerBusy);
     PauseForStatus(stop);
@@ -207,9 +213,10 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
   if (cancelled()) return TScanOutcome::Cancelled;
   ShowStatus(kScanProcessing);
   const TProcessResult result = operations_.RegenerateAndUpload(stop);
+  if (result.Outcome == TProcessOutcome::Uploaded) operations_.CommitHandledFeed();
+  home.reset();
   switch (result.Outcome) {
     case TProcessOutcome::Uploaded:
-      operations_.CommitHandledFeed();
       return TScanOutcome::Uploaded;
     case TProcessOutcome::NothingToSend:
       // The feed stays unhandled, and these inputs are not tried again: once the operator
