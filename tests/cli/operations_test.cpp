@@ -285,6 +285,8 @@ TEST(ChangeOfInputs, AFailureFromTheInputsWaitsForAChangeATransientOneIsRetried)
 namespace tavrel {
 namespace {
 
+const std::string kRule = "  ,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,";
+
 // The text rows 1..23 of a page file as a receiver shows them with the English set: control
 // bytes as spaces, trailing spaces dropped, empty rows left out.
 std::vector<std::string> PageRows(const fs::path& file) {
@@ -309,22 +311,50 @@ TEST(WildFeeds, HtmlRssAndAtomGoDownToPageRows) {
     const char* Name;
     const char* Feed;
     std::string Schema;
-    std::string ExpectedCheck;
     std::map<std::string, std::vector<std::string>> ExpectedRows;
+  };
+  // The rows the sample templates frame every text with.
+  const auto framed = [](const char* heading, const char* subheading,
+                         std::vector<std::string> body) {
+    std::vector<std::string> rows = {std::string("  \x7F" "7 \x7F" "7 \x7F" "7   ") + heading,
+                                     std::string("             ") + subheading, kRule};
+    rows.insert(rows.end(), body.begin(), body.end());
+    rows.push_back(kRule);
+    rows.push_back("   Tavrel Teletext   News 100  Sport 200");
+    return rows;
   };
   const std::vector<Case> cases = {
       {"RSS 2.0 with HTML in CDATA, namespaces and several categories per item",
        "wild_rss.xml",
        "MessageElement=item\nTitleElement=title\nCategoryElement=category\n"
        "TextElement=description\nRootElement=rss\nChannelElement=channel\nUseChannelElement=1\n",
-       "",
-       {}},
+       {{"100-0000.pag",
+         framed("NEWS", "Headlines", {" Minister's deal & the \"small print\" 101"})},
+        {"101-0000.pag",
+         framed("NEWS", "News",
+                {" MINISTER'S DEAL & THE \"SMALL PRINT\"", " The minister's deal was signed late on",
+                 " Tuesday.", " Critics called it \"rushed\" - the vote",
+                 " is on 14 December. ?", " Read more"})},
+        {"300-0000.pag",
+         framed("MONEY", "Business and markets", {" Markets rally as inflation eases... 301"})},
+        {"301-0000.pag",
+         framed("MONEY", "Business",
+                {" MARKETS RALLY AS INFLATION EASES", " Shares rose 2% in early trading.",
+                 " Bonds were flat."})}}},
       {"Atom with category terms and HTML summaries",
        "wild_atom.xml",
        "MessageElement=entry\nTitleElement=title\nCategoryElement=category\n"
        "TextElement=summary\nRootElement=feed\nUseChannelElement=0\n",
-       "",
-       {}},
+       {{"100-0000.pag",
+         framed("NEWS", "Headlines", {" Storm Ylva reaches the coast....... 101"})},
+        {"101-0000.pag",
+         framed("NEWS", "News",
+                {" STORM YLVA REACHES THE COAST", " Winds of 120 km/h", " Ferries stay in port."})},
+        {"300-0000.pag",
+         framed("MONEY", "Business and markets", {" Central bank holds rates........... 301"})},
+        {"301-0000.pag",
+         framed("MONEY", "Business",
+                {" CENTRAL BANK HOLDS RATES", " The bank kept its rate at 3%."})}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -347,17 +377,23 @@ TEST(WildFeeds, HtmlRssAndAtomGoDownToPageRows) {
                    "IndexTemplateFileName=Templates/business_index.tpg\n"
                    "MessageTemplateFileName=Templates/business_message.tpg\n");
     ChildProcess check({kProgram, "--home", home.string(), "check"});
-    const std::optional<int> checked = check.Finish(60s);
-    std::printf("CHECK %d\n%s\n%s\n", checked.value_or(-9), check.Out.c_str(), check.Err.c_str());
+    EXPECT_EQ(check.Finish(60s), 0) << check.Out << check.Err;
+    EXPECT_EQ(check.Out, (home / "feed.xml").string() + ": no problems found.\n");
     ChildProcess generate({kProgram, "--home", home.string(), "generate"});
     EXPECT_EQ(generate.Finish(60s), 0) << generate.Err;
-    std::printf("GEN\n%s\n", generate.Out.c_str());
+    EXPECT_NE(generate.Out.find("Categories: 2 in the feed, 2 generated\n"), std::string::npos)
+        << generate.Out;
+    std::map<std::string, std::vector<std::string>> rows;
     for (const auto& entry : fs::directory_iterator(home / "Export")) {
-      if (entry.path().extension() != ".pag") continue;
-      std::printf("PAGE %s\n", entry.path().filename().c_str());
-      for (const std::string& row : PageRows(entry.path())) std::printf("  \"%s\"\n", row.c_str());
+      if (entry.path().extension() == ".pag") rows[entry.path().filename()] = PageRows(entry.path());
     }
-    std::printf("CONTROL\n%s\n", ReadBytes((home / "Export" / "Control.dat").string()).c_str());
+    EXPECT_EQ(rows, c.ExpectedRows);
+    // The prompt written in UTF-8 reaches the control file in Windows-1252.
+    const std::string control = ReadBytes((home / "Export" / "Control.dat").string());
+    EXPECT_NE(control.find("\r\n[301.0000]\r\n"), std::string::npos);
+    EXPECT_NE(control.find("Prompts=\"Index\" \"\xC9" "co \x96 March\xE9s\" \"Test\" \"Test\"\r\n"),
+              std::string::npos)
+        << control;
   }
 }
 
