@@ -1,4 +1,5 @@
 #include "pipeline/settings_store.h"
+#include "pipeline/settings_problems.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -302,6 +303,21 @@ TEST(TRIGlobals, SettingsFileIsReadAndSavedInTheEncodingItWasWrittenIn) {
     EXPECT_NE(ReadBytes(ini).find("\r\n" + c.ExpectedSaved + "\r\n"), std::string::npos)
         << ReadBytes(ini);
   }
+}
+
+// The check names every character of a UTF-8 settings file that Windows-1252 lacks and what
+// reading makes of it; a Windows-1252 file has none to name.
+TEST(SettingsFileProblems, NamesCharactersWindows1252Lacks) {
+  TempFolder folder;
+  const std::string ini = folder / "tavrel.ini";
+  WriteBytes(ini, "[XMLItem001]\r\nCategory=\xC3\x89" "conomie\r\n"
+                  "FastextPrompt1=\xC5\x81\xC3\xB3" "d\xC5\xBA\r\n");
+  EXPECT_EQ(SettingsFileProblems(ini),
+            (std::vector<std::string>{
+                ini + ":3: \"\xC5\x81\" (U+0141) has no Windows-1252 form; it is read as \"L\"",
+                ini + ":3: \"\xC5\xBA\" (U+017A) has no Windows-1252 form; it is read as \"z\""}));
+  WriteBytes(ini, "[XMLItem001]\r\nCategory=\xC9" "conomie \x8C\r\n");
+  EXPECT_TRUE(SettingsFileProblems(ini).empty());
 }
 
 }  // namespace
