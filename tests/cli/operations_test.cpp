@@ -237,6 +237,33 @@ TEST(ChangeOfInputs, ATemplateChangeGoesOnAirWithTheNextStep) {
   }
 }
 
+// A new local feed goes on air about a second after it was written, not at the next step of a
+// long interval: the scan watches the file. The file is written in place and replaced by a
+// rename, as producers do.
+TEST(FeedWatch, ANewLocalFeedGoesOnAirWithoutWaitingForTheInterval) {
+  VarnexSimulator simulator(SampleAccount());
+  SampleHome home(simulator);
+  ChildProcess scan({kProgram, "--home", home.Dir.string(), "scan", "--interval", "3600"});
+  ASSERT_TRUE(scan.WaitForOutput("Scan started", 30s)) << scan.Out;
+  std::this_thread::sleep_for(300ms);  // the watch is set up right after the start line
+  for (int version = 1; version <= 2; ++version) {
+    SCOPED_TRACE(version);
+    if (version == 1) {
+      home.ChangeFeed(version);
+    } else {
+      const fs::path written = home.Dir / "Feed" / "news.xml.new";
+      fs::copy_file(home.Feed(), written);
+      WriteBytes(written.string(), ReadBytes(written.string()) + "\n");
+      fs::rename(written, home.Feed());
+    }
+    EXPECT_TRUE(simulator.WaitForReportLines(static_cast<std::size_t>(version), 30s)) << scan.Out;
+  }
+  scan.Signal(SIGTERM);
+  EXPECT_EQ(scan.Finish(30s), 0) << scan.Err;
+  ExpectAllPublished(simulator);
+  EXPECT_EQ(simulator.ReportLines().size(), 2u);
+}
+
 // A feed that cannot be read fails the same way at every step: after the first failure the
 // steps wait for a change without logging in; the mended feed goes on air. A refused login,
 // in contrast, is tried again at every step.
