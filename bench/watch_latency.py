@@ -33,6 +33,9 @@ def main():
              "--password", "teletext", "--delay", "0.05"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         while not (os.path.exists(port_file) and open(port_file).read().strip()):
+            if simulator.poll() is not None:
+                raise SystemExit("the simulator did not start (it needs pyftpdlib: "
+                                 "run this script with the python that has it)")
             time.sleep(0.05)
         port = open(port_file).read().strip()
         home = os.path.join(work, "home")
