@@ -99,7 +99,8 @@ std::vector<std::string> SettingsFileProblems(const std::string& path) {
   std::string section;
   bool inSection = false;
   long number = 0;
-  std::size_t start = 0;
+  // Reading passes over the byte order mark of a UTF-8 file; so does the check.
+  std::size_t start = utf8 && text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   while (start < text.size()) {
     std::size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
