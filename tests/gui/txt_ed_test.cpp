@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -172,6 +173,22 @@ TEST_F(TxtEdTest, PageFormatMessages) {
       << shown.toStdString();
   EXPECT_EQ(editor->Editor().Page.RowPrefixLength, 0);
   EXPECT_EQ(Row(*editor, 5), "   row 5  ");
+}
+
+TEST_F(TxtEdTest, ThePageFormatDialogSetsThePrefix) {
+  auto editor = Open();
+  editor->TemplateHost = true;
+  bool helpShown = true;
+  testing::AnswerNextModal([&](QWidget* dialog) {
+    helpShown = dialog->findChild<QPushButton*>("HelpButton")->isVisible();
+    dialog->findChild<QRadioButton*>("Foreground3")->click();  // yellow text on black
+    dialog->findChild<QPushButton*>("OKButton")->click();
+  });
+  Action(*editor, "MnuFormatColors")->trigger();
+  EXPECT_FALSE(helpShown);
+  EXPECT_EQ(editor->Editor().FormatPrefix(), "\x03");
+  for (int row = 1; row < kPageRows; ++row) EXPECT_EQ(editor->Editor().State.Grid.At(row, 0), 3);
+  EXPECT_EQ(Status(*editor, 0), "x1  y1");
 }
 
 TEST_F(TxtEdTest, UndoTwiceRestoresTheSameCopy) {

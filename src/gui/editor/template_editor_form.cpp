@@ -7,7 +7,6 @@
 #include <QStyle>
 #include <QToolButton>
 
-#include "editor/page_format_dlg.h"
 #include "editor/template_document.h"
 #include "support/error.h"
 #include "support/file_manager.h"
@@ -17,17 +16,6 @@
 
 namespace tavrel::gui {
 namespace {
-
-// The page format dialog without its Help button: the template editor has no help page.
-std::optional<TPageFormatChoice> RunTemplatePageFormat(QWidget* parent, bool showCodes,
-                                                       const std::string& prefix) {
-  TDlgPageFormat dialog(parent);
-  dialog.SetShowHelp(false);
-  dialog.SetShowCodes(showCodes);
-  dialog.SetPrefix(prefix);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return TPageFormatChoice{dialog.Prefix(), dialog.ShowCodes()};
-}
 
 // The three file buttons go in front of the editor's own, which move right to make room.
 constexpr int kFileButtonsWidth = 3 * 24 + 8;
@@ -42,7 +30,7 @@ TPTXTTemplateEditorForm::TPTXTTemplateEditorForm(const QString& programFolder,
       defaultCharSet_(ValidTemplateCharSet(defaultCharSet)) {
   setObjectName("PTXTTemplateEditorForm");
   AddFileCommands();
-  PageFormatRunner = RunTemplatePageFormat;
+  TemplateHost = true;  // the page format dialog shows no Help button
 
   // The order matters: the registry key loads the recent list into the menu set before it.
   fileManager_->SetInitialDir(templatesDir);

@@ -208,6 +208,9 @@ TTxtEd::TTxtEd(const QString& programFolder, QWidget* parent)
     LoadTeletextFonts(kFontFileAll1216, FolderWithSeparator(programFolder));
   }
   controlCodeNames_ = ControlCodeNames();
+  PageFormatRunner = [this](QWidget* parent, bool showCodes, const std::string& prefix) {
+    return RunPageFormatDialog(parent, showCodes, prefix, !TemplateHost);
+  };
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

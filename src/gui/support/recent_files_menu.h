@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QMenu>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
 #include "support/recent_files.h"
-
-class QMenu;
 
 namespace tavrel::gui {
 
@@ -56,7 +56,8 @@ class TPMru : public QObject {
   void Click(std::size_t listIndex);
 
   TRecentFileList list_;
-  QMenu* menuItem_ = nullptr;
+  // The window may delete its menu before the list goes.
+  QPointer<QMenu> menuItem_;
   QString registryKey_;
 };
 

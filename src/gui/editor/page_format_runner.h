@@ -15,13 +15,13 @@ struct TPageFormatChoice {
 };
 
 // Runs the page format dialog with the show-codes switch and the current format prefix;
-// nothing when the operator cancels.
+// nothing when the operator cancels. The editor holds one, so that tests can answer for the
+// operator.
 using TPageFormatRunner = std::function<std::optional<TPageFormatChoice>(
     QWidget* parent, bool showCodes, const std::string& prefix)>;
 
-// Until the page format dialog joins the program: a small dialog in which the prefix is
-// written as hexadecimal codes ("03 0D 1D").
-std::optional<TPageFormatChoice> RunPageFormatAdapter(QWidget* parent, bool showCodes,
-                                                      const std::string& prefix);
+// The page format dialog, modal over `parent`; `showHelp` false hides its Help button.
+std::optional<TPageFormatChoice> RunPageFormatDialog(QWidget* parent, bool showCodes,
+                                                     const std::string& prefix, bool showHelp);
 
 }  // namespace tavrel::gui
