@@ -17,11 +17,11 @@ using testing::WriteBytes;
 // The bytes the template file rules give for a page of spaces: the section, an empty title, the
 // character set, the text block and 23 rows of 40 spaces with bit 7 set, each line ended CR LF.
 std::string BlankTemplateBytes(const std::string& charSet, const std::string& blockText) {
-  std::string bytes = "[PAGE]\r\ntitle=\r\ncharset=" + charSet + "\r\nblocktext1=" + blockText +
-                      "\r\n";
+  std::string bytes =
+      "[PAGE]\r\ntitle=\r\ncharset=" + charSet + "\r\nblocktext1=" + blockText + "\r\n";
   for (int row = 1; row <= 23; ++row) {
-    bytes += (row < 10 ? "row0" : "row") + std::to_string(row) + "=" + std::string(40, '\xA0') +
-             "\r\n";
+    bytes +=
+        (row < 10 ? "row0" : "row") + std::to_string(row) + "=" + std::string(40, '\xA0') + "\r\n";
   }
   return bytes;
 }

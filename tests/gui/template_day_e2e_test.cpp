@@ -62,7 +62,8 @@ void WhenModal(const char* objectName, std::function<void(QWidget*)> answer) {
   auto* timer = new QTimer;
   QObject::connect(timer, &QTimer::timeout, [timer, objectName, answer] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || !modal->isVisible() || (modal->objectName() != objectName && !modal->inherits(objectName))) {
+    if (modal == nullptr || !modal->isVisible() ||
+        (modal->objectName() != objectName && !modal->inherits(objectName))) {
       return;
     }
     timer->stop();
@@ -163,8 +164,9 @@ TEST(TemplateDay, FromAnEmptyTemplateToPagesOnAir) {
       text("IndexPageNumberLabeledEdit", "100");
       text("FirstNumberLabeledEdit", "101");
       for (const char* frame : {"IndexTemplateFileFrame", "MessageTemplateFileFrame"}) {
-        edit->findChild<QWidget*>(frame)->findChild<QLineEdit*>("FileNameEdit")->setText(
-            "Templates/daily.tpg");
+        edit->findChild<QWidget*>(frame)
+            ->findChild<QLineEdit*>("FileNameEdit")
+            ->setText("Templates/daily.tpg");
       }
       edit->findChild<QPushButton*>("OKButton")->click();
     });

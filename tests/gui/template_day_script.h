@@ -48,9 +48,7 @@ inline void Click(TTxtEd& form, QPoint at) {
   SendMouse(form.Canvas(), QEvent::MouseButtonRelease, at, Qt::NoButton);
 }
 
-inline void Button(TTxtEd& form, const char* name) {
-  form.findChild<QToolButton*>(name)->click();
-}
+inline void Button(TTxtEd& form, const char* name) { form.findChild<QToolButton*>(name)->click(); }
 
 // Puts a control code (an attribute button) at the start of each row in rows first..last.
 inline void CodeInRows(TTxtEd& form, const char* button, int column, int first, int last) {

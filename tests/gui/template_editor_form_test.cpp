@@ -42,8 +42,8 @@ class TemplateEditorFormTest : public ::testing::Test {
   void TearDown() override { SetLanguage(UiLanguage::Dutch, UiLanguage::Dutch); }
 
   std::unique_ptr<TPTXTTemplateEditorForm> Open() {
-    auto form = std::make_unique<TPTXTTemplateEditorForm>(TAVREL_BINARY_DIR,
-                                                          templatesDir_.path(), 8);
+    auto form =
+        std::make_unique<TPTXTTemplateEditorForm>(TAVREL_BINARY_DIR, templatesDir_.path(), 8);
     form->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     return form;
@@ -130,8 +130,9 @@ TEST_F(TemplateEditorFormTest, ADeletedRecentTemplateGivesABlankUnnamedPage) {
 TEST_F(TemplateEditorFormTest, SaveAsNewOpenRestoresTheResizedBlockAndTheRecentOneReopens) {
   auto form = Open();
   SaveAs(*form, "plain");
-  EXPECT_NE(tavrel::testing::ReadBytes(Path("plain.tpg").toStdString()).find("blocktext1=02063922\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      tavrel::testing::ReadBytes(Path("plain.tpg").toStdString()).find("blocktext1=02063922\r\n"),
+      std::string::npos);
 
   DragBottomEdge(*form, 22, 19);
   const TTextBlock resized = form->Editor().TextBlock;
@@ -190,7 +191,8 @@ TEST_F(TemplateEditorFormTest, ClosingAChangedTemplateAsksAndCancelKeepsTheWindo
     box->findChild<QPushButton*>("Cancel")->click();
   });
   form->findChild<QAction*>("MnuClose")->trigger();
-  EXPECT_TRUE(question.contains("was modified. Do you want to save it first?")) << question.toStdString();
+  EXPECT_TRUE(question.contains("was modified. Do you want to save it first?"))
+      << question.toStdString();
   EXPECT_TRUE(form->isVisible());
   AnswerNextModal([](QWidget* box) { box->findChild<QPushButton*>("No")->click(); });
   form->findChild<QAction*>("MnuClose")->trigger();
