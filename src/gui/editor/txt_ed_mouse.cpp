@@ -46,6 +46,7 @@ void TTxtEd::BuildMouseAndBlockText(const QString& programFolder) {
   mouse_ = std::make_unique<TEditorMouse>(*editor_);
   RegisterTeletextFaces(programFolder);
   blockText_ = new TBlockTextField(canvas_);
+  connect(blockText_, &QPlainTextEdit::undoAvailable, this, [this] { RefreshMenus(); });
   canvas_->setMouseTracking(true);
   canvas_->OnMouse = [this](QMouseEvent* event) { HandleMouse(event); };
   canvas_->PreviewRects = [this] { return mouse_->PreviewRects(); };
