@@ -4,11 +4,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QMouseEvent>
-#include <QTest>
+#include <QTextCursor>
 
 #include "editor/txt_ed.h"
 #include "gallery.h"
-#include "page/template_file.h"
 
 namespace tavrel::gallery {
 namespace {
@@ -79,11 +78,13 @@ std::unique_ptr<QWidget> DrawnLogo() {
 std::unique_ptr<QWidget> GermanBlockText() {
   TPrestPage page = TPrestPage::Blank();
   page.CharSet = 8;
-  WriteText(page, 2, 1, "\x03" "Nachrichten aus M\x7Cnchen");
-  WriteText(page, 6, 4, "\x06" "Gr\x7D\x7E" "e aus dem S\x7C" "den:");
-  WriteText(page, 7, 4, "Die B\x7Crger freuen sich \x7B" "ber");
-  WriteText(page, 8, 4, "den ersten Schnee. \x5B" "rger gibt es");
-  WriteText(page, 9, 4, "nur auf den Stra\x7E" "en.");
+  // German set: { | } ~ are the small umlauts and sharp s, [ the capital A umlaut.
+  WriteText(page, 2, 1, "\x03" "Nachrichten aus M\x7D" "nchen");
+  WriteText(page, 6, 4, "\x06" "Gr\x7D\x7E" "e aus dem S\x7D" "den:");
+  WriteText(page, 7, 4, "Die B\x7D" "rger freuen sich");
+  WriteText(page, 8, 4, "\x7D" "ber den ersten Schnee.");
+  WriteText(page, 9, 4, "\x5B" "rger gibt es nur auf den");
+  WriteText(page, 10, 4, "Stra\x7E" "en.");
   auto editor = EditorWithPage(page, {4, 6, 33, 12}, "Template Editor - block text");
   editor->findChild<QAction*>("MnuModeBlockText")->trigger();
   editor->BlockTextField()->moveCursor(QTextCursor::End);
