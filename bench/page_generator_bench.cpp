@@ -4,9 +4,9 @@
 // the same kind of folder. The run should cost at most 1.5 times the plain writes.
 //
 // Page numbers hold 800 pages, so 2,000 messages cannot each have their own: categories c and
-// c + 7 share the page range of one magazine, and a later category rewrites the files of an
-// earlier one. Every message is still laid out, encoded and written once, and the plain writes
-// repeat exactly the same file names in the same order.
+// c + 7 share the page range of one magazine, and a page number is written only once, for the
+// first category that claims it; the messages of later categories on a taken number are
+// skipped. The plain writes repeat exactly the file names the run wrote, in the same order.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>

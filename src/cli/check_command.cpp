@@ -6,6 +6,8 @@
 #include "command_support.h"
 #include "commands.h"
 #include "pipeline/feed_pipeline.h"
+#include "pipeline/feed_text_check.h"
+#include "pipeline/settings_problems.h"
 #include "support/windows1252.h"
 
 namespace tavrel::cli {
@@ -15,8 +17,11 @@ namespace {
 constexpr const char* kCheckHelp =
     "Usage: tavrel [--home DIR] check [FEED]\n"
     "\n"
-    "Checks a feed against the configured element names, its categories against the\n"
-    "category table, and the page numbers they would get. Prints one line per problem.\n"
+    "Checks the settings file for values that are not numbers and repeated sections or\n"
+    "keys, a feed for control characters, unknown references and a wrong encoding\n"
+    "declaration, the feed against the configured element names, its categories against\n"
+    "the category table, the page numbers they would get, and every template of the\n"
+    "table. Prints one line per problem.\n"
     "\n"
     "FEED defaults to the fetched feed in Import/, or, when none was fetched yet, the\n"
     "configured local feed file.\n"
@@ -34,13 +39,20 @@ int RunCheckCommand(const CommandContext& context) {
   if (!ParseFeedArgument(context, "check", kCheckHelp, feed)) return 2;
 
   TRIGlobals settings = OpenSettingsStore(context);
+  // Settings that fell back to a default are named first: they explain what follows.
+  const std::vector<std::string> settingsLines = SettingsFileProblems(settings.IniFileName);
+  for (const std::string& line : settingsLines) std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
   if (feed.empty()) feed = FeedPathForCommand(settings);
+  const std::vector<std::string> textLines = FeedTextProblems(feed);
+  for (const std::string& line : textLines) std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
   const TFeedCheckResult result = CheckFeed(settings, feed);
   // The system's texts are Windows-1252; the terminal speaks UTF-8.
   for (const std::string& line : result.Lines()) {
     std::printf("%s\n", Windows1252ToUtf8(line).c_str());
   }
-  if (!result.Passed()) return 1;
+  if (!result.Passed() || !settingsLines.empty() || !textLines.empty()) return 1;
   std::printf("%s: no problems found.\n", feed.c_str());
   return 0;
 }

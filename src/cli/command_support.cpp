@@ -14,16 +14,17 @@ std::string HomeFolder(const CommandContext& context) {
 
 TRIGlobals OpenSettingsStore(const CommandContext& context) {
   const std::string home = HomeFolder(context);
-  // The store itself stays silent about folders it cannot create, as the window expects; a
-  // headless command had better say at once that its home is unusable.
   const std::string shown = home.size() > 1 ? home.substr(0, home.size() - 1) : home;
-  std::error_code error;
-  std::filesystem::create_directories(home, error);
   std::error_code ignored;
   if (std::filesystem::exists(shown, ignored) && !std::filesystem::is_directory(shown, ignored)) {
     throw FileError(shown, "cannot use as home folder: not a folder");
   }
-  if (error) throw FileError(shown, "cannot create home folder: " + error.message());
+  // A home is made by the operator, with its settings: a mistyped --home must not quietly
+  // become a new, empty home whose run sends nothing or the wrong thing.
+  const std::string settingsFile = home + TRIGlobals::kSettingsFileName;
+  if (!std::filesystem::is_regular_file(settingsFile, ignored)) {
+    throw Error("no settings file " + settingsFile);
+  }
   return TRIGlobals(home);
 }
 

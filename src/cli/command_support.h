@@ -10,10 +10,10 @@ namespace tavrel::cli {
 // The home folder a command works in: --home, else $TAVREL_HOME, else the program's folder.
 std::string HomeFolder(const CommandContext& context);
 
-// Creates the settings store the way the program start does: the home and its four working
-// folders are created, the settings file is read. A headless command never rewrites the
-// settings file (SaveOnExit stays off). Throws tavrel::Error when the home is not a usable
-// folder or the settings file cannot be read.
+// Creates the settings store the way the program start does: the home's four working folders
+// are created, the settings file is read. A headless command never rewrites the settings file
+// (SaveOnExit stays off). Throws tavrel::Error when the home is not a folder, holds no settings
+// file ("no settings file <path>") or the settings file cannot be read.
 //
 //   tavrel::TRIGlobals settings = OpenSettingsStore(context);
 TRIGlobals OpenSettingsStore(const CommandContext& context);

@@ -61,6 +61,11 @@ int main(int argc, char** argv) {
         return 2;
       }
       context.HomeOption = argv[index + 1];
+      // An empty value would quietly fall back to $TAVREL_HOME or the program's folder.
+      if (context.HomeOption.empty()) {
+        std::fprintf(stderr, "tavrel: --home needs a folder, not an empty name\n");
+        return 2;
+      }
       index += 2;
       continue;
     }

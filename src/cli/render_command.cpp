@@ -1,10 +1,14 @@
 // tavrel render: draws a broadcast page or a template as the preview shows it, into a PNG.
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 #include "page/broadcast_page_file.h"
@@ -30,7 +34,8 @@ constexpr const char* kUsage =
     "\n"
     "Options:\n"
     "  -o, --output OUT.png  where to write the picture (default: the file's name with\n"
-    "                        \".png\", in the current folder)\n"
+    "                        \".png\", in the current folder; \"-\" for standard output). A\n"
+    "                        link is followed; a FIFO or device is refused, not replaced\n"
     "  --codes               show control codes as symbols, as the editor's show-codes mode\n"
     "  --scale N             enlarge the picture N times (1 to 8, default 1)\n"
     "  -h, --help            show this help\n";
@@ -140,6 +145,17 @@ int RunRenderCommand(const CommandContext& context) {
   const TRgbaImage image =
       RenderPagePreview(page, FontSet(kFontSize1216), options).Scaled(args.Scale);
   UnloadTeletextFonts();
+  if (args.Output == "-") {
+    // The picture is the output; the line about it goes to stderr, out of the picture's way.
+    const std::vector<std::uint8_t> png = EncodePng(image, "standard output");
+    if (std::fwrite(png.data(), 1, png.size(), stdout) != png.size() || std::fflush(stdout) != 0) {
+      std::fprintf(stderr, "tavrel render: standard output: cannot write: %s\n",
+                   std::strerror(errno));
+      return 1;
+    }
+    std::fprintf(stderr, "-: %d x %d pixels\n", image.Width(), image.Height());
+    return 0;
+  }
   WritePngFile(image, args.Output);
   std::printf("%s: %d x %d pixels\n", args.Output.c_str(), image.Width(), image.Height());
   return 0;

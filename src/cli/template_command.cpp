@@ -111,25 +111,29 @@ TImportedPage ImportSource(const std::string& source) {
   return imported;
 }
 
-// Writes a fresh template beside the target and renames it over, so an existing template is
-// replaced whole or not at all.
+// Builds the template in a scratch file beside the target and puts its bytes in place with
+// ReplaceFileAtomically: an existing template is replaced whole or not at all, a link is
+// followed, and a FIFO or device named as the output is refused, never replaced.
 void WriteTemplate(const TImportedPage& imported, const std::string& output) {
   const std::string scratch = output + ".new";
   std::filesystem::remove(scratch);
-  {
-    TPageFile file(scratch, imported.Page.CharSet);
-    file.SetTitle(imported.Title);
-    file.SetCharSet(imported.Page.CharSet);
-    file.SetBlockText(TTextBlock{});
-    file.WriteRows(imported.Page);
-    file.Save();
-  }
-  std::error_code error;
-  std::filesystem::rename(scratch, output, error);
-  if (error) {
+  std::string bytes;
+  try {
+    {
+      TPageFile file(scratch, imported.Page.CharSet);
+      file.SetTitle(imported.Title);
+      file.SetCharSet(imported.Page.CharSet);
+      file.SetBlockText(TTextBlock{});
+      file.WriteRows(imported.Page);
+      file.Save();
+    }
+    bytes = ReadFileBytes(scratch, TPIniFile::kMaxFileBytes);
+  } catch (const Error&) {
     std::filesystem::remove(scratch);
-    throw FileError(output, "cannot be written: " + error.message());
+    throw;
   }
+  std::filesystem::remove(scratch);
+  ReplaceFileAtomically(output, bytes, 0666);
 }
 
 int RunImport(const TTemplateArguments& args) {

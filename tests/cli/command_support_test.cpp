@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "testing/temp_folder.h"
 #include "support/error.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel::cli {
 namespace {
@@ -17,39 +17,40 @@ using tavrel::testing::ReadBytes;
 using tavrel::testing::TempFolder;
 using tavrel::testing::WriteBytes;
 
-TEST(OpenSettingsStore, CreatesTheHomeLikeTheProgramStartButNeverSaves) {
-  struct Case {
-    const char* Name;
-    const char* Existing;  // settings file content, nullptr: none
-  };
-  const std::vector<Case> cases = {
-      {"empty home", nullptr},
-      {"operator's file", "; being edited\n[Settings]\nScanInterval=42\n"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Name);
+TEST(OpenSettingsStore, CreatesTheWorkingFoldersButNeverSaves) {
+  TempFolder folder;
+  const std::string home = folder / "home";
+  const std::string existing = "; being edited\n[Settings]\nScanInterval=42\n";
+  WriteBytes(home + "/tavrel.ini", existing);
+  CommandContext context{home, "/usr/bin/tavrel", {}};
+  {
+    TRIGlobals settings = OpenSettingsStore(context);
+    EXPECT_EQ(settings.ProgramDir, home + "/");
+    EXPECT_EQ(settings.ScanInterval, 42);
+    EXPECT_FALSE(settings.SaveOnExit);
+    settings.ScanInterval = 5;
+  }
+  for (const auto* dir : {"Import", "Export", "Handled", "Templates"}) {
+    EXPECT_TRUE(fs::is_directory(home + "/" + dir)) << dir;
+  }
+  EXPECT_EQ(ReadBytes(home + "/tavrel.ini"), existing);
+}
+
+// A mistyped --home once became a new home with four empty folders.
+TEST(OpenSettingsStore, HomeWithoutSettingsFileIsAnErrorAndStaysUntouched) {
+  for (const bool exists : {false, true}) {
+    SCOPED_TRACE(exists ? "empty folder" : "no folder");
     TempFolder folder;
     const std::string home = folder / "new/home";
-    if (c.Existing) {
-      fs::create_directories(home);
-      WriteBytes(home + "/tavrel.ini", c.Existing);
+    if (exists) fs::create_directories(home);
+    try {
+      OpenSettingsStore(CommandContext{home, "tavrel", {}});
+      ADD_FAILURE() << "a home without settings accepted";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()), "no settings file " + home + "/tavrel.ini");
     }
-    CommandContext context{home, "/usr/bin/tavrel", {}};
-    {
-      TRIGlobals settings = OpenSettingsStore(context);
-      EXPECT_EQ(settings.ProgramDir, home + "/");
-      EXPECT_EQ(settings.ScanInterval, c.Existing ? 42 : 10);
-      EXPECT_FALSE(settings.SaveOnExit);
-      settings.ScanInterval = 5;
-    }
-    for (const auto* dir : {"Import", "Export", "Handled", "Templates"}) {
-      EXPECT_TRUE(fs::is_directory(home + "/" + dir)) << dir;
-    }
-    if (c.Existing) {
-      EXPECT_EQ(ReadBytes(home + "/tavrel.ini"), c.Existing);
-    } else {
-      EXPECT_FALSE(fs::exists(home + "/tavrel.ini"));
-    }
+    EXPECT_EQ(fs::exists(home), exists);
+    EXPECT_FALSE(fs::exists(home + "/Import"));
   }
 }
 

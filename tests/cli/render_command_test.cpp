@@ -229,7 +229,7 @@ TEST_F(RenderCommandTest, RefusesBadInputWithAClearMessage) {
       {"output folder missing",
        {"render", "100-0000.pag", "-o", "no/p.png"},
        1,
-       "tavrel render: no/p.png: cannot create: No such file or directory"},
+       "tavrel render: no/p.png: cannot save: No such file or directory"},
       {"font file missing",
        {"render", "100-0000.pag"},
        1,

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -97,7 +98,7 @@ TEST_F(TxtEdTest, ColourShortcutsInsertEachCodeOnce) {
 TEST_F(TxtEdTest, SelectAllThenCutClearsThePageAndPrefix) {
   auto editor = Open(NumberedPage());
   editor->PageFormatRunner = [](QWidget*, bool, const std::string&) {
-    return std::optional<std::string>("\x01\x02");
+    return std::optional<TPageFormatChoice>({"\x01\x02", false});
   };
   Action(*editor, "MnuFormatColors")->trigger();
   ASSERT_EQ(editor->Editor().Page.RowPrefixLength, 2);
@@ -133,19 +134,21 @@ TEST_F(TxtEdTest, PastingThreeRowsAtRow22LosesRowsPast47) {
 TEST_F(TxtEdTest, APrefixWithDoubleHeightOnlyInEvenRows) {
   auto editor = Open();
   editor->PageFormatRunner = [](QWidget*, bool, const std::string&) {
-    return std::optional<std::string>("\x02\x0d\x07");
+    return std::optional<TPageFormatChoice>({"\x02\x0d\x07", true});
   };
   Action(*editor, "MnuFormatColors")->trigger();
   for (int row = 1; row < kPageRows; ++row) {
     EXPECT_EQ(editor->Editor().State.Grid.At(row, 1), row % 2 == 0 ? 13 : ' ') << row;
   }
   EXPECT_EQ(Status(*editor, 0), "x3  y1");
+  // The dialog's show-codes switch comes back with the prefix.
+  EXPECT_EQ(Action(*editor, "MnuAttribute")->text(), "Attributes Off");
 }
 
 TEST_F(TxtEdTest, PageFormatMessages) {
   auto editor = Open(NumberedPage());
   editor->PageFormatRunner = [](QWidget*, bool, const std::string&) {
-    return std::optional<std::string>("\x01\x02\x03\x04\x05");
+    return std::optional<TPageFormatChoice>({"\x01\x02\x03\x04\x05", false});
   };
   QString shown;
   testing::AnswerNextModal([&](QWidget* box) {
@@ -157,7 +160,7 @@ TEST_F(TxtEdTest, PageFormatMessages) {
   EXPECT_TRUE(editor->Editor().FrameDisplay);
   EXPECT_EQ(editor->Editor().Page.RowPrefixLength, 0);
   editor->PageFormatRunner = [](QWidget*, bool, const std::string&) {
-    return std::optional<std::string>("\x01\x02\x03\x04");
+    return std::optional<TPageFormatChoice>({"\x01\x02\x03\x04", false});
   };
   testing::AnswerNextModal([&](QWidget* box) {
     shown = box->findChild<QLabel*>("Message")->text();
@@ -170,6 +173,22 @@ TEST_F(TxtEdTest, PageFormatMessages) {
       << shown.toStdString();
   EXPECT_EQ(editor->Editor().Page.RowPrefixLength, 0);
   EXPECT_EQ(Row(*editor, 5), "   row 5  ");
+}
+
+TEST_F(TxtEdTest, ThePageFormatDialogSetsThePrefix) {
+  auto editor = Open();
+  editor->TemplateHost = true;
+  bool helpShown = true;
+  testing::AnswerNextModal([&](QWidget* dialog) {
+    helpShown = dialog->findChild<QPushButton*>("HelpButton")->isVisible();
+    dialog->findChild<QRadioButton*>("Foreground3")->click();  // yellow text on black
+    dialog->findChild<QPushButton*>("OKButton")->click();
+  });
+  Action(*editor, "MnuFormatColors")->trigger();
+  EXPECT_FALSE(helpShown);
+  EXPECT_EQ(editor->Editor().FormatPrefix(), "\x03");
+  for (int row = 1; row < kPageRows; ++row) EXPECT_EQ(editor->Editor().State.Grid.At(row, 0), 3);
+  EXPECT_EQ(Status(*editor, 0), "x1  y1");
 }
 
 TEST_F(TxtEdTest, UndoTwiceRestoresTheSameCopy) {

@@ -170,6 +170,14 @@ TEST(ControlFile, ClearingLinesGoOnTopInReverseInsertionOrder) {
   }
 }
 
+// Overlapping categories and the pages of the last update sent never give a number two lines.
+TEST(ControlFile, ClearingNamesEveryNumberOnceAndThePagesOfTheLastUpdateAfterTheBlock) {
+  TControlFileWriter writer(false);
+  writer.AddClearEntries({{true, 100, 101, 3}, {true, 102, 103, 2}}, {104, 150, 150, 950, 99});
+  EXPECT_EQ(writer.Lines(),
+            (Lines{"[104.*]", "[103.*]", "[102.*]", "[101.*]", "[100.*]", "[150.*]"}));
+}
+
 TEST(ControlFile, SavedFileMatchesTheGoldenBytes) {
   TControlFastext sport;
   sport.Prompts = {"Index", "Sport", "Say \"hi\"", ""};

@@ -138,15 +138,15 @@ TEST(FeedReader, ReadsMessagesByTheLookupRules) {
        {{"Sport", "Ajax wins", "Ajax won the match.", {}},
         {"Sport", "Rain tomorrow", "Rain all day.\r\n      Wind from the west.", {}}}},
       {"cdata.xml", {}, "", {{"C", "Tom & Jerry <live>", "Before <b>&amp;</b> after", {}}}},
-      // Every well-formed reference to an XML character resolves; anything else stays as
-      // written, and nothing after a bad reference is lost.
+      // Every well-formed reference to an XML character resolves; one to a control character
+      // becomes a space; anything else stays as written, and nothing after it is lost.
       {"entities.xml",
        {},
        "",
        {{"E",
          "<Caf\xE9 & Bar> \"'\xE9&#XE9;",
          "It\x92s \x80"
-         "5 &nbsp; &#0; &#65 &#xD800; &#1; &#x110000; \ttab AB&amp;",
+         "5 &nbsp; &#0; &#65 &#xD800;   &#x110000; \ttab AB&amp;",
          {}}}},
       // Text content is all character data below the element; comments and processing
       // instructions are not text.

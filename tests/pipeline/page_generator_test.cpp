@@ -516,8 +516,18 @@ TEST(PageGenerator, FailuresEndTheRunWithoutAControlFile) {
       {"a page file that cannot be created", "03063822", "101-0000.pag",
        "<folder>Export/101-0000.pag: cannot be created: Is a directory"},
       {"a text block outside the page", "03063830", nullptr,
-       "<folder>message.tpg: text block left 3, top 6, right 38, bottom 30 does not lie within "
-       "the page of columns 0 to 39 and rows 0 to 23"},
+       "<folder>message.tpg: text block \"03063830\" (blocktext1) is unusable: it does not lie "
+       "within the page of columns 0 to 39 and rows 0 to 23"},
+      // Read as one cell at row 0, the page header: blank pages would go on air.
+      {"a text block of letters", "abcdefgh", nullptr,
+       "<folder>message.tpg: text block \"abcdefgh\" (blocktext1) is unusable: it lies on row 0, "
+       "the page header, and cannot hold one row of text"},
+      {"an empty text block", "", nullptr,
+       "<folder>message.tpg: text block \"\" (blocktext1) is unusable: it lies on row 0, the page "
+       "header, and cannot hold one row of text"},
+      {"an inverted text block", "03060022", nullptr,
+       "<folder>message.tpg: text block \"03060022\" (blocktext1) is unusable: right column 0 is "
+       "left of left column 3"},
       {"a message template replaced by a folder", "03063822", nullptr,
        "<folder>message.tpg: is a folder, not a template file", replaceByFolder("message.tpg")},
       {"an index template replaced by a folder", "03063822", nullptr,
@@ -552,6 +562,25 @@ TEST(PageGenerator, FailuresEndTheRunWithoutAControlFile) {
       EXPECT_EQ(std::regex_replace(error.what(), std::regex(folder.Path()), "<folder>"), c.Error);
     }
     EXPECT_FALSE(fs::exists(exportDir + "Control.dat"));
+  }
+}
+
+TEST(PageGenerator, UpperCaseTitleTurnsEveryWindows1252LetterWithACapital) {
+  struct Case {
+    const char* Name;
+    std::string Title;  // Windows-1252
+    std::string Upper;
+  };
+  const std::vector<Case> cases = {
+      {"ASCII", "abc xyz 09", "ABC XYZ 09"},
+      {"Latin-1 letters", "\xe4\xe9\xf6\xfc\xe5\xe0\xfe", "\xc4\xc9\xd6\xdc\xc5\xc0\xde"},
+      {"letters of the 0x80 row", "\x9a\x9c\x9e\xff", "\x8a\x8c\x8e\x9f"},
+      // Sharp s and micro sign have no capital of their own; the division sign is no letter.
+      {"no capital", "\xdf\xb5\xf7", "\xdf\xb5\xf7"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(UpperCaseTitle(c.Title), c.Upper);
   }
 }
 

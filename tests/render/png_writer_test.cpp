@@ -98,9 +98,9 @@ TEST_F(PngWriterTest, FailuresNameTheFileAndKeepWhatWasThere) {
       {"empty image", existing, TRgbaImage(0, 5),
        existing + ": cannot write an empty image as PNG"},
       {"missing folder", (folder_ / "missing" / "p.png").string(), TRgbaImage(2, 2),
-       (folder_ / "missing" / "p.png").string() + ": cannot create: No such file or directory"},
+       (folder_ / "missing" / "p.png").string() + ": cannot save: No such file or directory"},
       {"a folder in the way", (folder_ / "a folder").string(), TRgbaImage(2, 2),
-       (folder_ / "a folder").string() + ": cannot write: Is a directory"},
+       (folder_ / "a folder").string() + ": cannot save: is a folder"},
   };
   for (const TCase& testCase : cases) {
     SCOPED_TRACE(testCase.Name);

@@ -71,7 +71,9 @@ enum class TFormatCheck {
   OverwritesText,  // the new prefix columns hold other characters or codes: ask first
 };
 
-// The caret the window shows.
+// The caret the window shows: none in the draw modes; caret_e (one cell) or caret_d (two cells,
+// on a double-height row) for text; a solid bar half a cell wide and three rows high for
+// large-font lettering.
 enum class TCaretKind { None, Single, Double, LargeFont };
 struct TCaret {
   TCaretKind Kind = TCaretKind::None;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 #include "page/broadcast_encoder.h"
 #include "support/error.h"
@@ -87,7 +88,8 @@ void TControlFileWriter::AddPageEntry(int number, int subPage, const TControlFas
   }
 }
 
-void TControlFileWriter::AddClearEntries(const std::vector<TControlClearing>& table) {
+void TControlFileWriter::AddClearEntries(const std::vector<TControlClearing>& table,
+                                         const std::vector<int>& alsoClear) {
   // Every line goes to the very top, so the block reads backwards: collect the numbers in
   // insertion order, then put them in front in reverse.
   std::vector<long long> inserted;
@@ -102,9 +104,14 @@ void TControlFileWriter::AddClearEntries(const std::vector<TControlClearing>& ta
     for (long long number = first; number <= last; ++number) inserted.push_back(number);
   }
   std::vector<std::string> block;
-  block.reserve(inserted.size() + lines_.size());
-  for (auto it = inserted.rbegin(); it != inserted.rend(); ++it) {
-    block.push_back(SectionLine(std::to_string(*it) + ".*"));
+  block.reserve(inserted.size() + alsoClear.size() + lines_.size());
+  std::set<long long> cleared;
+  auto clear = [&](long long number) {
+    if (cleared.insert(number).second) block.push_back(SectionLine(std::to_string(number) + ".*"));
+  };
+  for (auto it = inserted.rbegin(); it != inserted.rend(); ++it) clear(*it);
+  for (const int number : alsoClear) {
+    if (IsBroadcastPageNumber(number)) clear(number);
   }
   block.insert(block.end(), lines_.begin(), lines_.end());
   lines_ = std::move(block);

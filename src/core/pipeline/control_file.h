@@ -44,9 +44,13 @@ class TControlFileWriter {
                     const std::string& fileName, int charset);
 
   // Puts the clearing lines on top: for each category with an index template, in table order,
-  // its index page and its "Max pages" message pages, each line inserted at the very top.
-  // Numbers outside 100..899 are left out: the server would clear another page under them.
-  void AddClearEntries(const std::vector<TControlClearing>& table);
+  // its index page and its "Max pages" message pages, each line inserted at the very top; then,
+  // after that block, a line for each number of alsoClear in its order (the pages an earlier
+  // update put on air that this one does not write). Numbers outside 100..899 are left out:
+  // the server would clear another page under them. No number gets a second line: where
+  // categories' pages overlap, the line that comes first in the file stands.
+  void AddClearEntries(const std::vector<TControlClearing>& table,
+                       const std::vector<int>& alsoClear = {});
 
   const std::vector<std::string>& Lines() const { return lines_; }
 

@@ -1,15 +1,20 @@
 #include "pipeline/feed_pipeline.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
 #include <string_view>
 #include <system_error>
 #include <utility>
 
+#include "page/broadcast_encoder.h"
+#include "pipeline/control_file_reader.h"
 #include "pipeline/feed_reader.h"
 #include "pipeline/settings_store.h"
 #include "render/text_layout.h"
 #include "support/error.h"
 #include "support/file_utils.h"
+#include "support/text_utils.h"
 
 namespace tavrel {
 
@@ -58,6 +63,7 @@ std::vector<std::string> TFeedCheckResult::Lines() const {
   std::vector<std::string> lines = SchemaLines;
   lines.insert(lines.end(), CategoryLines.begin(), CategoryLines.end());
   lines.insert(lines.end(), PageNumberLines.begin(), PageNumberLines.end());
+  lines.insert(lines.end(), TemplateLines.begin(), TemplateLines.end());
   return lines;
 }
 
@@ -119,6 +125,7 @@ TFeedCheckResult CheckFeed(const TRIGlobals& settings, const std::string& feedPa
   TRICreateRssTxtPages generator(settings.ExportDir, result.Messages, CategoriesForRun(settings));
   generator.CheckCategories(result.CategoryLines);
   generator.CheckPageNumbers(result.PageNumberLines);
+  generator.CheckTemplates(result.TemplateLines);
   return result;
 }
 
@@ -145,9 +152,40 @@ TGenerationSummary GenerateFromFeed(const TRIGlobals& settings, TPTextToPrestelP
   TRICreateRssTxtPages generator(settings.ExportDir, std::move(messages),
                                  CategoriesForRun(settings), &formatter);
   generator.UseFastext = settings.UseFastext;
+  generator.PreviousPages = ReadSentPages(settings);
   generator.OnPageWritten = std::move(onPageWritten);
   generator.Run();
   return generator.Summary();
+}
+
+std::vector<int> ReadSentPages(const TRIGlobals& settings) {
+  const std::string path = settings.HandledDir + kSentPagesFileName;
+  if (!PathExists(path)) return {};
+  // 800 page numbers of at most a few characters each; anything larger is not this list.
+  constexpr std::size_t kMaxListBytes = 64 * 1024;
+  std::vector<int> pages;
+  for (const std::string& line : SplitLines(ReadFileBytes(path, kMaxListBytes))) {
+    std::int32_t number = 0;
+    if (TryParseInt32(TrimBlanks(line), false, number) && IsBroadcastPageNumber(number)) {
+      pages.push_back(number);
+    }
+  }
+  return pages;
+}
+
+void CommitSentUpdate(const TRIGlobals& settings) {
+  const TPTxtControlFile control(settings.ExportDir + kControlFileName);
+  std::set<int> pages;
+  for (const std::string& section : control.PageSections()) {
+    std::int32_t number = 0;
+    if (TryParseInt32(std::string_view(section).substr(0, section.find('.')), false, number)) {
+      pages.insert(number);
+    }
+  }
+  std::string list;
+  for (const int number : pages) list += std::to_string(number) + "\r\n";
+  ReplaceFileAtomically(settings.HandledDir + kSentPagesFileName, list, 0644);
+  CommitHandledFeed(FeedLocationOf(settings));
 }
 
 TGenerationSummary GenerateFromFeed(const TRIGlobals& settings,

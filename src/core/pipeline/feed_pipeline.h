@@ -24,13 +24,17 @@ struct TFeedCheckResult {
   std::vector<std::string> SchemaLines;
   // Categories of the feed that the table does not define or that lack a template.
   std::vector<std::string> CategoryLines;
-  // Pages that would not be generated because their number lies outside 100..899.
+  // Pages that would not be generated because their number lies outside 100..899 or is
+  // taken by another page of the run.
   std::vector<std::string> PageNumberLines;
+  // Templates of the table that a run could not use ("<file>: <what is wrong>").
+  std::vector<std::string> TemplateLines;
   // The feed's messages (empty when the schema check failed).
   TRSSMessages Messages;
 
   bool Passed() const {
-    return SchemaLines.empty() && CategoryLines.empty() && PageNumberLines.empty();
+    return SchemaLines.empty() && CategoryLines.empty() && PageNumberLines.empty() &&
+           TemplateLines.empty();
   }
   // Every line, in the order above.
   std::vector<std::string> Lines() const;
@@ -58,16 +62,30 @@ TRssTxtPageProperties CategoriesForRun(const TRIGlobals& settings);
 // exist, cannot be read or parsed.
 TRSSMessages ReadFeedMessages(const TRIGlobals& settings, const std::string& feedPath);
 
-// The checks an interactive preview or upload runs first: the feed against the element names,
-// then its categories against the table, then the page numbers. Throws Error naming the file
-// when the feed cannot be read or parsed.
+// The checks an interactive preview or upload runs first: the templates of the table, the feed
+// against the element names, then its categories against the table, then the page numbers. Throws
+// Error naming the file when the feed cannot be read or parsed.
 TFeedCheckResult CheckFeed(const TRIGlobals& settings, const std::string& feedPath);
 TFeedCheckResult CheckFeed(const TRIGlobals& settings);  // the fetched feed
+
+// The list, kept beside the handled feed, of the page numbers the last update sent put on air:
+// one decimal number a line.
+inline constexpr const char* kSentPagesFileName = "SentPages.txt";
+
+// The page numbers of the list in HandledDir; empty when there is none. Lines that are not a
+// page number are passed over. Throws Error naming the file when it cannot be read.
+std::vector<int> ReadSentPages(const TRIGlobals& settings);
+
+// After an update was stored completely: records the pages of "Control.dat" in ExportDir as the
+// ones on air and makes the fetched feed the handled copy (CommitHandledFeed). Throws Error
+// naming the file on failure.
+void CommitSentUpdate(const TRIGlobals& settings);
 
 // Empties ExportDir, reads the feed and generates its pages and "Control.dat" there. Answers
 // what was made; the update is complete only when this returns (an error naming the file ends
 // the run without a control file, and nothing of it may be sent). The formatter is the shared
-// text-to-page formatter; onPageWritten is called after each page file.
+// text-to-page formatter; onPageWritten is called after each page file. The pages of the last
+// update sent (ReadSentPages) that this one does not write are cleared in its control file.
 TGenerationSummary GenerateFromFeed(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
                                     const std::string& feedPath,
                                     TPageWrittenCallback onPageWritten = {});

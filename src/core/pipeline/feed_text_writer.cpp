@@ -120,8 +120,8 @@ const unsigned char* SkipTrailingSpace(const unsigned char* begin, const unsigne
   return end;
 }
 
-// Whether XML allows the character in a document; references to any other value stay as
-// written instead of smuggling control codes (teletext attributes) into a page.
+// Whether XML allows the character in a document. References to control characters become
+// spaces (see ReferenceAt); references to any other value stay as written.
 bool IsXmlCharacter(std::uint32_t c) {
   return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
          (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
@@ -175,6 +175,10 @@ TReference ReferenceAt(const unsigned char* amp) {
       digit = static_cast<std::uint32_t>(c - 'A' + 10);
     } else if (c == ';' && i > firstDigit && IsXmlCharacter(value)) {
       return {i + 1, static_cast<char32_t>(value)};
+    } else if (c == ';' && i > firstDigit && value > 0 && value < 0x20) {
+      // A reference to a control character would be a teletext attribute on the page: it
+      // becomes a space, as the raw byte does, and the feed check names it.
+      return {i + 1, U' '};
     } else {
       return {0, 0};
     }

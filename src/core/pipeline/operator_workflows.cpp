@@ -41,6 +41,30 @@ bool FetchFeed(const TRIGlobals& settings, const TWorkflowHooks& hooks, TWorkflo
   return false;
 }
 
+// Runs a workflow's road on a fresh result; a feed, template or file error on the way ends it
+// as Failed, with the error's message.
+template <typename Road>
+TWorkflowResult Guarded(Road road) {
+  TWorkflowResult result;
+  try {
+    road(result);
+  } catch (const std::exception& error) {
+    result.Outcome = TWorkflowOutcome::Failed;
+    result.Detail = error.what();
+  }
+  return result;
+}
+
+// Fetches the feed and checks it into result.Check; answers false, with result filled, when
+// the feed cannot be fetched.
+bool FetchAndCheck(const TRIGlobals& settings, const TWorkflowHooks& hooks,
+                   TWorkflowResult& result) {
+  if (!FetchFeed(settings, hooks, result)) return false;
+  Report(hooks, "Checking the feed");
+  result.Check = CheckFeed(settings);
+  return true;
+}
+
 // Regenerates ExportDir into result; answers whether there is a page to show or send.
 bool Regenerate(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
                 const TWorkflowHooks& hooks, TWorkflowResult& result) {
@@ -103,67 +127,57 @@ TRegeneration RegenerateExport(const TRIGlobals& settings, TPTextToPrestelPageFo
 
 TWorkflowResult RunPreview(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
                            const TWorkflowHooks& hooks) {
-  TWorkflowResult result;
-  try {
-    if (!FetchFeed(settings, hooks, result)) return result;
-    Report(hooks, "Checking the feed");
-    result.Check = CheckFeed(settings);
+  return Guarded([&](TWorkflowResult& result) {
+    if (!FetchAndCheck(settings, hooks, result)) return;
     if (!result.Check.SchemaLines.empty()) {
       result.Outcome = TWorkflowOutcome::SchemaMismatch;
-      return result;
-    }
-    if (!result.Check.Passed()) {
+    } else if (!result.Check.Passed()) {
       result.Outcome = TWorkflowOutcome::CategoryProblems;
-      return result;
-    }
-    if (hooks.Stop.stop_requested()) return Ended(TWorkflowOutcome::Cancelled);
-    if (Regenerate(settings, formatter, hooks, result))
+    } else if (hooks.Stop.stop_requested()) {
+      result.Outcome = TWorkflowOutcome::Cancelled;
+    } else if (Regenerate(settings, formatter, hooks, result)) {
       result.Outcome = TWorkflowOutcome::Generated;
-  } catch (const std::exception& error) {
-    result.Outcome = TWorkflowOutcome::Failed;
-    result.Detail = error.what();
-  }
-  return result;
+    }
+  });
 }
 
 TWorkflowResult RunUpload(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
                           const TWorkflowHooks& hooks) {
-  TWorkflowResult result;
-  try {
-    if (!FetchFeed(settings, hooks, result)) return result;
-    Report(hooks, "Checking the feed");
-    result.Check = CheckFeed(settings);
-    if (hooks.Stop.stop_requested()) return Ended(TWorkflowOutcome::Cancelled);
-
+  return Guarded([&](TWorkflowResult& result) {
+    if (!FetchAndCheck(settings, hooks, result)) return;
+    // The findings are reported, but do not stop the upload.
+    if (hooks.Stop.stop_requested()) {
+      result.Outcome = TWorkflowOutcome::Cancelled;
+      return;
+    }
     Report(hooks, "Connecting to the server");
     std::string failure;
     if (!TestServerConnection(settings.Server, &failure)) {
       result.Outcome = TWorkflowOutcome::ConnectionFailed;
       result.Detail = failure;
-      return result;
+      return;
     }
     if (!ServerIsFree(settings.Server, settings.TransferDir)) {
       result.Outcome = TWorkflowOutcome::ServerBusy;
-      return result;
+      return;
     }
-    if (hooks.Stop.stop_requested()) return Ended(TWorkflowOutcome::Cancelled);
+    if (hooks.Stop.stop_requested()) {
+      result.Outcome = TWorkflowOutcome::Cancelled;
+      return;
+    }
 
-    if (!Regenerate(settings, formatter, hooks, result)) return result;
+    if (!Regenerate(settings, formatter, hooks, result)) return;
     Report(hooks, "Sending the update");
     if (!UploadUpdate(UpdateTargetOf(settings), hooks.ProgressView, &failure, hooks.Stop)) {
       result.Outcome = hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled
                                                    : TWorkflowOutcome::UploadFailed;
       result.Detail = failure;
-      return result;
+      return;
     }
     // Only now: a feed whose update did not arrive stays unhandled, so the scan sends it later.
-    CommitHandledFeed(FeedLocationOf(settings));
+    CommitSentUpdate(settings);
     result.Outcome = TWorkflowOutcome::Uploaded;
-  } catch (const std::exception& error) {
-    result.Outcome = TWorkflowOutcome::Failed;
-    result.Detail = error.what();
-  }
-  return result;
+  });
 }
 
 TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<bool()> regenerate,
@@ -195,7 +209,7 @@ TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<boo
     }
     return TProcessResult{TProcessOutcome::Uploaded, ""};
   };
-  operations.CommitHandledFeed = [&settings] { CommitHandledFeed(FeedLocationOf(settings)); };
+  operations.CommitHandledFeed = [&settings] { CommitSentUpdate(settings); };
   return operations;
 }
 

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "page/broadcast_encoder.h"
@@ -60,6 +62,25 @@ std::string CountOf(long long count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// A feed text as a report line shows it: a title or name of any length is cut, so that a huge
+// one cannot flood the terminal or the log.
+constexpr std::size_t kShownLength = 60;
+std::string Shown(std::string_view text) {
+  if (text.size() <= kShownLength) return std::string(text);
+  return std::string(text.substr(0, kShownLength)) + "...";
+}
+
+// Category names compare ignoring ASCII letter case; this is the key they are grouped under.
+std::string CategoryKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key) c = ToLowerAscii(c);
+  return key;
+}
+
+std::string NotDefinedRest(long long categories) {
+  return "... and " + CountOf(categories, "more category", "more categories") + " not defined.";
+}
+
 // A title as one row of text: a line break inside it would push everything under it down a
 // row and break the index line apart, so each run of CR and LF becomes one space.
 std::string OneLineTitle(std::string_view title) {
@@ -76,6 +97,15 @@ std::string OneLineTitle(std::string_view title) {
   return line;
 }
 
+// Control characters other than tab and line breaks, which XML forbids but a feed may carry raw,
+// would go on air as colour, flash and conceal codes: each becomes a space.
+void BlankControlCharacters(std::string& text) {
+  for (char& c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') c = ' ';
+  }
+}
+
 std::string PageFileName(int number, int subPage) {
   return std::to_string(number) + "-" + ZeroPadInt(subPage, 4) + ".pag";
 }
@@ -87,6 +117,24 @@ TControlFastext FastextOf(const TRssTxtPageProperty& entry) {
   fastext.Links = {entry.FastextLinkNr1, entry.FastextLinkNr2, entry.FastextLinkNr3,
                    entry.FastextLinkNr4};
   return fastext;
+}
+
+// The text block of a template that a run cannot lay text into, or empty.
+std::string BlockProblem(const TTextBlock& block) {
+  if (block.Right < block.Left) {
+    return "right column " + std::to_string(block.Right) + " is left of left column " +
+           std::to_string(block.Left);
+  }
+  if (block.Bottom < block.Top) {
+    return "bottom row " + std::to_string(block.Bottom) + " is above top row " +
+           std::to_string(block.Top);
+  }
+  if (block.Left < 0 || block.Top < 0 || block.Right >= kPageColumns || block.Bottom >= kPageRows) {
+    return "it does not lie within the page of columns 0 to 39 and rows 0 to 23";
+  }
+  // Row 0 is the page header, which the server fills itself: text there never goes on air.
+  if (block.Bottom < 1) return "it lies on row 0, the page header, and cannot hold one row of text";
+  return {};
 }
 
 std::vector<TControlClearing> ClearingOf(const TRssTxtPageProperties& table) {
@@ -116,6 +164,57 @@ void WriteWholeFile(const std::string& path, const TBroadcastRecord& bytes) {
 
 }  // namespace
 
+std::string TemplateProblem(const std::string& fileName) {
+  namespace fs = std::filesystem;
+  if (fileName.empty()) return {};
+  std::error_code error;
+  const fs::file_status status = fs::status(fileName, error);
+  if (status.type() == fs::file_type::not_found) return {};
+  if (status.type() == fs::file_type::none) {
+    return "template cannot be examined: " + error.message();
+  }
+  if (fs::is_directory(status)) return "is a folder, not a template file";
+  if (!fs::is_regular_file(status)) return "is not a template file";
+  try {
+    TPageFile file(fileName);
+    // Without its section the file would load as a blank page with the default text block,
+    // and pages of a damaged or foreign file would go on air looking as if they had no
+    // template.
+    if (file.FindSection(TPageFile::kSection) < 0) {
+      return std::string("not a template: it has no [") + TPageFile::kSection + "] section";
+    }
+    const std::string problem = BlockProblem(file.GetBlockText());
+    if (!problem.empty()) {
+      return "text block \"" +
+             Shown(
+                 file.ReadString(TPageFile::kSection, "blocktext1", TPageFile::kDefaultBlockText)) +
+             "\" (blocktext1) is unusable: " + problem;
+    }
+  } catch (const Error& failure) {
+    return failure.what();
+  }
+  return {};
+}
+
+std::string UpperCaseTitle(std::string_view title) {
+  std::string upper(title);
+  for (char& c : upper) {
+    const auto byte = static_cast<unsigned char>(c);
+    unsigned char capital = byte;
+    if (byte >= 'a' && byte <= 'z') {
+      capital = static_cast<unsigned char>(byte - 0x20);
+    } else if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7) {
+      capital = static_cast<unsigned char>(byte - 0x20);  // à..þ to À..Þ, ÷ is no letter
+    } else if (byte == 0x9A || byte == 0x9C || byte == 0x9E) {
+      capital = static_cast<unsigned char>(byte - 0x10);  // š œ ž to Š Œ Ž
+    } else if (byte == 0xFF) {
+      capital = 0x9F;  // ÿ to Ÿ
+    }
+    c = static_cast<char>(capital);
+  }
+  return upper;
+}
+
 std::vector<std::string> TGenerationSummary::Lines(const std::string& exportDir) const {
   std::vector<std::string> lines;
   lines.push_back("Categories: " + std::to_string(CategoriesInFeed) + " in the feed, " +
@@ -140,7 +239,7 @@ std::vector<std::string> TGenerationSummary::Lines(const std::string& exportDir)
 
 std::vector<std::string> PageNumberProblems(const TRssTxtPageProperty& entry, int messageCount) {
   std::vector<std::string> lines;
-  const std::string category = "Category " + Quoted(entry.Category) + ": ";
+  const std::string category = "Category " + Quoted(Shown(entry.Category)) + ": ";
   if (!IsBroadcastPageNumber(entry.IndexNumber)) {
     lines.push_back(category + "index page " + std::to_string(entry.IndexNumber) +
                     " is outside 100..899 and is not generated.");
@@ -176,36 +275,49 @@ TRICreateRssTxtPages::TRICreateRssTxtPages(std::string exportDir, TRSSMessages m
 
 void TRICreateRssTxtPages::BuildCategoryNames() {
   CategoryNames.clear();
-  for (const TRSSMessage& message : Messages) {
-    const bool known = std::any_of(
-        CategoryNames.begin(), CategoryNames.end(),
-        [&](const std::string& name) { return EqualsIgnoreCase(name, message.Category); });
-    if (!known) CategoryNames.push_back(message.Category);
+  groups_.clear();
+  usable_.clear();
+  // Hashed on the lower-case name: a feed of many distinct categories takes time in
+  // proportion to its size, not to its square.
+  std::unordered_map<std::string, std::size_t> groupOf;
+  for (std::size_t i = 0; i < Messages.size(); ++i) {
+    const auto [found, added] =
+        groupOf.try_emplace(CategoryKey(Messages[i].Category), groups_.size());
+    if (added) {
+      CategoryNames.push_back(Messages[i].Category);
+      groups_.emplace_back();
+    }
+    groups_[found->second].push_back(i);
   }
-}
-
-const TRssTxtPageProperty* TRICreateRssTxtPages::UsableEntry(std::string_view name) const {
   // A table edited by hand may hold a name twice; the first entry with both templates is the
   // one that can make pages (opening a missing template would create an empty one).
+  usable_.assign(CategoryNames.size(), nullptr);
   for (const TRssTxtPageProperty& entry : Categories) {
-    if (EqualsIgnoreCase(entry.Category, name) && IsExistingFile(entry.IndexTemplateFileName) &&
+    const auto found = groupOf.find(CategoryKey(entry.Category));
+    if (found == groupOf.end() || usable_[found->second] != nullptr) continue;
+    if (IsExistingFile(entry.IndexTemplateFileName) &&
         IsExistingFile(entry.MessageTemplateFileName)) {
-      return &entry;
+      usable_[found->second] = &entry;
     }
   }
-  return nullptr;
 }
 
 bool TRICreateRssTxtPages::CheckCategories(std::vector<std::string>& errors) {
   errors.clear();
   BuildCategoryNames();
+  std::unordered_map<std::string, const TRssTxtPageProperty*> firstOf;
+  for (const TRssTxtPageProperty& entry : Categories) {
+    firstOf.try_emplace(CategoryKey(entry.Category), &entry);
+  }
+  long long notDefined = 0;
   for (const std::string& name : CategoryNames) {
-    const std::string category = "Category " + Quoted(name) + " ";
-    const TRssTxtPageProperty* entry = FindCategory(Categories, name);
-    if (entry == nullptr) {
-      errors.push_back(category + "not defined.");
+    const std::string category = "Category " + Quoted(Shown(name)) + " ";
+    const auto found = firstOf.find(CategoryKey(name));
+    if (found == firstOf.end()) {
+      if (++notDefined <= kMaxNamedCategories) errors.push_back(category + "not defined.");
       continue;
     }
+    const TRssTxtPageProperty* entry = found->second;
     if (!IsExistingFile(entry->IndexTemplateFileName)) {
       errors.push_back(category + "has no index template.");
     }
@@ -213,27 +325,76 @@ bool TRICreateRssTxtPages::CheckCategories(std::vector<std::string>& errors) {
       errors.push_back(category + "has no message template.");
     }
   }
+  if (notDefined > kMaxNamedCategories)
+    errors.push_back(NotDefinedRest(notDefined - kMaxNamedCategories));
   return errors.empty();
 }
 
 bool TRICreateRssTxtPages::CheckPageNumbers(std::vector<std::string>& lines) {
   const std::size_t before = lines.size();
   BuildCategoryNames();
-  for (const std::string& name : CategoryNames) {
-    const TRssTxtPageProperty* entry = UsableEntry(name);
-    if (entry == nullptr) continue;
-    const auto count = std::count_if(Messages.begin(), Messages.end(), [&](const TRSSMessage& m) {
-      return EqualsIgnoreCase(m.Category, name);
-    });
-    for (std::string& line : PageNumberProblems(*entry, static_cast<int>(count))) {
+  for (std::size_t g = 0; g < groups_.size(); ++g) {
+    if (usable_[g] == nullptr) continue;
+    for (std::string& line : PageNumberProblems(*usable_[g], static_cast<int>(groups_[g].size()))) {
       lines.push_back(std::move(line));
+    }
+  }
+  PlanPages(lines);
+  return lines.size() == before;
+}
+
+bool TRICreateRssTxtPages::CheckTemplates(std::vector<std::string>& lines) const {
+  const std::size_t before = lines.size();
+  std::unordered_set<std::string> seen;
+  for (const TRssTxtPageProperty& entry : Categories) {
+    for (const std::string* path : {&entry.IndexTemplateFileName, &entry.MessageTemplateFileName}) {
+      if (!seen.insert(*path).second) continue;
+      const std::string problem = TemplateProblem(*path);
+      if (!problem.empty()) lines.push_back(*path + ": " + problem);
     }
   }
   return lines.size() == before;
 }
 
+void TRICreateRssTxtPages::PlanPages(std::vector<std::string>& clashes) {
+  indexOnAir_.assign(groups_.size(), false);
+  messageOnAir_.assign(Messages.size(), false);
+  // A page number belongs to its first claim; what a second page of that number shows would
+  // overwrite the first on air. The value says what holds the page.
+  std::unordered_map<int, std::string> owners;
+  auto claim = [&](long long number, const std::string& category, std::string owner,
+                   const std::string& lost) {
+    if (!IsBroadcastPageNumber(number)) return false;  // PageNumberProblems names these
+    const auto [found, added] = owners.try_emplace(static_cast<int>(number), std::move(owner));
+    if (!added) {
+      clashes.push_back("Page " + std::to_string(number) + " of " + Quoted(Shown(category)) +
+                        " is taken by " + found->second + "; " + lost + " is not generated.");
+    }
+    return added;
+  };
+  // Index pages first: they are each category's way in, and a category's later stories are
+  // what gives way.
+  for (std::size_t g = 0; g < groups_.size(); ++g) {
+    if (usable_[g] == nullptr) continue;
+    const std::string& name = CategoryNames[g];
+    indexOnAir_[g] = claim(usable_[g]->IndexNumber, name, "the index of " + Quoted(Shown(name)),
+                           "its index page");
+  }
+  for (std::size_t g = 0; g < groups_.size(); ++g) {
+    if (usable_[g] == nullptr) continue;
+    const std::string& name = CategoryNames[g];
+    long long number = usable_[g]->FirstNumber;
+    for (const std::size_t i : groups_[g]) {
+      const std::string message = "message " + Quoted(Shown(OneLineTitle(Messages[i].Title)));
+      messageOnAir_[i] = claim(number, name, message + " of " + Quoted(Shown(name)), message);
+      ++number;
+    }
+  }
+}
+
 bool TRICreateRssTxtPages::Run() {
   summary_ = TGenerationSummary{};
+  written_.clear();
   control_.emplace(UseFastext);
   // A control file left from an earlier run would name pages that this run may not write.
   const std::string controlPath = ExportDir + kControlFileName;
@@ -241,42 +402,89 @@ bool TRICreateRssTxtPages::Run() {
     throw FileError(controlPath, std::string("cannot be removed: ") + std::strerror(errno));
   }
 
+  for (TRSSMessage& message : Messages) {
+    BlankControlCharacters(message.Title);
+    BlankControlCharacters(message.Text);
+  }
   BuildCategoryNames();
   summary_.CategoriesInFeed = static_cast<int>(CategoryNames.size());
-  for (const std::string& name : CategoryNames) {
-    TRSSIndexPageContent content;
-    content.Category = name;
-    for (const TRSSMessage& message : Messages) {
-      if (EqualsIgnoreCase(message.Category, name)) content.Titles.push_back(message.Title);
+  // Every template the run needs is examined before the first page is written: a broken one
+  // ends the run with nothing to send rather than with blank pages on air.
+  std::unordered_map<std::string, std::size_t> groupOf;
+  for (std::size_t g = 0; g < CategoryNames.size(); ++g) {
+    groupOf.try_emplace(CategoryKey(CategoryNames[g]), g);
+  }
+  for (const TRssTxtPageProperty& entry : Categories) {
+    if (groupOf.count(CategoryKey(entry.Category)) == 0) continue;
+    RequireTemplateFileOrNothing(entry.IndexTemplateFileName);
+    RequireTemplateFileOrNothing(entry.MessageTemplateFileName);
+  }
+  for (const TRssTxtPageProperty* entry : usable_) {
+    if (entry == nullptr) continue;
+    for (const std::string* path :
+         {&entry->IndexTemplateFileName, &entry->MessageTemplateFileName}) {
+      const std::string problem = TemplateProblem(*path);
+      if (!problem.empty()) throw FileError(*path, problem);
     }
-    const long long count = static_cast<long long>(content.Titles.size());
-    for (const TRssTxtPageProperty& entry : Categories) {
-      if (!EqualsIgnoreCase(entry.Category, name)) continue;
-      RequireTemplateFileOrNothing(entry.IndexTemplateFileName);
-      RequireTemplateFileOrNothing(entry.MessageTemplateFileName);
-    }
-    entry_ = UsableEntry(name);
-    if (entry_ == nullptr) {
-      const TRssTxtPageProperty* named = FindCategory(Categories, name);
-      std::string reason = "not defined.";
-      if (named != nullptr) {
-        reason = IsExistingFile(named->IndexTemplateFileName) ? "has no message template."
-                                                              : "has no index template.";
-      }
-      Skip("Category " + Quoted(name) + " " + reason + " " + CountOf(count, "message", "messages") +
-           " skipped.");
+  }
+
+  long long notDefined = 0;
+  long long notDefinedMessages = 0;
+  for (std::size_t g = 0; g < groups_.size(); ++g) {
+    if (usable_[g] != nullptr) continue;
+    const std::string& name = CategoryNames[g];
+    const long long count = static_cast<long long>(groups_[g].size());
+    const TRssTxtPageProperty* named = FindCategory(Categories, name);
+    if (named == nullptr && ++notDefined > kMaxNamedCategories) {
+      notDefinedMessages += count;
       continue;
     }
-    ++summary_.CategoriesGenerated;
-    for (std::string& line : PageNumberProblems(*entry_, static_cast<int>(count))) {
+    std::string reason = "not defined.";
+    if (named != nullptr) {
+      reason = IsExistingFile(named->IndexTemplateFileName) ? "has no message template."
+                                                            : "has no index template.";
+    }
+    Skip("Category " + Quoted(Shown(name)) + " " + reason + " " +
+         CountOf(count, "message", "messages") + " skipped.");
+  }
+  if (notDefined > kMaxNamedCategories) {
+    Skip(NotDefinedRest(notDefined - kMaxNamedCategories) + " " +
+         CountOf(notDefinedMessages, "message", "messages") + " skipped.");
+  }
+
+  for (std::size_t g = 0; g < groups_.size(); ++g) {
+    if (usable_[g] == nullptr) continue;
+    for (std::string& line : PageNumberProblems(*usable_[g], static_cast<int>(groups_[g].size()))) {
       Skip(std::move(line));
     }
-    BuildIndexPage(content);
-    BuildMessagePages(name);
+  }
+  std::vector<std::string> clashes;
+  PlanPages(clashes);
+  for (std::string& line : clashes) Skip(std::move(line));
+
+  for (std::size_t g = 0; g < groups_.size(); ++g) {
+    entry_ = usable_[g];
+    if (entry_ == nullptr) continue;
+    ++summary_.CategoriesGenerated;
+    TRSSIndexPageContent content;
+    content.Category = CategoryNames[g];
+    std::vector<bool> listed;
+    for (const std::size_t i : groups_[g]) {
+      content.Titles.push_back(Messages[i].Title);
+      listed.push_back(messageOnAir_[i]);
+    }
+    if (indexOnAir_[g]) BuildIndexPage(content, listed);
+    BuildMessagePages(g);
   }
   entry_ = nullptr;
 
-  control_->AddClearEntries(ClearingOf(Categories));
+  // Pages the last update sent that this one leaves alone would stay on air with old stories.
+  std::vector<int> stale;
+  const std::unordered_set<int> writtenNow(written_.begin(), written_.end());
+  for (const int number : PreviousPages) {
+    if (writtenNow.count(number) == 0) stale.push_back(number);
+  }
+  control_->AddClearEntries(ClearingOf(Categories), stale);
   control_->Save(ExportDir);
   return true;
 }
@@ -284,13 +492,9 @@ bool TRICreateRssTxtPages::Run() {
 void TRICreateRssTxtPages::LoadTemplate(const std::string& fileName) {
   // Opening a missing template would write a new, empty one.
   if (!IsExistingFile(fileName)) throw FileError(fileName, "template not found");
+  const std::string problem = TemplateProblem(fileName);
+  if (!problem.empty()) throw FileError(fileName, problem);
   TPageFile file(fileName);
-  // Without its section the file would load as a blank page with the default text block, and
-  // pages of a damaged or foreign file would go on air looking as if they had no template.
-  if (file.FindSection(TPageFile::kSection) < 0) {
-    throw FileError(fileName,
-                    std::string("not a template: it has no [") + TPageFile::kSection + "] section");
-  }
   TPrestPage page = TPrestPage::Blank();
   file.ReadRows(page);
   TemplateCells = page.Cells;
@@ -315,8 +519,9 @@ TPrestPage TRICreateRssTxtPages::TemplatePage() const {
   return page;
 }
 
-void TRICreateRssTxtPages::BuildIndexPage(const TRSSIndexPageContent& content) {
-  const TRssTxtPageProperty* entry = entry_ != nullptr ? entry_ : UsableEntry(content.Category);
+void TRICreateRssTxtPages::BuildIndexPage(const TRSSIndexPageContent& content,
+                                          const std::vector<bool>& listed) {
+  const TRssTxtPageProperty* entry = entry_;
   if (entry == nullptr) return;
   // Reported with the category's page numbers; such a page would overwrite another on air.
   if (!IsBroadcastPageNumber(entry->IndexNumber)) return;
@@ -325,11 +530,11 @@ void TRICreateRssTxtPages::BuildIndexPage(const TRSSIndexPageContent& content) {
   const int titleWidth = std::max(TextBlock.Width() - 4, 0);
 
   // Only titles whose page is generated are listed: a line must not point at a page that is
-  // not there.
+  // not there, or at another category's page of that number.
   std::vector<std::string> lines;
   for (std::size_t k = 0; k < content.Titles.size(); ++k) {
     const long long number = static_cast<long long>(entry->FirstNumber) + static_cast<long long>(k);
-    if (!IsBroadcastPageNumber(number)) continue;
+    if (!IsBroadcastPageNumber(number) || (k < listed.size() && !listed[k])) continue;
     std::string line = OneLineTitle(content.Titles[k]);
     if (line.size() < static_cast<std::size_t>(titleWidth)) line.resize(titleWidth, '.');
     line.resize(titleWidth);
@@ -339,18 +544,18 @@ void TRICreateRssTxtPages::BuildIndexPage(const TRSSIndexPageContent& content) {
     line += ZeroPadInt(number, 3);
     lines.push_back(std::move(line));
   }
-  const int listed = static_cast<int>(lines.size());
-  const bool doubleSpacing = listed <= (rows + 1) / 2;
+  const int shown = static_cast<int>(lines.size());
+  const bool doubleSpacing = shown <= (rows + 1) / 2;
   std::string text;
   for (const std::string& line : lines) {
     text += line;
     text += "\r\n";
     if (doubleSpacing) text += "\r\n";
   }
-  if (listed > rows) {
-    Skip("Category " + Quoted(content.Category) + ": index page " +
+  if (shown > rows) {
+    Skip("Category " + Quoted(Shown(content.Category)) + ": index page " +
          std::to_string(entry->IndexNumber) + " lists " + std::to_string(rows) + " of " +
-         CountOf(listed, "title", "titles") + "; the text block of " + templateFileName_ + " has " +
+         CountOf(shown, "title", "titles") + "; the text block of " + templateFileName_ + " has " +
          CountOf(rows, "row", "rows") + ".");
   }
 
@@ -360,28 +565,23 @@ void TRICreateRssTxtPages::BuildIndexPage(const TRSSIndexPageContent& content) {
   ++summary_.IndexPages;
 }
 
-void TRICreateRssTxtPages::BuildMessagePages(const std::string& name) {
-  const TRssTxtPageProperty* entry = entry_ != nullptr ? entry_ : UsableEntry(name);
+void TRICreateRssTxtPages::BuildMessagePages(std::size_t group) {
+  const TRssTxtPageProperty* entry = entry_;
   if (entry == nullptr) return;
-  const TRssTxtPageProperty* previous = entry_;
-  entry_ = entry;
   LoadTemplate(entry->MessageTemplateFileName);
   long long number = entry->FirstNumber;
-  for (TRSSMessage& message : Messages) {
-    if (!EqualsIgnoreCase(message.Category, name)) continue;
-    if (IsBroadcastPageNumber(number)) BuildMessagePage(message, static_cast<int>(number));
+  for (const std::size_t i : groups_[group]) {
+    if (messageOnAir_[i]) BuildMessagePage(Messages[i], static_cast<int>(number));
     ++number;
   }
-  entry_ = previous;
 }
 
 std::string TRICreateRssTxtPages::TitleBlock(const TRssTxtPageProperty& entry,
                                              const std::string& title) const {
   if (!entry.ShowTitle) return {};
-  std::string block = title;
-  if (entry.TitleUpperCase) {
-    for (char& c : block) c = ToUpperAscii(c);
-  }
+  // Capitals before translation: a character set without the capital then shows what the
+  // translation gives for it.
+  std::string block = entry.TitleUpperCase ? UpperCaseTitle(title) : title;
   block += entry.EmptyRowAfterTitle ? "\r\n\r\n" : "\r\n";
   return block;
 }
@@ -426,7 +626,7 @@ void TRICreateRssTxtPages::BuildMessagePage(TRSSMessage& message, int number) {
   // Fits on one page, or the split left a single piece (trailing empty rows), or the block has
   // no room for a counter row: then the whole text goes on one page, cut at the block.
   if (needed > bodyRows && rowsPerChunk <= 0) {
-    Skip("Message " + Quoted(title) + " on page " + std::to_string(number) +
+    Skip("Message " + Quoted(Shown(title)) + " on page " + std::to_string(number) +
          ": the text block of " + templateFileName_ +
          " has no room for the title, the text and a page counter; the whole text is on one "
          "page, cut at the block.");
@@ -458,7 +658,7 @@ bool SplitIntoSubPageTexts(const std::string& text, int rowsPerChunk,
 
 void TRICreateRssTxtPages::SplitMessage(TRSSMessage& message, int rowsPerChunk) {
   if (!SplitIntoSubPageTexts(message.Text, rowsPerChunk, *formatter_, message.Pages)) {
-    Skip("Message " + Quoted(OneLineTitle(message.Title)) + ": the text needs more than " +
+    Skip("Message " + Quoted(Shown(OneLineTitle(message.Title))) + ": the text needs more than " +
          std::to_string(kMaxSubPages) + " sub-pages; the rest is not shown.");
   }
 }
@@ -501,6 +701,7 @@ void TRICreateRssTxtPages::WritePage(const TPrestPage& page, int number,
   WriteWholeFile(ExportDir + fileName, record);
   if (!control_) control_.emplace(UseFastext);
   control_->AddPageEntry(number, subPage, FastextOf(entry), fileName, Charset);
+  if (written_.empty() || written_.back() != number) written_.push_back(number);
   ++summary_.PageFiles;
   if (OnPageWritten) {
     OnPageWritten(TGeneratedPage{number, subPage, fileName, summary_.PageFiles});

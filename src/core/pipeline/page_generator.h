@@ -72,22 +72,39 @@ class TRICreateRssTxtPages {
   std::vector<std::string> CategoryNames;
   // Page entries carry the categories' fastext prompts and links.
   bool UseFastext = true;
+  // The page numbers that the last update sent put on air. Those this run does not generate
+  // are cleared after the clearing block, so that no old story stays on air.
+  std::vector<int> PreviousPages;
   // Called after each page file is written, so that a window can stay responsive and a
   // terminal can show progress.
   TPageWrittenCallback OnPageWritten;
 
-  // Fills errors with one line per category of the feed that is not defined or whose first
-  // entry lacks a template file; answers whether there were none.
+  // At most this many categories of a feed are named as not defined; one more line counts the
+  // rest, so that a feed of many thousand categories does not flood the operator.
+  static constexpr int kMaxNamedCategories = 20;
+
+  // Fills errors with one line per category of the feed that is not defined (at most
+  // kMaxNamedCategories of those, then a count of the rest) or whose first entry lacks a
+  // template file; answers whether there were none.
   bool CheckCategories(std::vector<std::string>& errors);
 
   // Adds one line per page that the run would leave out because its number lies outside the
-  // broadcast range 100..899 (an unset index number is 0, a long category runs past 899).
-  // Covers the categories the run generates; answers whether there were none.
+  // broadcast range 100..899 (an unset index number is 0, a long category runs past 899) or
+  // because another page of the run already has that number. Covers the categories the run
+  // generates; answers whether there were none.
   bool CheckPageNumbers(std::vector<std::string>& lines);
 
+  // Adds one line ("<file>: <what is wrong>") per template that the table names and that a run
+  // could not use: a folder, a file that is not a template, a text block that cannot hold a
+  // row of text. Missing files are not reported here (CheckCategories names them). Answers
+  // whether there were none.
+  bool CheckTemplates(std::vector<std::string>& lines) const;
+
   // Generates every page and "Control.dat". Any "Control.dat" of an earlier run is removed
-  // first. Throws Error naming the file when a template cannot be used (a category's template
-  // path names a folder or other non-file, or a file that is not a template) or a page file
+  // first. A page number is written once: a later page of a number already taken is skipped
+  // and named in the summary. Throws Error naming the file when a template of a category of
+  // the feed cannot be used (a folder or other non-file, a file that is not a template, a text
+  // block that cannot hold one row of text), before any page is written, or when a page file
   // cannot be written; the run then ends without a control file, so that nothing of it is
   // taken for a complete update. Answers true.
   bool Run();
@@ -97,11 +114,11 @@ class TRICreateRssTxtPages {
  private:
   // The steps of a run.
   // Loads a template's body rows, text block and character set. Throws Error naming the file
-  // when it does not exist, cannot be read, has no "PAGE" section or its text block does not
-  // lie on the page.
+  // when it does not exist or TemplateProblem finds it unusable.
   void LoadTemplate(const std::string& fileName);
-  void BuildIndexPage(const TRSSIndexPageContent& content);
-  void BuildMessagePages(const std::string& name);
+  // Lists the titles whose message pages are on air (listed[k] for title k).
+  void BuildIndexPage(const TRSSIndexPageContent& content, const std::vector<bool>& listed);
+  void BuildMessagePages(std::size_t group);
   void BuildMessagePage(TRSSMessage& message, int number);
   // Fills message.Pages with its sub-page texts (SplitIntoSubPageTexts), noting a cut text.
   void SplitMessage(TRSSMessage& message, int rowsPerChunk);
@@ -113,14 +130,27 @@ class TRICreateRssTxtPages {
   TTextBlock TextBlock;
   int Charset = kDefaultCharSet;
 
+  // Builds CategoryNames, the messages of each and the entry each uses, in one pass over the
+  // messages and one over the table.
   void BuildCategoryNames();
-  // The entry a run uses for a category: the first of that name with both templates present.
-  const TRssTxtPageProperty* UsableEntry(std::string_view name) const;
+  // Gives every page number to its first claim: all index pages of usable categories first,
+  // then the message pages of each category in feed order. Adds a line per page left out
+  // because its number was taken.
+  void PlanPages(std::vector<std::string>& clashes);
   // Rows left for the message text under the title block.
   int BodyRows(const TRssTxtPageProperty& entry, const std::string& title) const;
   std::string TitleBlock(const TRssTxtPageProperty& entry, const std::string& title) const;
   TPrestPage TemplatePage() const;
   void Skip(std::string line) { summary_.Skipped.push_back(std::move(line)); }
+
+  // Per category of CategoryNames: its messages (indexes into Messages) and the entry the run
+  // uses, the first of that name with both templates present (null when none).
+  std::vector<std::vector<std::size_t>> groups_;
+  std::vector<const TRssTxtPageProperty*> usable_;
+  // What PlanPages gave a page to.
+  std::vector<bool> indexOnAir_;    // per category
+  std::vector<bool> messageOnAir_;  // per message
+  std::vector<int> written_;        // page numbers written so far, in order
 
   TPTextToPrestelPageForm* formatter_;
   std::optional<TPTextToPrestelPageForm> ownFormatter_;
@@ -129,6 +159,15 @@ class TRICreateRssTxtPages {
   std::optional<TControlFileWriter> control_;
   TGenerationSummary summary_;
 };
+
+// Why a template file cannot be used for a run, or empty when it can or does not exist: a
+// folder or other non-file, a file without a "PAGE" section, or a text block that does not lie
+// on the page, is inverted, or holds no row below the page header (row 0).
+std::string TemplateProblem(const std::string& fileName);
+
+// The title as the page shows it with "Title uppercase": every Windows-1252 letter that has a
+// capital becomes that capital (a to z, and the accented letters such as ä, é, š, ÿ).
+std::string UpperCaseTitle(std::string_view title);
 
 // Splits text into sub-page texts of at most rowsPerChunk rows each as formatter wraps them,
 // closing a chunk early at a sentence end; a chunk never starts with the line break that ended

@@ -1,16 +1,12 @@
 #include "render/png_writer.h"
 
-#include <fcntl.h>
 #include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
+#include <string_view>
 
 #include "support/error.h"
+#include "support/file_utils.h"
 
 namespace tavrel {
 namespace {
@@ -26,38 +22,6 @@ class TPngImageGuard {
  private:
   png_image& image_;
 };
-
-// Closes a file descriptor and removes the temporary file unless it was handed over.
-class TTemporaryFile {
- public:
-  explicit TTemporaryFile(std::string pattern) : path_(std::move(pattern)) {
-    descriptor_ = ::mkstemp(path_.data());
-  }
-  ~TTemporaryFile() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-    if (!kept_) ::unlink(path_.c_str());
-  }
-  TTemporaryFile(const TTemporaryFile&) = delete;
-  TTemporaryFile& operator=(const TTemporaryFile&) = delete;
-
-  bool Opened() const { return descriptor_ >= 0; }
-  const std::string& Path() const { return path_; }
-  int Descriptor() const { return descriptor_; }
-  // Closes the file and reports whether everything written reached it.
-  bool Close() {
-    const int result = ::close(descriptor_);
-    descriptor_ = -1;
-    return result == 0;
-  }
-  void Keep() { kept_ = true; }
-
- private:
-  std::string path_;
-  int descriptor_ = -1;
-  bool kept_ = false;
-};
-
-std::string SystemReason() { return std::strerror(errno); }
 
 }  // namespace
 
@@ -94,29 +58,10 @@ std::vector<std::uint8_t> EncodePng(const TRgbaImage& image, const std::string& 
 
 void WritePngFile(const TRgbaImage& image, const std::string& fileName) {
   const std::vector<std::uint8_t> encoded = EncodePng(image, fileName);
-
-  TTemporaryFile temporary(fileName + ".XXXXXX");
-  if (!temporary.Opened()) throw FileError(fileName, "cannot create: " + SystemReason());
-  std::size_t written = 0;
-  while (written < encoded.size()) {
-    const ssize_t result =
-        ::write(temporary.Descriptor(), encoded.data() + written, encoded.size() - written);
-    if (result < 0) {
-      if (errno == EINTR) continue;
-      throw FileError(fileName, "cannot write: " + SystemReason());
-    }
-    written += static_cast<std::size_t>(result);
-  }
-  // mkstemp creates the file private; a picture is an ordinary document, readable as the
-  // umask allows. (Reading the umask means setting it briefly; the program is single-threaded.)
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(temporary.Descriptor(), 0666 & ~mask);
-  if (!temporary.Close()) throw FileError(fileName, "cannot write: " + SystemReason());
-  if (std::rename(temporary.Path().c_str(), fileName.c_str()) != 0) {
-    throw FileError(fileName, "cannot write: " + SystemReason());
-  }
-  temporary.Keep();
+  // A picture is an ordinary document, readable as the umask allows.
+  ReplaceFileAtomically(
+      fileName, std::string_view(reinterpret_cast<const char*>(encoded.data()), encoded.size()),
+      0666);
 }
 
 }  // namespace tavrel

@@ -12,9 +12,10 @@ namespace tavrel {
 // dropped). Throws tavrel::Error naming `fileName` when the image is empty or libpng fails.
 std::vector<std::uint8_t> EncodePng(const TRgbaImage& image, const std::string& fileName);
 
-// Writes an image as a PNG file. The file is written beside its final name and renamed into
-// place, so an existing file is either replaced whole or left as it was. Throws tavrel::Error
-// naming the file and the reason on any failure.
+// Writes an image as a PNG file (ReplaceFileAtomically): an existing file is either replaced
+// whole or left as it was, a symbolic link is followed and its target replaced, and an entry
+// that is not a regular file (a FIFO, a device) is refused, never replaced. Throws
+// tavrel::Error naming the file and the reason on any failure.
 void WritePngFile(const TRgbaImage& image, const std::string& fileName);
 
 }  // namespace tavrel

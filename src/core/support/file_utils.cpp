@@ -243,6 +243,11 @@ void ReplaceFileAtomically(const std::string& path, std::string_view bytes, mode
   struct stat oldInfo {};
   const bool existed = ::stat(target.c_str(), &oldInfo) == 0;
   if (existed && S_ISDIR(oldInfo.st_mode)) throw FileError(path, "cannot save: is a folder");
+  // A FIFO, a device or a socket named here must stay what it is: renaming a file over it
+  // would replace it (as root, a device node) with a regular file.
+  if (existed && !S_ISREG(oldInfo.st_mode)) {
+    throw FileError(path, "cannot save: is not a regular file, and is not replaced");
+  }
 
   std::string temporary;
   int fd = -1;

@@ -62,6 +62,7 @@ std::string ReadFileBytes(const std::string& path, std::size_t maxBytes);
 // beside it, which is flushed to disk and then renamed over the old one. An existing file keeps
 // its permission bits (plus the owner's write bit) and, where allowed, its owner; a new file
 // gets newFileMode less the process umask. A symbolic link is followed and its target replaced.
+// An existing entry that is not a regular file (a folder, a FIFO, a device) is refused.
 // Throws tavrel::Error naming path on any failure, and leaves no temporary file behind.
 void ReplaceFileAtomically(const std::string& path, std::string_view bytes, mode_t newFileMode);
 

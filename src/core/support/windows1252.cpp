@@ -8,20 +8,6 @@ constexpr bool IsUndefinedByte(char32_t byte) {
   return byte >= 0x80 && byte <= 0x9F && kWindows1252HighCharacters[byte - 0x80] == 0;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    // Every character of the code page lies in the Basic Multilingual Plane.
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 // Decodes the UTF-8 sequence at `pos`. Answers the character and advances `pos` past it, or
 // answers nothing and leaves `pos` alone when the bytes there are not a well-formed sequence.
 std::optional<char32_t> DecodeUtf8(std::string_view s, std::size_t& pos) {
@@ -66,6 +52,24 @@ void AppendEncoded(std::string& out, std::optional<char32_t> c, char replacement
 }
 
 }  // namespace
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
 
 char32_t Windows1252ToUnicode(std::uint8_t byte) {
   if (byte < 0x80 || byte > 0x9F || IsUndefinedByte(byte)) return byte;

@@ -94,6 +94,9 @@ char32_t Windows1252ToUnicode(std::uint8_t byte);
 std::optional<std::uint8_t> UnicodeToWindows1252(char32_t character);
 
 std::string Windows1252ToUtf8(std::string_view text);
+
+// Appends the UTF-8 bytes of one character (at most U+10FFFF; the caller keeps surrogates out).
+void AppendUtf8(std::string& out, char32_t c);
 std::u32string Windows1252ToUtf32(std::string_view text);
 
 // Encodes UTF-8 text. A character the code page lacks, and every byte of a malformed UTF-8

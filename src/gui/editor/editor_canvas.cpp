@@ -22,6 +22,7 @@ const QRect kImageRect(kEditorImageLeft, kEditorImageTop, kEditorImageWidth, kEd
 TEditorCanvas::TEditorCanvas(const TPageEditor& editor, const TFontSet& fonts, QWidget* parent)
     : QWidget(parent), editor_(editor), fonts_(fonts) {
   setObjectName("PageArea");
+  setAccessibleName("Teletext page");
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   image_.DrawAll(editor_, fonts_);

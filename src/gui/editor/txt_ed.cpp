@@ -203,11 +203,14 @@ std::string FolderWithSeparator(const QString& folder) {
 TTxtEd::TTxtEd(const QString& programFolder, QWidget* parent)
     : QDialog(parent), editor_(std::make_unique<TPageEditor>(FolderWithSeparator(programFolder))) {
   setObjectName("TxtEd");
-  setWindowTitle(Text(EditorTextRow::Edit));
+  setWindowTitle(FromWindows1252(EditorText(96)));  // "Teletext page"
   if (!FontSet(kFontSize1216).Loaded()) {
     LoadTeletextFonts(kFontFileAll1216, FolderWithSeparator(programFolder));
   }
   controlCodeNames_ = ControlCodeNames();
+  PageFormatRunner = [this](QWidget* parent, bool showCodes, const std::string& prefix) {
+    return RunPageFormatDialog(parent, showCodes, prefix, !TemplateHost);
+  };
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -584,9 +587,11 @@ void TTxtEd::SelectAll() {
 }
 
 void TTxtEd::FormatColors() {
-  const std::optional<std::string> prefix =
+  const std::optional<TPageFormatChoice> choice =
       PageFormatRunner(this, editor_->State.ShowCodes, editor_->FormatPrefix());
-  if (!prefix) return;
+  if (!choice) return;
+  if (choice->ShowCodes != editor_->State.ShowCodes) editor_->ToggleShowCodes();
+  const std::string* prefix = &choice->Prefix;
   switch (editor_->CheckFormatPrefix(*prefix, editor_->TextBlock)) {
     case TFormatCheck::NoRoom:
       LangMessageDlg("Te weinig ruimte voor attributen, verplaats eerst het tekstblok.",

@@ -10,7 +10,7 @@
 #include "editor/editor_canvas.h"
 #include "editor/editor_mouse.h"
 #include "editor/page_editor.h"
-#include "editor/page_format_adapter.h"
+#include "editor/page_format_runner.h"
 
 class QAction;
 class QActionGroup;
@@ -39,8 +39,10 @@ class TTxtEd : public QDialog {
   void StorePage();
   bool IsUnchanged() const { return editor_->IsUnchanged(); }
 
+  // The host is the template editor: the page format dialog shows no Help button.
+  bool TemplateHost = false;
   // The page format dialog the Foreground/Background Color command runs.
-  TPageFormatRunner PageFormatRunner = RunPageFormatAdapter;
+  TPageFormatRunner PageFormatRunner;
 
   TEditorCanvas* Canvas() const { return canvas_; }
   // The mouse over the page (text block frame, drawing tools) and the block-text field.

@@ -1,0 +1,196 @@
+#include "pipeline/page_list_edit_dlg.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "pipeline/category_validation.h"
+#include "pipeline/dialog_controls.h"
+#include "pipeline/radio_group.h"
+#include "support/lang_message_dlg.h"
+#include "support/qt_text.h"
+#include "support/select_file_frame.h"
+
+namespace tavrel::gui {
+
+namespace {
+
+QCheckBox* AddCheckBox(QLayout* layout, const QString& text, const char* objectName) {
+  auto* box = new QCheckBox(text, layout->parentWidget());
+  box->setObjectName(objectName);
+  layout->addWidget(box);
+  return box;
+}
+
+// A template selector with its caption above it.
+TPSelectFileFrame* AddTemplateFrame(QGridLayout* grid, int row, const QString& caption,
+                                    const char* objectName) {
+  auto* label = new QLabel(caption, grid->parentWidget());
+  auto* frame = new TPSelectFileFrame(grid->parentWidget());
+  frame->setObjectName(objectName);
+  frame->Edit()->setAccessibleName(caption);
+  label->setBuddy(frame->Edit());
+  grid->addWidget(label, row, 0);
+  grid->addWidget(frame, row + 1, 0);
+  return frame;
+}
+
+}  // namespace
+
+TRIPageListEditDlg::TRIPageListEditDlg(TRssTxtPageProperties table,
+                                       std::optional<std::size_t> editIndex,
+                                       TCategoryDialogContext context, QWidget* parent)
+    : TQorButtonDlg(parent),
+      table_(std::move(table)),
+      editIndex_(editIndex && *editIndex < table_.size() ? editIndex : std::nullopt),
+      context_(std::move(context)) {
+  setObjectName("RIPageListEditDlg");
+  setWindowTitle("Category properties");
+  SetShowHelp(false);
+  if (editIndex_) entry_ = table_[*editIndex_];
+
+  // Two columns of groups, and the four fastext keys side by side below them, in the order
+  // of the keys on a remote control.
+  auto* rows = new QVBoxLayout(ClientArea());
+  auto* columns = new QHBoxLayout;
+  auto* left = new QVBoxLayout;
+  auto* right = new QVBoxLayout;
+  rows->addLayout(columns);
+  columns->addLayout(left, 1);
+  columns->addLayout(right, 1);
+
+  auto* categoryGroup = new QGroupBox("Category", ClientArea());
+  categoryGroup->setObjectName("CategoryGroupBox");
+  auto* categoryGrid = new QGridLayout(categoryGroup);
+  categoryEdit_ = AddLabeledEdit(categoryGrid, 0, 0, "Category", "CategoryLabeledEdit");
+  indexNumberEdit_ =
+      AddLabeledEdit(categoryGrid, 2, 0, "Index page Number", "IndexPageNumberLabeledEdit");
+  firstNumberEdit_ =
+      AddLabeledEdit(categoryGrid, 4, 0, "First message page number", "FirstNumberLabeledEdit");
+  left->addWidget(categoryGroup);
+
+  auto* templatesGroup = new QGroupBox("Templates", ClientArea());
+  templatesGroup->setObjectName("TemplatesGroupBox");
+  auto* templatesGrid = new QGridLayout(templatesGroup);
+  indexTemplateFrame_ =
+      AddTemplateFrame(templatesGrid, 0, "Index page template", "IndexTemplateFileFrame");
+  messageTemplateFrame_ =
+      AddTemplateFrame(templatesGrid, 2, "Message page template", "MessageTemplateFileFrame");
+  left->addWidget(templatesGroup);
+  left->addStretch();
+
+  auto* indexGroup = new QGroupBox("Index page", ClientArea());
+  indexGroup->setObjectName("IndexPageGroupBox");
+  auto* indexLayout = new QVBoxLayout(indexGroup);
+  colorGroup_ = new TRadioGroup("Number color", indexGroup);
+  colorGroup_->setObjectName("IndexNumberColorRadioGroup");
+  // Two columns of four, read down the columns as the items are numbered.
+  for (std::size_t i = 0; i < kIndexNumberColorItems.size(); ++i) {
+    colorGroup_->AddItem(FromWindows1252(kIndexNumberColorItems[i]), static_cast<int>(i % 4),
+                         static_cast<int>(i / 4));
+  }
+  indexLayout->addWidget(colorGroup_);
+  preserveIndexCharset_ =
+      AddCheckBox(indexLayout, "Preserve charset", "PreserveIndexCharsetCheckBox");
+  right->addWidget(indexGroup);
+
+  auto* messageGroup = new QGroupBox("Message page", ClientArea());
+  messageGroup->setObjectName("MessagePageGroupBox");
+  auto* messageLayout = new QVBoxLayout(messageGroup);
+  showTitle_ = AddCheckBox(messageLayout, "Show title", "ShowTitleCheckBox");
+  titleUppercase_ = AddCheckBox(messageLayout, "Title uppercase", "TitleUppercaseCheckBox");
+  emptyRowAfterTitle_ = AddCheckBox(messageLayout, "Empty row after title", "EmptyRowAfterTitle");
+  preserveMessageCharset_ =
+      AddCheckBox(messageLayout, "Preserve charset", "PreserveMessageCharsetCheckbox");
+  right->addWidget(messageGroup);
+  connect(showTitle_, &QCheckBox::toggled, this, [this] { UpdateTitleOptions(); });
+
+  fastextGroup_ = new QGroupBox("Fastext", ClientArea());
+  fastextGroup_->setObjectName("FastextGroupBox");
+  auto* fastextGrid = new QGridLayout(fastextGroup_);
+  for (int i = 0; i < 4; ++i) {
+    const QString number = QString::number(i + 1);
+    promptEdits_[i] = AddLabeledEdit(fastextGrid, 0, i, "Prompt " + number,
+                                     qPrintable("Prompt" + number + "LabelEdit"));
+    linkEdits_[i] =
+        AddLabeledEdit(fastextGrid, 2, i, "Number", qPrintable("LinkNr" + number + "LabeledEdit"));
+    linkEdits_[i]->setAccessibleName("Number " + number);
+  }
+  rows->addWidget(fastextGroup_);
+  right->addStretch();
+
+  ShowForm(editIndex_ ? EditCategoryForm(entry_, context_.TemplatesDir) : NewCategoryForm());
+  FitClientToControls(*this, 520);
+}
+
+void TRIPageListEditDlg::ShowForm(const TCategoryForm& form) {
+  setWindowTitle(FromWindows1252(form.Caption));
+  categoryEdit_->setText(FromWindows1252(form.Texts.Category));
+  indexNumberEdit_->setText(FromWindows1252(form.Texts.IndexNumber));
+  firstNumberEdit_->setText(FromWindows1252(form.Texts.FirstNumber));
+  for (std::size_t i = 0; i < 4; ++i) {
+    promptEdits_[i]->setText(FromWindows1252(form.Prompts[i]));
+    linkEdits_[i]->setText(FromWindows1252(form.Texts.LinkNumbers[i]));
+  }
+  indexTemplateFrame_->SetFileName(FromWindows1252(form.IndexTemplateFileName));
+  messageTemplateFrame_->SetFileName(FromWindows1252(form.MessageTemplateFileName));
+  for (TPSelectFileFrame* frame : {indexTemplateFrame_, messageTemplateFrame_}) {
+    frame->InitialDir = FromWindows1252(form.TemplateInitialDir);
+    frame->Filter = FromWindows1252(form.TemplateFilter);
+  }
+  colorGroup_->SetItemIndex(form.ColorItem);
+  preserveIndexCharset_->setChecked(form.PreserveIndexCharset);
+  showTitle_->setChecked(form.ShowTitle);
+  titleUppercase_->setChecked(form.TitleUpperCase);
+  emptyRowAfterTitle_->setChecked(form.EmptyRowAfterTitle);
+  preserveMessageCharset_->setChecked(form.PreserveMessageCharset);
+  fastextGroup_->setEnabled(context_.UseFastext);
+  UpdateTitleOptions();
+}
+
+TCategoryForm TRIPageListEditDlg::ReadForm() const {
+  TCategoryForm form;
+  form.Texts.Category = ToWindows1252(categoryEdit_->text());
+  form.Texts.IndexNumber = ToWindows1252(indexNumberEdit_->text());
+  form.Texts.FirstNumber = ToWindows1252(firstNumberEdit_->text());
+  for (std::size_t i = 0; i < 4; ++i) {
+    form.Prompts[i] = ToWindows1252(promptEdits_[i]->text());
+    form.Texts.LinkNumbers[i] = ToWindows1252(linkEdits_[i]->text());
+  }
+  form.IndexTemplateFileName = ToWindows1252(indexTemplateFrame_->FileName());
+  form.MessageTemplateFileName = ToWindows1252(messageTemplateFrame_->FileName());
+  form.ColorItem = colorGroup_->ItemIndex();
+  form.PreserveIndexCharset = preserveIndexCharset_->isChecked();
+  form.ShowTitle = showTitle_->isChecked();
+  form.TitleUpperCase = titleUppercase_->isChecked();
+  form.EmptyRowAfterTitle = emptyRowAfterTitle_->isChecked();
+  form.PreserveMessageCharset = preserveMessageCharset_->isChecked();
+  return form;
+}
+
+void TRIPageListEditDlg::UpdateTitleOptions() {
+  titleUppercase_->setEnabled(showTitle_->isChecked());
+  emptyRowAfterTitle_->setEnabled(showTitle_->isChecked());
+}
+
+void TRIPageListEditDlg::accept() {
+  const TRssTxtPageProperty candidate = CategoryFromForm(ReadForm(), entry_);
+  const TCategoryCheck check = ValidateCategory(candidate, table_, editIndex_);
+  if (!check.Ok) {
+    for (std::size_t i = 0; i < check.Repeat; ++i) {
+      LangMessageDlg(FromWindows1252(check.Message), TMsgDlgType::Warning, kButtonsOk, 0, -1, -1,
+                     this);
+    }
+    if (check.Field == TCategoryField::Category) categoryEdit_->setFocus();
+    if (check.Field == TCategoryField::FirstNumber) firstNumberEdit_->setFocus();
+    return;
+  }
+  entry_ = candidate;
+  TQorButtonDlg::accept();
+}
+
+}  // namespace tavrel::gui

@@ -1,0 +1,506 @@
+// The configuration dialogs through their object names: what they show, what OK does with the
+// copies they were handed, and the settings file after the window takes the copies back.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "pipeline/error_list_dlg.h"
+#include "pipeline/general_options_dlg.h"
+#include "pipeline/page_list_edit_dlg.h"
+#include "pipeline/page_list_options_dlg.h"
+#include "pipeline/settings_store.h"
+#include "pipeline/xml_schema_dlg.h"
+#include "support/lang_message_dlg.h"
+#include "support/language_texts.h"
+#include "support/select_file_frame.h"
+#include "testing/temp_folder.h"
+
+namespace tavrel::gui {
+namespace {
+
+using tavrel::testing::ReadBytes;
+using tavrel::testing::TempFolder;
+using tavrel::testing::WriteBytes;
+
+// Answers every message box that comes up while it lives with the given button, and keeps the
+// boxes' kinds and texts.
+class TMessageBoxes {
+ public:
+  explicit TMessageBoxes(TMsgDlgBtn answer = TMsgDlgBtn::OK) {
+    QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
+      QWidget* box = QApplication::activeModalWidget();
+      if (box == nullptr || box->objectName() != "LangMessageDlg" || !box->isVisible()) return;
+      Captions.push_back(box->windowTitle().toStdString());
+      Texts.push_back(box->findChild<QLabel*>("Message")->text().toStdString());
+      QTest::mouseClick(box->findChild<QPushButton*>(MessageButtonObjectName(answer)),
+                        Qt::LeftButton);
+    });
+    timer_.start(5);
+  }
+  std::vector<std::string> Captions;
+  std::vector<std::string> Texts;
+
+ private:
+  QTimer timer_;
+};
+
+// Runs `answer` on the next modal dialog of that object name once it is up.
+void AnswerDialog(const char* objectName, std::function<void(QWidget*)> answer) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, objectName, answer] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || modal->objectName() != objectName || !modal->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    answer(modal);
+  });
+  timer->start(5);
+}
+
+template <typename T>
+T* Find(const QWidget& parent, const char* name) {
+  T* child = parent.findChild<T*>(name);
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
+
+void SetText(const QWidget& dialog, const char* name, const char* text) {
+  Find<QLineEdit>(dialog, name)->setText(text);
+}
+
+void Click(const QWidget& dialog, const char* name) {
+  auto* button = Find<QAbstractButton>(dialog, name);
+  // A check box or radio button reacts on its indicator and text only, and a layout may make
+  // it wider than those: click the indicator.
+  const bool indicator = qobject_cast<QPushButton*>(button) == nullptr;
+  QTest::mouseClick(button, Qt::LeftButton, {},
+                    indicator ? QPoint(6, button->height() / 2) : button->rect().center());
+}
+
+// The settings file is written with CRLF line ends.
+std::string CrLf(std::string_view text) {
+  std::string lines;
+  for (char c : text) {
+    if (c == '\n') lines += '\r';
+    lines += c;
+  }
+  return lines;
+}
+
+class ConfigurationDialogs : public ::testing::Test {
+ protected:
+  void SetUp() override { SetLanguage(UiLanguage::English, UiLanguage::English); }
+  void TearDown() override { SetLanguage(UiLanguage::Dutch, UiLanguage::Dutch); }
+};
+
+TMediaServer Server(const char* host) {
+  TMediaServer server;
+  server.ServerName = "Varnex";
+  server.FTPHost = host;
+  server.FTPUser = "newsdesk";
+  server.FTPPassword = "secret";
+  server.FTPPort = 2121;
+  server.Reserved3 = "kept";  // not shown: must come back as it went in
+  return server;
+}
+
+TEST_F(ConfigurationDialogs, GeneralOptionsChecksTheFeedFileThenTheFtpFrame) {
+  TempFolder home;
+  WriteBytes(home / "news.xml", "<rss/>");
+  struct Case {
+    const char* Name;
+    const char* Source;  // the "XML Source" item clicked
+    const char* FilePath;
+    const char* Host;
+    std::vector<std::string> Messages;
+    const char* FocusedEdit;  // null: the file selector's edit
+  };
+  const std::vector<Case> cases = {
+      {"web, no feed file", "RssSourceRadioGroupWeb", "", "ftp.example", {}, nullptr},
+      {"file, missing: the FTP frame is not asked",
+       "RssSourceRadioGroupFile",
+       "gone.xml",
+       "",
+       {"File not found."},
+       nullptr},
+      {"file, found from the home folder",
+       "RssSourceRadioGroupFile",
+       "news.xml",
+       "ftp.example",
+       {},
+       nullptr},
+      {"web, FTP host empty",
+       "RssSourceRadioGroupWeb",
+       "",
+       " ",
+       {"FTP Host niet ingevuld."},
+       "HostEdit"},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.Name);
+    TGeneralOptions options;
+    options.XMLFilePath = "old.xml";
+    options.ScanInterval = 30;
+    options.FormatCorrection = 5;  // not shown: must come back as it went in
+    options.Server = Server(row.Host);
+    TRIGeneralOptionsDlg dialog(options, home.Path());
+    dialog.show();
+    EXPECT_FALSE(Find<QLineEdit>(dialog, "UrlEdit")->isEnabled()) << "File chosen at first";
+    EXPECT_EQ(Find<QSpinBox>(dialog, "ScanIntervalSpinner")->value(), 30);
+    EXPECT_TRUE(Find<QCheckBox>(dialog, "UseFastextCheckBox")->isChecked());
+    EXPECT_FALSE(Find<QPushButton>(dialog, "HelpButton")->isVisible());
+    EXPECT_EQ(Find<QGroupBox>(dialog, "FtpGroup")->title(), "Varnex");
+    EXPECT_EQ(Find<QLineEdit>(dialog, "UserIdEdit")->text(), "newsdesk");
+    Click(dialog, row.Source);
+    const bool web = std::string(row.Source).ends_with("Web");
+    EXPECT_EQ(Find<QLineEdit>(dialog, "UrlEdit")->isEnabled(), web);
+    EXPECT_EQ(Find<TPSelectFileFrame>(dialog, "RssSelectFileFrame")->isEnabled(), !web);
+    Find<TPSelectFileFrame>(dialog, "RssSelectFileFrame")->SetFileName(row.FilePath);
+    SetText(dialog, "UrlEdit", "http://feeds.example/news.xml");
+    SetText(dialog, "PortEdit", "2100 ");
+    Find<QSpinBox>(dialog, "ScanIntervalSpinner")->setValue(45);
+    Click(dialog, "StartScanCheckBox");
+    {
+      TMessageBoxes boxes;
+      Click(dialog, "OKButton");
+      EXPECT_EQ(boxes.Texts, row.Messages);
+    }
+    EXPECT_EQ(dialog.isVisible(), !row.Messages.empty());
+    if (!row.Messages.empty()) {
+      QWidget* focused = row.FocusedEdit
+                             ? Find<QLineEdit>(dialog, row.FocusedEdit)
+                             : Find<TPSelectFileFrame>(dialog, "RssSelectFileFrame")->Edit();
+      EXPECT_EQ(dialog.focusWidget(), focused);
+      EXPECT_EQ(dialog.Options().ScanInterval, 30) << "nothing handed back before OK passes";
+      continue;
+    }
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Options().IsXMLWeb, web);
+    EXPECT_EQ(dialog.Options().XMLFilePath, row.FilePath);
+    EXPECT_EQ(dialog.Options().XmlUrl, "http://feeds.example/news.xml");
+    EXPECT_EQ(dialog.Options().ScanInterval, 45);
+    EXPECT_TRUE(dialog.Options().StartScanAtProgramStart);
+    EXPECT_EQ(dialog.Options().FormatCorrection, 5);
+    EXPECT_EQ(dialog.Options().Server.FTPPort, 2100) << "trimmed by the frame's check";
+    EXPECT_EQ(dialog.Options().Server.FTPHost, row.Host);
+    EXPECT_EQ(dialog.Options().Server.Reserved3, "kept");
+  }
+}
+
+TRssTxtPageProperty Entry(const char* name, int index, int first) {
+  TRssTxtPageProperty entry;
+  entry.Category = name;
+  entry.IndexNumber = index;
+  entry.FirstNumber = first;
+  return entry;
+}
+
+TEST_F(ConfigurationDialogs, CategoryPropertiesChecksWithTheCoreAndKeepsTheDialogOpenOnAFailure) {
+  const TRssTxtPageProperties table = {Entry("Sport", 200, 201), Entry("News", 100, 101)};
+  struct Case {
+    const char* Name;
+    std::optional<std::size_t> EditIndex;
+    const char* Category;  // null: as shown
+    const char* IndexNumber;
+    const char* FirstNumber;
+    const char* Link2;
+    std::vector<std::string> Warnings;
+    const char* FocusedEdit;  // after a warning
+  };
+  const std::vector<Case> cases = {
+      {"sport when Sport exists",
+       std::nullopt,
+       "sport",
+       "300",
+       "301",
+       nullptr,
+       {"Category already exist."},
+       "CategoryLabeledEdit"},
+      {"Sport kept as it is", 0, nullptr, nullptr, nullptr, nullptr, {}, nullptr},
+      {"first number 898",
+       std::nullopt,
+       "Music",
+       "300",
+       "898",
+       nullptr,
+       {"Pagenumber must be from 100 .. 897."},
+       "FirstNumberLabeledEdit"},
+      {"first number 99",
+       std::nullopt,
+       "Music",
+       "300",
+       "99",
+       nullptr,
+       {"Pagenumber must be from 100 .. 897."},
+       "FirstNumberLabeledEdit"},
+      {"first number taken",
+       1,
+       nullptr,
+       nullptr,
+       "201",
+       nullptr,
+       {"Pagenumber already exist."},
+       "FirstNumberLabeledEdit"},
+      {"index number of another category",
+       std::nullopt,
+       "Music",
+       "200",
+       "301",
+       nullptr,
+       {},
+       nullptr},
+      {"link number abc", std::nullopt, "Music", "300", "301", "abc", {}, nullptr},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.Name);
+    TRIPageListEditDlg dialog(table, row.EditIndex, {"", "/home/Templates/", true});
+    dialog.show();
+    if (row.Category) SetText(dialog, "CategoryLabeledEdit", row.Category);
+    if (row.IndexNumber) SetText(dialog, "IndexPageNumberLabeledEdit", row.IndexNumber);
+    if (row.FirstNumber) SetText(dialog, "FirstNumberLabeledEdit", row.FirstNumber);
+    if (row.Link2) SetText(dialog, "LinkNr2LabeledEdit", row.Link2);
+    TMessageBoxes boxes;
+    Click(dialog, "OKButton");
+    EXPECT_EQ(boxes.Texts, row.Warnings);
+    for (const std::string& caption : boxes.Captions) EXPECT_EQ(caption, "Warning");
+    EXPECT_EQ(dialog.isVisible(), !row.Warnings.empty());
+    if (!row.Warnings.empty()) {
+      EXPECT_EQ(dialog.focusWidget(), Find<QLineEdit>(dialog, row.FocusedEdit));
+      continue;
+    }
+    if (row.EditIndex) {
+      EXPECT_EQ(dialog.Entry(), table[*row.EditIndex]);
+    } else {
+      EXPECT_EQ(dialog.Entry().Category, row.Category);
+      EXPECT_EQ(dialog.Entry().FastextLinkNr2, row.Link2 ? 100 : 898);
+    }
+  }
+}
+
+TEST_F(ConfigurationDialogs, CategoryPropertiesShowsANewEntryAndAnEditedOne) {
+  TRssTxtPageProperties table = {Entry("Sport", 200, 201)};
+  table[0].ShowTitle = false;
+  table[0].IndexNumberColor = 6;
+  table[0].IndexTemplateFileName = "Templates/sport_index.tpg";
+
+  TRIPageListEditDlg fresh(table, std::nullopt, {"", "/home/Templates/", false});
+  fresh.show();
+  EXPECT_EQ(fresh.windowTitle(), "New Category");
+  EXPECT_TRUE(Find<QRadioButton>(fresh, "IndexNumberColorRadioGroupYellow")->isChecked());
+  const char* prompts[] = {"Index", "Test", "Test", "Test"};
+  const char* links[] = {"100", "898", "898", "898"};
+  for (int i = 0; i < 4; ++i) {
+    const std::string n = std::to_string(i + 1);
+    EXPECT_EQ(Find<QLineEdit>(fresh, ("Prompt" + n + "LabelEdit").c_str())->text(), prompts[i]);
+    EXPECT_EQ(Find<QLineEdit>(fresh, ("LinkNr" + n + "LabeledEdit").c_str())->text(), links[i]);
+  }
+  EXPECT_EQ(Find<QLineEdit>(fresh, "FirstNumberLabeledEdit")->text(), "");
+  EXPECT_FALSE(Find<QCheckBox>(fresh, "ShowTitleCheckBox")->isChecked());
+  EXPECT_FALSE(Find<QGroupBox>(fresh, "FastextGroupBox")->isEnabled()) << "UseFastext off";
+  const auto* indexFrame = Find<TPSelectFileFrame>(fresh, "IndexTemplateFileFrame");
+  EXPECT_EQ(indexFrame->InitialDir, "");
+  EXPECT_EQ(indexFrame->Filter, "");
+  // Ticking "Show title" enables its two options.
+  EXPECT_FALSE(Find<QCheckBox>(fresh, "TitleUppercaseCheckBox")->isEnabled());
+  Click(fresh, "ShowTitleCheckBox");
+  EXPECT_TRUE(Find<QCheckBox>(fresh, "TitleUppercaseCheckBox")->isEnabled());
+  EXPECT_TRUE(Find<QCheckBox>(fresh, "EmptyRowAfterTitle")->isEnabled());
+
+  TRIPageListEditDlg edit(table, 0, {"", "/home/Templates/", true});
+  edit.show();
+  EXPECT_EQ(edit.windowTitle(), "Edit Category");
+  EXPECT_TRUE(Find<QRadioButton>(edit, "IndexNumberColorRadioGroupCyan")->isChecked());
+  EXPECT_FALSE(Find<QCheckBox>(edit, "EmptyRowAfterTitle")->isEnabled());
+  EXPECT_TRUE(Find<QGroupBox>(edit, "FastextGroupBox")->isEnabled());
+  const auto* messageFrame = Find<TPSelectFileFrame>(edit, "MessageTemplateFileFrame");
+  EXPECT_EQ(messageFrame->InitialDir, "/home/Templates/");
+  EXPECT_EQ(messageFrame->Filter, "Templates (tpg)|*.tpg");
+  EXPECT_EQ(Find<TPSelectFileFrame>(edit, "IndexTemplateFileFrame")->Edit()->text(),
+            "Templates/sport_index.tpg");
+  Click(edit, "IndexNumberColorRadioGroupBlack");
+  Click(edit, "OKButton");
+  EXPECT_EQ(edit.Entry().IndexNumberColor, 8);
+}
+
+std::vector<std::string> GridRow(const QTableWidget& grid, int row) {
+  std::vector<std::string> cells;
+  for (int c = 0; c < grid.columnCount(); ++c) {
+    const QTableWidgetItem* item = grid.item(row, c);
+    cells.push_back(item != nullptr ? item->text().toStdString() : "");
+  }
+  return cells;
+}
+
+TEST_F(ConfigurationDialogs, CategoriesGridNewEditAndDeleteDownToAnEmptyRow) {
+  TempFolder home;
+  WriteBytes(home / "index.tpg", "[PAGE]\r\ncharset=8\r\n");
+  TRssTxtPageProperties table = {Entry("Sport", 200, 201)};
+  table[0].IndexTemplateFileName = "index.tpg";
+  TRIPageListOptionsDlg dialog(table, {home.Path(), home.Path(), true});
+  dialog.show();
+  auto* grid = Find<QTableWidget>(dialog, "PageNumberStringGrid");
+  EXPECT_EQ(grid->horizontalHeaderItem(3)->text(), "Max pages");
+  EXPECT_EQ(GridRow(*grid, 0), (std::vector<std::string>{"Sport", "200", "201", "17"}));
+
+  // New: the entry is appended and its row selected; Cancel on an edit changes nothing.
+  AnswerDialog("RIPageListEditDlg", [](QWidget* edit) {
+    SetText(*edit, "CategoryLabeledEdit", "News");
+    SetText(*edit, "FirstNumberLabeledEdit", "101");
+    Click(*edit, "OKButton");
+  });
+  Click(dialog, "NewButton");
+  ASSERT_EQ(grid->rowCount(), 2);
+  EXPECT_EQ(GridRow(*grid, 1), (std::vector<std::string>{"News", "0", "101", "0"}));
+  EXPECT_EQ(grid->selectedItems().front()->row(), 1);
+  AnswerDialog("RIPageListEditDlg", [](QWidget* edit) {
+    EXPECT_EQ(edit->windowTitle(), "Edit Category");
+    SetText(*edit, "CategoryLabeledEdit", "Changed");
+    Click(*edit, "CancelButton");
+  });
+  Click(dialog, "EditButton");
+  EXPECT_EQ(dialog.Categories()[1].Category, "News");
+
+  // Delete asks first; No keeps the entry.
+  grid->selectRow(0);
+  {
+    TMessageBoxes no(TMsgDlgBtn::No);
+    Click(dialog, "DeleteButton");
+    EXPECT_EQ(no.Texts, std::vector<std::string>{"Delete category \"Sport\" ?"});
+  }
+  EXPECT_EQ(dialog.Categories().size(), 2u);
+  for (int remaining : {1, 0}) {
+    TMessageBoxes yes(TMsgDlgBtn::Yes);
+    Click(dialog, "DeleteButton");
+    EXPECT_EQ(dialog.Categories().size(), static_cast<std::size_t>(remaining));
+  }
+  EXPECT_EQ(grid->rowCount(), 1);
+  EXPECT_EQ(GridRow(*grid, 0), (std::vector<std::string>{"", "", "", ""}));
+  EXPECT_FALSE(Find<QPushButton>(dialog, "EditButton")->isEnabled());
+  EXPECT_FALSE(Find<QPushButton>(dialog, "DeleteButton")->isEnabled());
+  // A double click on the empty row opens nothing.
+  QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                     grid->visualItemRect(grid->item(0, 0)).center());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(ConfigurationDialogs, XmlSchemaDrawsTheSampleLiveAndErrorListShowsItsLines) {
+  TRIXmlSchemaDlg dialog(TXMLSchema{});
+  dialog.show();
+  EXPECT_EQ(Find<QLabel>(dialog, "RootOpenTagLabel")->text(), "<root>");
+  EXPECT_FALSE(Find<QLineEdit>(dialog, "ChannelLabeledEdit")->isEnabled());
+  EXPECT_FALSE(Find<QLabel>(dialog, "ChannelCloseTagLabel")->isEnabled());
+  SetText(dialog, "MessageLabeledEdit", "item");
+  EXPECT_EQ(Find<QLabel>(dialog, "MessageOpenTagLabel")->text(), "<item>");
+  EXPECT_EQ(Find<QLabel>(dialog, "MessageCloseTagLabel")->text(), "</item>");
+  Click(dialog, "UseChannelCheckBox");
+  Click(dialog, "UseCategoryCheckBox");
+  EXPECT_TRUE(Find<QLabel>(dialog, "ChannelOpenTagLabel")->isEnabled());
+  EXPECT_FALSE(Find<QLineEdit>(dialog, "CategoryLabeledEdit")->isEnabled());
+  EXPECT_FALSE(Find<QLabel>(dialog, "CategoryOpenTagLabel")->isEnabled());
+  EXPECT_EQ(dialog.Schema().MessageElement, "message") << "handed back only on OK";
+  Click(dialog, "OKButton");
+  EXPECT_EQ(dialog.Schema().MessageElement, "item");
+  EXPECT_TRUE(dialog.Schema().UseChannelElement);
+  EXPECT_FALSE(dialog.Schema().UseCategoryElement);
+
+  TPErrorListDlg errors({"Category \"Music\" not found.", "Page 905 out of range."});
+  errors.show();
+  EXPECT_EQ(errors.windowTitle(), "Errors");
+  EXPECT_EQ(Find<QPlainTextEdit>(errors, "ErrorMemo")->toPlainText(),
+            "Category \"Music\" not found.\nPage 905 out of range.");
+  EXPECT_EQ(Find<QPushButton>(errors, "OKButton")->text(), "Close");
+  EXPECT_FALSE(Find<QPushButton>(errors, "CancelButton")->isVisible());
+  EXPECT_FALSE(Find<QPushButton>(errors, "HelpButton")->isVisible());
+}
+
+// The window's part end to end: each dialog gets its copy from the store, the store takes it
+// back after OK and saves; the file then holds exactly these bytes.
+TEST_F(ConfigurationDialogs, SettingsFileAfterOkHoldsExactlyTheConfirmedValues) {
+  TempFolder home;
+  WriteBytes(home / "tavrel.ini",
+             "[Settings]\nIsXMLWeb=0\nXMLFilePath=news.xml\n\n"
+             "[XMLItem001]\nCategory=Sport\nIndexNumber=200\nFirstNumber=201\n\n"
+             "[XMLItem002]\nCategory=News\nIndexNumber=100\nFirstNumber=101\n");
+  TRIGlobals globals(home.Path());
+
+  TRIGeneralOptionsDlg options(globals.GeneralOptions(), globals.ProgramDir);
+  options.show();
+  Click(options, "RssSourceRadioGroupWeb");
+  SetText(options, "NameEdit", "Varnex");
+  SetText(options, "HostEdit", " ftp.example ");
+  SetText(options, "UserIdEdit", "newsdesk");
+  SetText(options, "PasswordEdit", "secret");
+  SetText(options, "PortEdit", "2121");
+  Click(options, "PassiveCheck");
+  SetText(options, "UrlEdit", "http://feeds.example/rss");
+  Click(options, "OKButton");
+  ASSERT_EQ(options.result(), QDialog::Accepted);
+  globals.SetGeneralOptions(options.Options());
+
+  TRIPageListOptionsDlg categories(globals.Categories,
+                                   {globals.ProgramDir, globals.TemplatesDir, globals.UseFastext});
+  categories.show();
+  Find<QTableWidget>(categories, "PageNumberStringGrid")->selectRow(0);
+  {
+    TMessageBoxes yes(TMsgDlgBtn::Yes);
+    Click(categories, "DeleteButton");
+  }
+  AnswerDialog("RIPageListEditDlg", [](QWidget* edit) {
+    SetText(*edit, "CategoryLabeledEdit", " Weather ");
+    SetText(*edit, "IndexPageNumberLabeledEdit", "400");
+    SetText(*edit, "FirstNumberLabeledEdit", "401");
+    SetText(*edit, "LinkNr4LabeledEdit", "abc");
+    Click(*edit, "IndexNumberColorRadioGroupWhite");
+    Click(*edit, "OKButton");
+  });
+  Click(categories, "NewButton");
+  Click(categories, "OKButton");
+  ASSERT_EQ(categories.result(), QDialog::Accepted);
+  globals.Categories = categories.Categories();
+
+  TRIXmlSchemaDlg schema(globals.XmlSchema);
+  schema.show();
+  SetText(schema, "RootLabeledEdit", "rss");
+  Click(schema, "OKButton");
+  globals.XmlSchema = schema.Schema();
+  globals.SaveSettings();
+
+  EXPECT_EQ(
+      ReadBytes(home / "tavrel.ini"),
+      CrLf("[Settings]\nIsXMLWeb=1\nXMLFilePath=news.xml\nXmlUrl=http://feeds.example/rss\n"
+           "ServerName=Varnex\nFTPHost=ftp.example\nFTPUser=newsdesk\nFTPPassword=secret\n"
+           "FTPPort=2121\nFTPPassive=1\n"
+           "TransferDir=Varnex\\Transfer\\\nDefaultCharSet=8\nUseFastext=1\nScanInterval=10\n"
+           "StartScanAtProgramStart=0\nFormatCorrection=8\nMessageElement=message\n"
+           "TitleElement=title\nCategoryElement=category\nTextElement=text\nRootElement=rss\n"
+           "ChannelElement=channel\nUseChannelElement=0\nUseCategoryElement=1\n\n"
+           "[XMLItem001]\nCategory=News\nIndexNumber=100\nFirstNumber=101\nShowTitle=1\n"
+           "EmptyRowAfterTitle=1\nTitleUpperCase=1\nIndexNumberColor=3\n"
+           "IndexTemplateFileName=\nMessageTemplateFileName=\nFastextPrompt1=Index\n"
+           "FastextPrompt2=Test\nFastextPrompt3=Test\nFastextPrompt4=Test\nFastextLinkNr1=100\n"
+           "FastextLinkNr2=898\nFastextLinkNr3=898\nFastextLinkNr4=898\n"
+           "PreserveIndexCharset=0\nPreserveMessageCharset=0\n\n"
+           "[XMLItem002]\nCategory=Weather\nIndexNumber=400\nFirstNumber=401\nShowTitle=0\n"
+           "EmptyRowAfterTitle=0\nTitleUpperCase=0\nIndexNumberColor=7\n"
+           "IndexTemplateFileName=\nMessageTemplateFileName=\nFastextPrompt1=Index\n"
+           "FastextPrompt2=Test\nFastextPrompt3=Test\nFastextPrompt4=Test\nFastextLinkNr1=100\n"
+           "FastextLinkNr2=898\nFastextLinkNr3=898\nFastextLinkNr4=100\n"
+           "PreserveIndexCharset=0\nPreserveMessageCharset=0\n\n"));
+}
+
+}  // namespace
+}  // namespace tavrel::gui
