@@ -45,8 +45,7 @@ class TxtEdDrawingTest : public ::testing::Test {
     Send(editor, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
     const int steps = std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y()));
     for (int i = 1; i <= steps; ++i) {
-      Send(editor, QEvent::MouseMove, from + (to - from) * i / steps, Qt::NoButton,
-           Qt::LeftButton);
+      Send(editor, QEvent::MouseMove, from + (to - from) * i / steps, Qt::NoButton, Qt::LeftButton);
     }
     Send(editor, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
   }
@@ -64,16 +63,26 @@ TEST_F(TxtEdDrawingTest, ResizesTheFrameEdgeByEdge) {
     QPoint From, To;
     TTextBlock Expected;
   } const cases[] = {
-      {"right edge out", CellCorner(21, 10) + QPoint(1, 0), CellCorner(25, 10) + QPoint(1, 0),
+      {"right edge out",
+       CellCorner(21, 10) + QPoint(1, 0),
+       CellCorner(25, 10) + QPoint(1, 0),
        {4, 6, 24, 15}},
-      {"left edge in", CellCorner(4, 10) + QPoint(1, 0), CellCorner(7, 10) + QPoint(1, 0),
+      {"left edge in",
+       CellCorner(4, 10) + QPoint(1, 0),
+       CellCorner(7, 10) + QPoint(1, 0),
        {7, 6, 24, 15}},
-      {"top edge up", CellCorner(12, 6) + QPoint(0, 1), CellCorner(12, 3) + QPoint(0, 1),
+      {"top edge up",
+       CellCorner(12, 6) + QPoint(0, 1),
+       CellCorner(12, 3) + QPoint(0, 1),
        {7, 3, 24, 15}},
-      {"bottom edge down past row 23 stops there", CellCorner(12, 16) + QPoint(0, 1),
-       CellCorner(12, 30), {7, 3, 24, 23}},
-      {"right edge in to two cells stays three", CellCorner(25, 10) + QPoint(1, 0),
-       CellCorner(8, 10), {7, 3, 9, 23}},
+      {"bottom edge down past row 23 stops there",
+       CellCorner(12, 16) + QPoint(0, 1),
+       CellCorner(12, 30),
+       {7, 3, 24, 23}},
+      {"right edge in to two cells stays three",
+       CellCorner(25, 10) + QPoint(1, 0),
+       CellCorner(8, 10),
+       {7, 3, 9, 23}},
       {"a corner drags nothing", CellCorner(10, 24), CellCorner(14, 20), {7, 3, 9, 23}},
   };
   for (const auto& c : cases) {
@@ -101,8 +110,7 @@ TEST_F(TxtEdDrawingTest, DrawsARectangleAndUndoesIt) {
   const QPoint to(kEditorPageLeft + 2 + 30 * 6 + 3, kEditorPageTop + 6 * 16 + 2 * 5 + 2);
   Drag(*editor, from, to);
   TEditGrid expected = before;
-  DrawRectangle(10, 6, 30, 20,
-                [&](int px, int py) { Plot(expected, 0, px, py, TPlotMode::Set); });
+  DrawRectangle(10, 6, 30, 20, [&](int px, int py) { Plot(expected, 0, px, py, TPlotMode::Set); });
   EXPECT_NE(expected, before);
   EXPECT_EQ(editor->Editor().State.Grid, expected);
   editor->findChild<QAction*>("MnuUndo")->trigger();
@@ -112,9 +120,11 @@ TEST_F(TxtEdDrawingTest, DrawsARectangleAndUndoesIt) {
 TEST_F(TxtEdDrawingTest, BlockTextModeAsksEditsAndWritesBack) {
   TPrestPage page = TPrestPage::Blank();
   page.CharSet = 8;
-  const std::string text = "Gr\x7D\x7E" "e";  // "Grüße" in the German set
+  const std::string text =
+      "Gr\x7D\x7E"
+      "e";  // "Grüße" in the German set
   for (std::size_t i = 0; i < text.size(); ++i) page.Cell(6, 4 + static_cast<int>(i)) = text[i];
-  page.Cell(7, 4) = 0x03;  // alpha yellow: allowed
+  page.Cell(7, 4) = 0x03;   // alpha yellow: allowed
   page.Cell(8, 10) = 0x08;  // flash: asks
   auto editor = Open(page, {4, 6, 15, 9});
   QString question;

@@ -40,8 +40,8 @@ void Mouse(TTxtEd& editor, QEvent::Type type, QPoint at, Qt::MouseButtons held) 
 void DragPixels(TTxtEd& editor, int x0, int y0, int x1, int y1, bool release = true) {
   Mouse(editor, QEvent::MouseButtonPress, Pixel(x0, y0), Qt::LeftButton);
   for (int i = 1; i <= 4; ++i) {
-    Mouse(editor, QEvent::MouseMove,
-          Pixel(x0 + (x1 - x0) * i / 4, y0 + (y1 - y0) * i / 4), Qt::LeftButton);
+    Mouse(editor, QEvent::MouseMove, Pixel(x0 + (x1 - x0) * i / 4, y0 + (y1 - y0) * i / 4),
+          Qt::LeftButton);
   }
   if (release) Mouse(editor, QEvent::MouseButtonRelease, Pixel(x1, y1), Qt::NoButton);
 }
@@ -56,9 +56,15 @@ std::unique_ptr<QWidget> DrawnLogo() {
   TPrestPage page = TPrestPage::Blank();
   // Rows 2..10: graphics yellow from column 1; the headline beside the logo in white text.
   for (int row = 2; row <= 10; ++row) page.Cell(row, 0) = 0x13;
-  WriteText(page, 4, 21, "\x07" "TAVREL NEWS");
-  WriteText(page, 6, 21, "\x06" "Drawn with the");
-  WriteText(page, 7, 21, "\x06" "mosaic tools");
+  WriteText(page, 4, 21,
+            "\x07"
+            "TAVREL NEWS");
+  WriteText(page, 6, 21,
+            "\x06"
+            "Drawn with the");
+  WriteText(page, 7, 21,
+            "\x06"
+            "mosaic tools");
   auto editor = EditorWithPage(page, {4, 12, 36, 22}, "Template Editor - drawn logo");
   Trigger(*editor, "MnuModeDrawRectangle");
   DragPixels(*editor, 4, 3, 38, 29);
@@ -79,12 +85,27 @@ std::unique_ptr<QWidget> GermanBlockText() {
   TPrestPage page = TPrestPage::Blank();
   page.CharSet = 8;
   // German set: { | } ~ are the small umlauts and sharp s, [ the capital A umlaut.
-  WriteText(page, 2, 1, "\x03" "Nachrichten aus M\x7D" "nchen");
-  WriteText(page, 6, 4, "\x06" "Gr\x7D\x7E" "e aus dem S\x7D" "den:");
-  WriteText(page, 7, 4, "Die B\x7D" "rger freuen sich");
-  WriteText(page, 8, 4, "\x7D" "ber den ersten Schnee.");
-  WriteText(page, 9, 4, "\x5B" "rger gibt es nur auf den");
-  WriteText(page, 10, 4, "Stra\x7E" "en.");
+  WriteText(page, 2, 1,
+            "\x03"
+            "Nachrichten aus M\x7D"
+            "nchen");
+  WriteText(page, 6, 4,
+            "\x06"
+            "Gr\x7D\x7E"
+            "e aus dem S\x7D"
+            "den:");
+  WriteText(page, 7, 4,
+            "Die B\x7D"
+            "rger freuen sich");
+  WriteText(page, 8, 4,
+            "\x7D"
+            "ber den ersten Schnee.");
+  WriteText(page, 9, 4,
+            "\x5B"
+            "rger gibt es nur auf den");
+  WriteText(page, 10, 4,
+            "Stra\x7E"
+            "en.");
   auto editor = EditorWithPage(page, {4, 6, 33, 12}, "Template Editor - block text");
   editor->findChild<QAction*>("MnuModeBlockText")->trigger();
   editor->BlockTextField()->moveCursor(QTextCursor::End);

@@ -201,8 +201,7 @@ void TBlockTextField::paintEvent(QPaintEvent* event) {
 void TBlockTextField::CopyText() {
   const std::string selected = Bytes(textCursor().selectedText().replace(QChar(0x2029), '\n'));
   if (selected.empty()) return;
-  QGuiApplication::clipboard()->setText(
-      FromWindows1252(BlockTextForClipboard(selected, charSet_)));
+  QGuiApplication::clipboard()->setText(FromWindows1252(BlockTextForClipboard(selected, charSet_)));
 }
 
 void TBlockTextField::CutText() {
