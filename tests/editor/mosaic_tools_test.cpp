@@ -64,6 +64,32 @@ TEST(MosaicTools, PixelBitsAndMouseToRaster) {
   }
 }
 
+TEST(MosaicTools, PreviewRectangles) {
+  std::array<TPrestCell, kCellGridSize> display{};
+  display[2 * 40 + 5] = 0x9F;  // row 2, column 5: a separated mosaic glyph
+  display[2 * 40 + 6] = 0x7F;  // row 2, column 6: contiguous
+  struct {
+    const char* Name;
+    int Px, Py, Margin;
+    std::optional<TPixelRect> Expected;
+  } const cases[] = {
+      {"contiguous top", 12, 3, 0, TPixelRect{140, 52, 146, 57}},
+      {"contiguous middle", 13, 4, 0, TPixelRect{146, 57, 152, 63}},
+      {"contiguous bottom", 12, 5, 0, TPixelRect{140, 63, 146, 68}},
+      {"separated top", 10, 3, 0, TPixelRect{129, 53, 133, 56}},
+      {"separated middle", 11, 4, 0, TPixelRect{135, 58, 139, 62}},
+      {"separated bottom", 10, 5, 0, TPixelRect{129, 64, 133, 67}},
+      {"left of the margin", 10, 3, 6, std::nullopt},
+      {"past column 39", 80, 3, 0, std::nullopt},
+      {"below row 23", 0, 69, 0, std::nullopt},
+      {"the last row", 0, 68, 0, TPixelRect{68, 36 + 22 * 16 + 11, 74, 36 + 22 * 16 + 16}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(PreviewPixelRect(display, c.Margin, c.Px, c.Py), c.Expected);
+  }
+}
+
 TEST(MosaicTools, PlotRules) {
   TEditGrid grid = GraphicsGrid();
   grid.At(5, 20) = 0x01;  // alpha red: column 21 on is text again
