@@ -147,6 +147,7 @@ TEST_F(TxtEdDrawingTest, BlockTextModeAsksEditsAndWritesBack) {
   // A row with nothing but a colour code comes in empty; the flash code reads as a space.
   EXPECT_EQ(field->toPlainText().toLatin1().toStdString(), text + "\n\n\n");
   EXPECT_FALSE(editor->findChild<QAction*>("MnuUndo")->isEnabled());
+  EXPECT_EQ(editor->Editor().Caret().Kind, TCaretKind::None);  // the field has the caret
   // Type on the first line, then a colour button inserts its code at the caret.
   QTest::keyClicks(field, "Hi ");
   editor->findChild<QToolButton*>("BtnAlfaGreen")->click();
