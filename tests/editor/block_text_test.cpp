@@ -24,7 +24,10 @@ TEST(BlockText, AttributesAskFirst) {
   } const cases[] = {
       {"plain text", "Hello", 5, false},
       {"alpha colours only", std::string("\x01Red \x07White"), 5, false},
-      {"a flash code", std::string("\x08" "Flash"), 5, true},
+      {"a flash code",
+       std::string("\x08"
+                   "Flash"),
+       5, true},
       {"alpha black", std::string(1, '\0') + "x", 5, true},
       {"graphics colour", "\x11", 20, true},
       {"release graphics", "\x1F", 4, true},
@@ -114,9 +117,16 @@ TEST(BlockText, KeysOnTheLastLine) {
 
 TEST(BlockText, ClipboardConversions) {
   // German teletext: [ \ ] are the capital umlauts, { | } ~ the small ones and sharp s.
-  EXPECT_EQ(BlockTextForClipboard("Gr{~e [rger", 8), "Gr\xE4\xDF" "e \xC4rger");
-  EXPECT_EQ(BlockTextFromClipboard("Gr\xE4\xDF" "e \xC4rger", 8), "Gr{~e [rger");
-  EXPECT_EQ(BlockTextForClipboard("#1", 0), "\xA3" "1");  // English: the pound sign
+  EXPECT_EQ(BlockTextForClipboard("Gr{~e [rger", 8),
+            "Gr\xE4\xDF"
+            "e \xC4rger");
+  EXPECT_EQ(BlockTextFromClipboard("Gr\xE4\xDF"
+                                   "e \xC4rger",
+                                   8),
+            "Gr{~e [rger");
+  EXPECT_EQ(BlockTextForClipboard("#1", 0),
+            "\xA3"
+            "1");  // English: the pound sign
   const std::string longText(2000, 'a');
   EXPECT_EQ(BlockTextForClipboard(longText, 8).size(), kBlockTextClipboardLimit);
   EXPECT_EQ(BlockTextFromClipboard(longText, 8).size(), kBlockTextClipboardLimit);

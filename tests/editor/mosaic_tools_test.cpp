@@ -53,14 +53,40 @@ TEST(MosaicTools, PixelBitsAndMouseToRaster) {
     bool Dragging;
     TRasterPoint Expected;
   } const cases[] = {
-      {70, 36, false, {0, 0}},     {76, 36, false, {1, 0}},   {82, 41, false, {2, 1}},
-      {70, 47, false, {0, 2}},     {70, 51, false, {0, 3}},   // remainder 15 gives part 3
-      {70, 52, false, {0, 3}},     {549, 402, false, {79, 68}}, {20, 10, true, {0, 0}},
+      {70, 36, false, {0, 0}},   {76, 36, false, {1, 0}},     {82, 41, false, {2, 1}},
+      {70, 47, false, {0, 2}},   {70, 51, false, {0, 3}},  // remainder 15 gives part 3
+      {70, 52, false, {0, 3}},   {549, 402, false, {79, 68}}, {20, 10, true, {0, 0}},
       {20, 10, false, {-8, -5}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.X) + "," + std::to_string(c.Y));
     EXPECT_EQ(MouseToRaster(c.X, c.Y, c.Dragging), c.Expected);
+  }
+}
+
+TEST(MosaicTools, PreviewRectangles) {
+  std::array<TPrestCell, kCellGridSize> display{};
+  display[2 * 40 + 5] = 0x9F;  // row 2, column 5: a separated mosaic glyph
+  display[2 * 40 + 6] = 0x7F;  // row 2, column 6: contiguous
+  struct {
+    const char* Name;
+    int Px, Py, Margin;
+    std::optional<TPixelRect> Expected;
+  } const cases[] = {
+      {"contiguous top", 12, 3, 0, TPixelRect{140, 52, 146, 57}},
+      {"contiguous middle", 13, 4, 0, TPixelRect{146, 57, 152, 63}},
+      {"contiguous bottom", 12, 5, 0, TPixelRect{140, 63, 146, 68}},
+      {"separated top", 10, 3, 0, TPixelRect{129, 53, 133, 56}},
+      {"separated middle", 11, 4, 0, TPixelRect{135, 58, 139, 62}},
+      {"separated bottom", 10, 5, 0, TPixelRect{129, 64, 133, 67}},
+      {"left of the margin", 10, 3, 6, std::nullopt},
+      {"past column 39", 80, 3, 0, std::nullopt},
+      {"below row 23", 0, 69, 0, std::nullopt},
+      {"the last row", 0, 68, 0, TPixelRect{68, 36 + 22 * 16 + 11, 74, 36 + 22 * 16 + 16}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(PreviewPixelRect(display, c.Margin, c.Px, c.Py), c.Expected);
   }
 }
 
@@ -114,8 +140,7 @@ TEST(MosaicTools, ShapeEdgeCases) {
   {
     SCOPED_TRACE("a line to its own start draws nothing; one pixel further draws two");
     EXPECT_TRUE(Collect([](auto& s) { DrawLine(9, 9, 9, 9, true, s); }).empty());
-    EXPECT_EQ(Collect([](auto& s) { DrawLine(9, 9, 10, 9, true, s); }),
-              (TPixels{{9, 9}, {10, 9}}));
+    EXPECT_EQ(Collect([](auto& s) { DrawLine(9, 9, 10, 9, true, s); }), (TPixels{{9, 9}, {10, 9}}));
     EXPECT_EQ(Collect([](auto& s) { DrawLine(9, 9, 9, 8, false, s); }), (TPixels{{9, 8}}));
   }
   {
@@ -172,8 +197,8 @@ TEST(MosaicTools, LineAgainstTheIdealLine) {
   for (int n = 0; n < 2000; ++n) {
     const TRasterPoint a{x(random), y(random)}, b{x(random), y(random)};
     if (a == b) continue;
-    SCOPED_TRACE(std::to_string(a.X) + "," + std::to_string(a.Y) + " to " +
-                 std::to_string(b.X) + "," + std::to_string(b.Y));
+    SCOPED_TRACE(std::to_string(a.X) + "," + std::to_string(a.Y) + " to " + std::to_string(b.X) +
+                 "," + std::to_string(b.Y));
     const TPixels line = Collect([&](auto& s) { DrawLine(a.X, a.Y, b.X, b.Y, true, s); });
     ASSERT_EQ(line.size(), std::max(std::abs(b.X - a.X), std::abs(b.Y - a.Y)) + 1u);
     EXPECT_EQ(line.front(), a);
@@ -205,13 +230,14 @@ TEST(MosaicTools, CircleAgainstTheIdealCircle) {
   std::uniform_int_distribution<int> x(0, 79), y(0, 71);
   for (int n = 0; n < 1000; ++n) {
     const TRasterPoint c{x(random), y(random)}, through{x(random), y(random)};
-    const long r2 = long(through.X - c.X) * (through.X - c.X) +
-                    long(through.Y - c.Y) * (through.Y - c.Y);
+    const long r2 =
+        long(through.X - c.X) * (through.X - c.X) + long(through.Y - c.Y) * (through.Y - c.Y);
     SCOPED_TRACE("centre " + std::to_string(c.X) + "," + std::to_string(c.Y) + " r2 " +
                  std::to_string(r2));
     std::set<std::pair<int, int>> offsets;
-    DrawCircle(c.X, c.Y, through.X, through.Y,
-               [&](int px, int py) { offsets.insert({px - c.X, py - c.Y}); });
+    DrawCircle(c.X, c.Y, through.X, through.Y, [&](int px, int py) {
+      offsets.insert({px - c.X, py - c.Y});
+    });
     for (auto [dx, dy] : offsets) {
       // Within half a raster unit of the circle along one of the axes.
       const double alongY = dx * dx <= r2 ? std::abs(std::abs(dy) - std::sqrt(r2 - dx * dx)) : 9;

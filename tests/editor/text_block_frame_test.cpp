@@ -73,7 +73,12 @@ TEST(TextBlockFrame, DragStepsAndValidation) {
     TTextBlock Expected;
   } const cases[] = {
       {"right edge out two cells", 0, r + 1, midY, r + 25, midY, {4, 6, 12, 12}},
-      {"right edge in to two cells stays three", 0, r + 1, midY, r - 5 * 12 + 1, midY,
+      {"right edge in to two cells stays three",
+       0,
+       r + 1,
+       midY,
+       r - 5 * 12 + 1,
+       midY,
        {4, 6, 6, 12}},
       {"right edge past column 39", 0, r + 1, midY, ColumnX(45), midY, {4, 6, 39, 12}},
       {"left edge out", 0, l + 1, midY, l - 23, midY, {2, 6, 10, 12}},

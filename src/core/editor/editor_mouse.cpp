@@ -92,7 +92,6 @@ TMouseOutcome TEditorMouse::Press(int x, int y, TMouseButton button) {
     outcome.Changed = Union(outcome.Changed, Commit(before));
   } else if (editor_.Mode() == EditMode::DrawFill) {
     editor_.UndoGrid = editor_.State.Grid;
-    outcome.Busy = true;
     FloodFill(editor_.State.Grid, editor_.State.LeftMargin, start_.X, start_.Y, StrokeMode(),
               editor_.InverseDrawing);
     outcome.Changed = Union(outcome.Changed, Commit(before));
@@ -130,8 +129,7 @@ void TEditorMouse::TogglePreview(TRasterPoint end, TPixelRect& changed) {
 TMouseOutcome TEditorMouse::Move(int x, int y, bool leftDown, bool rightDown) {
   TMouseOutcome outcome;
   if (FrameShown() && !drawing_) {
-    outcome.FrameChanged =
-        MoveFrame(sizer_, x, y, leftDown, editor_.State.LeftMargin) && leftDown;
+    outcome.FrameChanged = MoveFrame(sizer_, x, y, leftDown, editor_.State.LeftMargin) && leftDown;
     outcome.Cursor = tSizer::CursorFor(sizer_.Zone());
     if (outcome.FrameChanged) editor_.TextBlock = ClampTextBlock(sizer_.Block());
   }

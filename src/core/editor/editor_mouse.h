@@ -19,8 +19,6 @@ struct TMouseOutcome {
   TPixelRect PreviewChanged;
   // The text block frame moved an edge: repaint the page area and move the block-text field.
   bool FrameChanged = false;
-  // The fill is about to run (show the busy cursor around it).
-  bool Busy = false;
   TSizerCursor Cursor = TSizerCursor::Default;
 };
 

@@ -228,7 +228,8 @@ void TPageEditor::ApplyFormatPrefix(const std::string& prefix) {
 
 TCaret TPageEditor::Caret() const {
   TCaret caret;
-  if (IsDrawMode()) return caret;
+  // In block-text mode the text field shows the only caret.
+  if (IsDrawMode() || mode_ == EditMode::BlockText) return caret;
   const TPixelRect cell = EditorCellRect(State.CursorColumn, State.CursorRow);
   if (State.LargeFont) {
     const int left = cell.Left + 2 + (State.HalfCell == kHalfCellRight ? kEditorCellWidth / 2 : 0);

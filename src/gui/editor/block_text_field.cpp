@@ -4,6 +4,8 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -148,11 +150,58 @@ void TBlockTextField::keyPressEvent(QKeyEvent* event) {
   QPlainTextEdit::keyPressEvent(event);
 }
 
+void TBlockTextField::paintEvent(QPaintEvent* event) {
+  const TTeletextFace* face = TeletextFonts().CharSetFace(charSet_);
+  if (face == nullptr) {
+    QPlainTextEdit::paintEvent(event);
+    return;
+  }
+  const QColor paper(0, 0, 207);
+  const QRgb ink = qRgb(255, 255, 0), back = paper.rgb();
+  QImage picture(viewport()->size(), QImage::Format_RGB32);
+  picture.fill(paper);
+  const QTextCursor cursor = textCursor();
+  const int selectionStart = cursor.selectionStart(), selectionEnd = cursor.selectionEnd();
+  auto drawGlyph = [&](std::uint8_t code, int left, int top, bool selected) {
+    for (int y = 0; y < face->Height(); ++y) {
+      for (int x = 0; x < face->Width(); ++x) {
+        const int px = left + x, py = top + y;
+        if (px < 0 || py < 0 || px >= picture.width() || py >= picture.height()) continue;
+        // A selection shows inverted: blue on yellow.
+        const bool on = face->Pixel(code, x, y) != selected;
+        picture.setPixel(px, py, on ? ink : back);
+      }
+    }
+  };
+  const QPointF offset = contentOffset();
+  for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+    const QRectF box = blockBoundingGeometry(block).translated(offset);
+    if (box.top() > picture.height()) break;
+    const QTextLayout* layout = block.layout();
+    const QString text = block.text();
+    for (int i = 0; layout && i < layout->lineCount(); ++i) {
+      const QTextLine line = layout->lineAt(i);
+      const int top = qRound(box.top() + line.y());
+      for (int j = line.textStart(); j < line.textStart() + line.textLength(); ++j) {
+        const int at = block.position() + j;
+        const auto code = static_cast<std::uint8_t>(text.at(j).unicode() & 0xFF);
+        drawGlyph(code, qRound(box.left() + line.cursorToX(j)), top,
+                  at >= selectionStart && at < selectionEnd);
+      }
+    }
+  }
+  QPainter painter(viewport());
+  painter.drawImage(0, 0, picture);
+  if (hasFocus()) {
+    const QRect caret = cursorRect();
+    painter.fillRect(QRect(caret.left(), caret.top(), 2, caret.height()), QColor(ink));
+  }
+}
+
 void TBlockTextField::CopyText() {
   const std::string selected = Bytes(textCursor().selectedText().replace(QChar(0x2029), '\n'));
   if (selected.empty()) return;
-  QGuiApplication::clipboard()->setText(
-      FromWindows1252(BlockTextForClipboard(selected, charSet_)));
+  QGuiApplication::clipboard()->setText(FromWindows1252(BlockTextForClipboard(selected, charSet_)));
 }
 
 void TBlockTextField::CutText() {

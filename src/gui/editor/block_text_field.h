@@ -35,6 +35,9 @@ class TBlockTextField : public QPlainTextEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // The text system lays the text out with the teletext face's metrics but does not draw the
+  // raster glyphs; the field draws them itself from the program's loaded faces.
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   int charSet_ = 8;

@@ -46,6 +46,7 @@ void TTxtEd::BuildMouseAndBlockText(const QString& programFolder) {
   mouse_ = std::make_unique<TEditorMouse>(*editor_);
   RegisterTeletextFaces(programFolder);
   blockText_ = new TBlockTextField(canvas_);
+  connect(blockText_, &QPlainTextEdit::undoAvailable, this, [this] { RefreshMenus(); });
   canvas_->setMouseTracking(true);
   canvas_->OnMouse = [this](QMouseEvent* event) { HandleMouse(event); };
   canvas_->PreviewRects = [this] { return mouse_->PreviewRects(); };
@@ -58,14 +59,19 @@ void TTxtEd::HandleMouse(QMouseEvent* event) {
   const int y = qRound(event->position().y());
   TMouseOutcome outcome;
   switch (event->type()) {
-    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonPress: {
       if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
+      // A fill of a large region takes a moment: the busy cursor shows while it runs.
+      const bool fill = editor_->Mode() == EditMode::DrawFill;
+      if (fill) QApplication::setOverrideCursor(Qt::WaitCursor);
       outcome = mouse_->Press(
           x, y, event->button() == Qt::LeftButton ? TMouseButton::Left : TMouseButton::Right);
+      if (fill) QApplication::restoreOverrideCursor();
       break;
+    }
     case QEvent::MouseMove:
-      outcome = mouse_->Move(x, y, event->buttons() & Qt::LeftButton,
-                             event->buttons() & Qt::RightButton);
+      outcome =
+          mouse_->Move(x, y, event->buttons() & Qt::LeftButton, event->buttons() & Qt::RightButton);
       break;
     case QEvent::MouseButtonRelease:
       outcome = mouse_->Release(x, y);
@@ -74,7 +80,6 @@ void TTxtEd::HandleMouse(QMouseEvent* event) {
       return;
   }
   canvas_->setCursor(CursorShape(outcome.Cursor));
-  if (outcome.Busy) QApplication::setOverrideCursor(Qt::WaitCursor);
   if (!outcome.PreviewChanged.Empty()) {
     const TPixelRect& r = outcome.PreviewChanged;
     canvas_->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
@@ -88,7 +93,6 @@ void TTxtEd::HandleMouse(QMouseEvent* event) {
   } else if (event->type() != QEvent::MouseMove || !outcome.Changed.Empty()) {
     canvas_->RedrawChanged(outcome.Changed);
   }
-  if (outcome.Busy) QApplication::restoreOverrideCursor();
   if (event->type() == QEvent::MouseButtonPress) {
     RefreshMenus();
     RefreshStatus();
@@ -100,9 +104,8 @@ bool TTxtEd::PrepareModeChange(int mode) {
   if (mode == EditMode::BlockText && !BlockTextActive()) {
     if (!BlockHasAttributes(editor_->State.Grid, FrameBlock(mouse_->Sizer()))) return true;
     const TMsgDlgButtons yesNo = ButtonBit(TMsgDlgBtn::Yes) | ButtonBit(TMsgDlgBtn::No);
-    return LangMessageDlg(FromWindows1252(EditorText(kBlockTextQuestionRow)),
-                          TMsgDlgType::Warning, yesNo, 0, -1, -1,
-                          this) == TModalResult::Yes;
+    return LangMessageDlg(FromWindows1252(EditorText(kBlockTextQuestionRow)), TMsgDlgType::Warning,
+                          yesNo, 0, -1, -1, this) == TModalResult::Yes;
   }
   if (mode != EditMode::BlockText) CloseBlockTextField();
   return true;
