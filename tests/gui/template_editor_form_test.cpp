@@ -200,5 +200,23 @@ TEST_F(TemplateEditorFormTest, ClosingAChangedTemplateAsksAndCancelKeepsTheWindo
   EXPECT_EQ(form->result(), QDialog::Accepted);
 }
 
+TEST_F(TemplateEditorFormTest, ARecentTemplateAsksToSaveEditsMadeSinceTheLastSave) {
+  auto form = Open();
+  SaveAs(*form, "a");
+  SaveAs(*form, "b");
+  QTest::keyClick(form->Canvas(), Qt::Key_X);  // an edit no file command has seen yet
+  auto* recent = form->findChild<QMenu*>("MnuRecentFiles");
+  ASSERT_EQ(recent->actions().size(), 1);
+  bool asked = false;
+  AnswerNextModal([&asked](QWidget* box) {
+    asked = box->objectName() == "LangMessageDlg";
+    box->findChild<QPushButton*>("Cancel")->click();
+  });
+  recent->actions()[0]->trigger();
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(form->FileManager().FileName(), Path("b.tpg"));
+  EXPECT_EQ(form->Editor().State.Grid.At(1, 0), 'x');
+}
+
 }  // namespace
 }  // namespace tavrel::gui

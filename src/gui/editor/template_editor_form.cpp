@@ -13,6 +13,7 @@
 #include "support/lang_message_dlg.h"
 #include "support/language_texts.h"
 #include "support/qt_text.h"
+#include "support/recent_files_menu.h"
 
 namespace tavrel::gui {
 namespace {
@@ -47,6 +48,13 @@ TPTXTTemplateEditorForm::TPTXTTemplateEditorForm(const QString& programFolder,
   fileManager_->SetRegistryKey(kRegistryKey);
   fileManager_->OnFileChange = [this](TPFileManager*) { UpdateCaption(); };
   rememberedFile_ = fileManager_->LastRecentFile();
+  // A recent template replaces the page as Open does: sync first, so that the question to save
+  // knows about edits made since the last file command.
+  TPMru* recent = fileManager_->RecentList();
+  recent->OnSelect = [this, open = recent->OnSelect](TPMru* sender, const QString& path) {
+    Sync();
+    if (open) open(sender, path);
+  };
 }
 
 TPTXTTemplateEditorForm::~TPTXTTemplateEditorForm() = default;
