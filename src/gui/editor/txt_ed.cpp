@@ -249,7 +249,6 @@ void TTxtEd::BuildMenus() {
   layout()->setMenuBar(bar);
   auto text = [](int row) { return std::string(EditorText(row)); };
 
-  menuBar_ = bar;
   QMenu* file = bar->addMenu(Text(0));
   fileMenu_ = file;
   connect(AddAction(file, "MnuClose", text(EditorTextRow::Close)), &QAction::triggered, this,

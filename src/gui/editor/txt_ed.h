@@ -16,7 +16,6 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
-class QMenuBar;
 class QToolButton;
 
 namespace tavrel::gui {
@@ -49,9 +48,8 @@ class TTxtEd : public QDialog {
   // The mouse over the page (text block frame, drawing tools) and the block-text field.
   TEditorMouse& Mouse() { return *mouse_; }
   TBlockTextField* BlockTextField() const { return blockText_; }
-  // What a host window adds to: the tool bar frame, the menu bar and its File menu.
+  // What a host window adds to: the tool bar frame and the File menu.
   QWidget* ToolBarFrame() const { return toolBar_; }
-  QMenuBar* MenuBar() const { return menuBar_; }
   QMenu* FileMenu() const { return fileMenu_; }
 
  protected:
@@ -112,7 +110,6 @@ class TTxtEd : public QDialog {
   std::vector<QToolButton*> attributeButtons_;
   std::vector<std::pair<QAction*, int>> charSetActions_;
   QWidget* toolBar_ = nullptr;
-  QMenuBar* menuBar_ = nullptr;
   QMenu* fileMenu_ = nullptr;
   QMenu* attributesMenu_ = nullptr;
   QAction* undo_ = nullptr;
