@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,6 +30,7 @@
 
 #include "app/single_instance.h"
 #include "app/window_position.h"
+#include "dialog_answer.h"
 #include "pipeline/settings_store.h"
 #include "render/prest_view.h"
 #include "render/teletext_fonts.h"
@@ -37,9 +40,9 @@
 namespace tavrel::gui {
 namespace {
 
-using testing::PageRecord;
-using testing::TempFolder;
-using testing::WriteBytes;
+using tavrel::testing::PageRecord;
+using tavrel::testing::TempFolder;
+using tavrel::testing::WriteBytes;
 
 class MainFormTest : public ::testing::Test {
  protected:
@@ -165,6 +168,8 @@ TEST_F(MainFormTest, CommandsFollowTheScanState) {
   QSignalSpy stepEnded(&window, &TRIMainForm::ScanStepFinished);
   ASSERT_TRUE(WaitFor([&stepEnded] { return stepEnded.count() > 0; }));
   window.findChild<QAction*>("StartStopAutoScanMenuItem")->trigger();
+  // A step that the last tick started runs to its end; the commands come back after it.
+  ASSERT_TRUE(WaitFor([&window] { return !window.RunInProgress(); }));
   {
     SCOPED_TRACE("Manual again");
     EXPECT_EQ(CommandStates(window), manual);
@@ -203,6 +208,32 @@ TEST_F(MainFormTest, WindowFitsTheViewsWithAndWithoutFastext) {
   }
   // Without fastext the page loses its last row (16 pixels) and the foot's 4 pixels.
   EXPECT_EQ(clientHeights[true] - clientHeights[false], 16 + 4);
+}
+
+// The Options command through the real dialog: the fastext row goes, the window shrinks by it,
+// and the settings file holds the change at once.
+TEST_F(MainFormTest, OptionsTurningFastextOffShrinksTheWindowAndSaves) {
+  // A server record the dialog's checks pass.
+  globals_->Server.ServerName = "Varnex";
+  globals_->Server.FTPUser = "tavrel";
+  globals_->Server.FTPPassword = "secret";
+  TRIMainForm window(*globals_, QString());
+  window.show();
+  QApplication::processEvents();
+  const int before = window.height();
+  ASSERT_NE(window.FastextView(), nullptr);
+  gui::testing::AnswerNextModal([](QWidget* dialog) {
+    dialog->findChild<QCheckBox*>("UseFastextCheckBox")->setChecked(false);
+    QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  });
+  window.findChild<QAction*>("OptionsMenuItem")->trigger();
+  QApplication::processEvents();
+  EXPECT_FALSE(globals_->UseFastext);
+  EXPECT_EQ(window.findChild<TPrestView*>("FastextView"), nullptr);
+  EXPECT_EQ(window.PageView()->Rows(), 23);
+  EXPECT_EQ(before - window.height(), 16 + 4);
+  EXPECT_NE(tavrel::testing::ReadBytes(home_.Dir() + "tavrel.ini").find("UseFastext=0"),
+            std::string::npos);
 }
 
 TEST_F(MainFormTest, PageNumberClickShowsSubPageZeroElseOne) {
@@ -253,7 +284,7 @@ TEST_F(MainFormTest, ClosingSavesThePositionAndTheSettingsForTheOwnerOnly) {
     globals_->ScanInterval = 7;
     window.close();
   }
-  EXPECT_NE(testing::ReadBytes(settingsFile).find("ScanInterval=7"), std::string::npos);
+  EXPECT_NE(tavrel::testing::ReadBytes(settingsFile).find("ScanInterval=7"), std::string::npos);
   EXPECT_EQ(std::filesystem::status(settingsFile).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   QSettings position("Dravik", "Tavrel");

@@ -22,7 +22,11 @@
 #include "app/home_write_lock.h"
 #include "app/window_position.h"
 #include "page/broadcast_page_file.h"
+#include "pipeline/error_list_dlg.h"
+#include "pipeline/general_options_dlg.h"
+#include "pipeline/page_list_options_dlg.h"
 #include "pipeline/settings_store.h"
+#include "pipeline/xml_schema_dlg.h"
 #include "render/page_renderer.h"
 #include "render/prest_view.h"
 #include "support/about_dlg.h"
@@ -34,13 +38,6 @@
 #include "transfer/file_progress_dlg.h"
 #include "transfer/progress_dialog_view.h"
 
-#if __has_include("pipeline/general_options_dlg.h")
-#include "pipeline/error_list_dlg.h"
-#include "pipeline/general_options_dlg.h"
-#include "pipeline/page_list_options_dlg.h"
-#include "pipeline/xml_schema_dlg.h"
-#define TAVREL_HAS_SETTINGS_DIALOGS 1
-#endif
 
 namespace tavrel::gui {
 
@@ -109,7 +106,7 @@ TRIMainForm::TRIMainForm(TRIGlobals& globals, QString programFolder, QWidget* pa
   textToPage_.SetFormatCorrection(globals_.FormatCorrection);
 
   auto* client = new QWidget;
-  client->setObjectName("ClientArea");
+  client->setObjectName("MainFormClient");
   testButtonPanel_ = new QWidget(client);
   testButtonPanel_->setObjectName("TestButtonPanel");
   testButtonPanel_->setFixedHeight(kToolBarHeight);
@@ -510,12 +507,8 @@ void TRIMainForm::ShowRunMessages(bool upload, const TWorkflowResult& result) {
       ShowError(this, JoinLines(result.Check.SchemaLines));
       return;
     }
-#ifdef TAVREL_HAS_SETTINGS_DIALOGS
     TPErrorListDlg dialog(result.Check.Lines(), this);
     dialog.exec();
-#else
-    ShowError(this, JoinLines(result.Check.Lines()));
-#endif
   };
   if (upload && result.Outcome != TWorkflowOutcome::FeedNotFound && !result.Check.Passed()) {
     showCheck();
@@ -610,7 +603,6 @@ void TRIMainForm::StopWorker() {
 }
 
 void TRIMainForm::OptionsMenuItemClick() {
-#ifdef TAVREL_HAS_SETTINGS_DIALOGS
   if (runInProgress_ || autoScanOn_) return;
   TRIGeneralOptionsDlg dialog(globals_.GeneralOptions(), globals_.ProgramDir, this);
   if (dialog.exec() != QDialog::Accepted) return;
@@ -622,11 +614,9 @@ void TRIMainForm::OptionsMenuItemClick() {
   if (controlFile_ && previewIndex_ >= 0) {
     ShowPreviewPage(controlFile_->PageSections()[static_cast<std::size_t>(previewIndex_)]);
   }
-#endif
 }
 
 void TRIMainForm::PageListMenuItemClick() {
-#ifdef TAVREL_HAS_SETTINGS_DIALOGS
   if (runInProgress_ || autoScanOn_) return;
   TRIPageListOptionsDlg dialog(globals_.Categories,
                                {globals_.ProgramDir, globals_.TemplatesDir, globals_.UseFastext},
@@ -634,17 +624,14 @@ void TRIMainForm::PageListMenuItemClick() {
   if (dialog.exec() != QDialog::Accepted) return;
   globals_.Categories = dialog.Categories();
   SaveSettingsNow();
-#endif
 }
 
 void TRIMainForm::XMLSchemaMenuItemClick() {
-#ifdef TAVREL_HAS_SETTINGS_DIALOGS
   if (runInProgress_ || autoScanOn_) return;
   TRIXmlSchemaDlg dialog(globals_.XmlSchema, this);
   if (dialog.exec() != QDialog::Accepted) return;
   globals_.XmlSchema = dialog.Schema();
   SaveSettingsNow();
-#endif
 }
 
 bool TRIMainForm::SaveSettingsNow() {
