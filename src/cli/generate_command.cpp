@@ -2,12 +2,15 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "command_support.h"
 #include "commands.h"
 #include "pipeline/feed_pipeline.h"
 #include "render/text_layout.h"
+#include "step_exit_codes.h"
+#include "support/home_lock.h"
 #include "support/windows1252.h"
 
 namespace tavrel::cli {
@@ -24,7 +27,9 @@ constexpr const char* kGenerateHelp =
     "FEED defaults to the fetched feed in Import/, or, when none was fetched yet, the\n"
     "configured local feed file.\n"
     "\n"
-    "Exit status: 0 pages generated (or none to generate), 1 error, 2 usage error.\n";
+    "Exit status: 0 pages generated (or none to generate), 1 error, 2 usage error,\n"
+    "8 \"another Tavrel is working in <home> (process N)\": the scan service or another\n"
+    "command kept the home folder for 5 seconds; Export/ was left as it was.\n";
 
 }  // namespace
 
@@ -48,6 +53,13 @@ int RunGenerateCommand(const CommandContext& context) {
     progress = [](const TGeneratedPage& page) {
       std::fprintf(stderr, "\r%d page files, last %s  ", page.PagesWritten, page.FileName.c_str());
     };
+  }
+  std::optional<THomeLock> home;
+  try {
+    home.emplace(settings.ProgramDir);
+  } catch (const THomeInUse& busy) {
+    std::fprintf(stderr, "tavrel generate: %s\n", busy.what());
+    return kExitHomeInUse;
   }
   const TGenerationSummary summary = GenerateFromFeed(settings, formatter, feed, progress);
   if (showProgress && summary.PageFiles > 0) std::fputs("\r\033[K", stderr);

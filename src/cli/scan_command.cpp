@@ -4,6 +4,8 @@
 #include <signal.h>
 
 #include <atomic>
+#include <memory>
+#include <thread>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -11,11 +13,13 @@
 
 #include "command_support.h"
 #include "commands.h"
+#include "pipeline/feed_watch.h"
 #include "pipeline/operator_workflows.h"
 #include "pipeline/scan_cycle.h"
 #include "pipeline/settings_store.h"
 #include "render/text_layout.h"
 #include "status_printer.h"
+#include "support/error.h"
 #include "step_exit_codes.h"
 #include "terminal_progress.h"
 #include "transfer/update_upload.h"
@@ -34,6 +38,18 @@ constexpr const char* kUsage =
     "generates the pages into Export/ and sends update.zip and update.sem to the server. A\n"
     "change that could not be sent (server unreachable or busy, upload broken off) is tried\n"
     "again by the next step. The first step starts ScanInterval + 0.5 seconds after the start.\n"
+    "A change of a template named by the category table, or of the settings that shape pages,\n"
+    "counts as a change of the feed. When the same inputs gave no page or a feed that cannot\n"
+    "be read, the steps wait (\"Waiting for a change of the inputs: ...\") and do not log in\n"
+    "until the feed, a template or a setting changes.\n"
+    "\n"
+    "Each step holds the home folder (the lock file .tavrel.lock) so that a manual generate or\n"
+    "upload never empties Export/ under it; a step that finds the home taken for 5 seconds\n"
+    "shows \"another Tavrel is working in <home> (process N)\" and tries again next time.\n"
+    "\n"
+    "A local feed file is also watched: a step starts about a second after the file was last\n"
+    "written, without waiting for ScanInterval, which stays the schedule for web feeds and\n"
+    "the fallback.\n"
     "\n"
     "Every status is printed on stdout as it happens, after an ISO 8601 local time stamp:\n"
     "\"Checking\", then \"No changes\", \"Connection failed\", \"Server Busy\" or \"Processing\",\n"
@@ -62,7 +78,8 @@ constexpr const char* kUsage =
     "  4  \"Connection failed\": no connection or the login was refused\n"
     "  5  \"Server Busy\": the server has not yet taken the last update\n"
     "  6  the upload broke off; the server got no semaphore\n"
-    "  7  the feed gave no page; nothing was sent\n";
+    "  7  the feed gave no page; nothing was sent\n"
+    "  8  another Tavrel kept the home folder for 5 seconds; nothing was done\n";
 
 struct TScanArguments {
   bool Once = false;
@@ -171,7 +188,27 @@ int RunScanCommand(const CommandContext& context) {
   printer.Print("Scan started: a step every " + std::to_string(cycle.ScanInterval()) + " s, feed " +
                 FeedSource(globals) + ", server " + server);
   cycle.SetAutoScan(true);
+  // A local feed is also watched: a step starts once the file has stayed unchanged for a
+  // second after a write, instead of at the next tick. The timer stays the fallback.
+  std::optional<std::jthread> watcher;
+  if (!globals.IsXMLWeb) {
+    try {
+      auto watch = std::make_shared<TFeedWatch>(globals.FeedFilePath());
+      watcher.emplace([watch, &cycle](std::stop_token stop) {
+        while (watch->WaitForSettledChange(stop)) {
+          // A step under way may have fetched the feed before the write: run one more after
+          // it. The stop of the service ends the wait, never a step under way.
+          while (!cycle.RunStep() && !stop.stop_requested()) {
+            std::this_thread::sleep_for(TScanCycle::kTickInterval / 5);
+          }
+        }
+      });
+    } catch (const Error& error) {
+      printer.Print(std::string("Not watching the feed file: ") + error.what());
+    }
+  }
   cycle.Run([] { return !stopRequested.load(); });
+  watcher.reset();  // asks the watch to end and waits for a step it started
   printer.Print("Scan stopped");
   return 0;
 }

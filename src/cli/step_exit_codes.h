@@ -17,6 +17,8 @@ inline constexpr int kExitConnectionFailed = 4;
 inline constexpr int kExitServerBusy = 5;
 inline constexpr int kExitUploadFailed = 6;
 inline constexpr int kExitNothingGenerated = 7;
+// Another Tavrel (the scan service, a manual command) kept the home folder for the whole wait.
+inline constexpr int kExitHomeInUse = 8;
 
 struct TStepExitCode {
   TScanOutcome Outcome;
@@ -24,7 +26,7 @@ struct TStepExitCode {
 };
 
 // Maps each way a scan step can end to the exit code of a single step.
-inline constexpr std::array<TStepExitCode, 7> kStepExitCodes = {{
+inline constexpr std::array<TStepExitCode, 8> kStepExitCodes = {{
     {TScanOutcome::Uploaded, kExitUploaded},
     {TScanOutcome::Failed, kExitError},
     {TScanOutcome::NoChanges, kExitNoChanges},
@@ -32,6 +34,7 @@ inline constexpr std::array<TStepExitCode, 7> kStepExitCodes = {{
     {TScanOutcome::ServerBusy, kExitServerBusy},
     {TScanOutcome::UploadFailed, kExitUploadFailed},
     {TScanOutcome::NothingToSend, kExitNothingGenerated},
+    {TScanOutcome::HomeInUse, kExitHomeInUse},
 }};
 
 constexpr int ExitCodeOf(TScanOutcome outcome) {

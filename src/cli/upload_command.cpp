@@ -42,7 +42,9 @@ constexpr const char* kUsage =
     "  4  \"Connection to Varnex failed.\": no connection or the login was refused\n"
     "  5  \"Varnex is busy.\": the server has not yet taken the last update; nothing was sent\n"
     "  6  the upload broke off; the server got no semaphore and will not take the archive\n"
-    "  7  the feed gave no page; nothing was sent\n";
+    "  7  the feed gave no page; nothing was sent\n"
+    "  8  \"another Tavrel is working in <home> (process N)\": the scan service or another\n"
+    "     command kept the home folder for 5 seconds; nothing was done\n";
 
 void PrintLines(std::FILE* out, const std::vector<std::string>& lines) {
   for (const std::string& line : lines) {
@@ -111,6 +113,9 @@ int RunUploadCommand(const CommandContext& context) {
     case TWorkflowOutcome::NothingGenerated:
       std::fprintf(stderr, "%s: no page generated; nothing was sent\n", globals.ExportDir.c_str());
       return kExitNothingGenerated;
+    case TWorkflowOutcome::HomeInUse:
+      std::fprintf(stderr, "%s\n", result.Detail.c_str());
+      return kExitHomeInUse;
     case TWorkflowOutcome::UploadFailed:
     case TWorkflowOutcome::Cancelled:
       std::fprintf(stderr, "Upload failed: %s\n", result.Detail.c_str());

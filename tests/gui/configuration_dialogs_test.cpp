@@ -408,6 +408,8 @@ TEST_F(ConfigurationDialogs, XmlSchemaDrawsTheSampleLiveAndErrorListShowsItsLine
   EXPECT_EQ(Find<QLabel>(dialog, "MessageCloseTagLabel")->text(), "</item>");
   Click(dialog, "UseChannelCheckBox");
   Click(dialog, "UseCategoryCheckBox");
+  EXPECT_FALSE(Find<QCheckBox>(dialog, "HtmlTextsCheckBox")->isChecked());
+  Click(dialog, "HtmlTextsCheckBox");
   EXPECT_TRUE(Find<QLabel>(dialog, "ChannelOpenTagLabel")->isEnabled());
   EXPECT_FALSE(Find<QLineEdit>(dialog, "CategoryLabeledEdit")->isEnabled());
   EXPECT_FALSE(Find<QLabel>(dialog, "CategoryOpenTagLabel")->isEnabled());
@@ -416,6 +418,7 @@ TEST_F(ConfigurationDialogs, XmlSchemaDrawsTheSampleLiveAndErrorListShowsItsLine
   EXPECT_EQ(dialog.Schema().MessageElement, "item");
   EXPECT_TRUE(dialog.Schema().UseChannelElement);
   EXPECT_FALSE(dialog.Schema().UseCategoryElement);
+  EXPECT_TRUE(dialog.Schema().HtmlTexts);
 
   TPErrorListDlg errors({"Category \"Music\" not found.", "Page 905 out of range."});
   errors.show();
@@ -487,7 +490,7 @@ TEST_F(ConfigurationDialogs, SettingsFileAfterOkHoldsExactlyTheConfirmedValues) 
            "TransferDir=Varnex\\Transfer\\\nDefaultCharSet=8\nUseFastext=1\nScanInterval=10\n"
            "StartScanAtProgramStart=0\nFormatCorrection=8\nMessageElement=message\n"
            "TitleElement=title\nCategoryElement=category\nTextElement=text\nRootElement=rss\n"
-           "ChannelElement=channel\nUseChannelElement=0\nUseCategoryElement=1\n\n"
+           "ChannelElement=channel\nUseChannelElement=0\nUseCategoryElement=1\nHtmlTexts=0\n\n"
            "[XMLItem001]\nCategory=News\nIndexNumber=100\nFirstNumber=101\nShowTitle=1\n"
            "EmptyRowAfterTitle=1\nTitleUpperCase=1\nIndexNumberColor=3\n"
            "IndexTemplateFileName=\nMessageTemplateFileName=\nFastextPrompt1=Index\n"

@@ -4,11 +4,13 @@
 
 #include <chrono>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "support/error.h"
+#include "support/home_lock.h"
 
 namespace tavrel {
 namespace {
@@ -47,6 +49,8 @@ struct Script {
   TProcessResult Result;
   std::string FeedError;     // FeedChanged throws with this message when not empty
   std::string ProcessError;  // RegenerateAndUpload throws with this message when not empty
+  std::string Digest;        // InputsDigest answers this; empty: the step has no digest
+  bool HomeBusy = false;     // HoldHome throws THomeInUse
   int Connections = 0;
   int Processed = 0;
   int Commits = 0;
@@ -69,6 +73,11 @@ TScanOperations OperationsFor(Script& script) {
         return script.Result;
       },
       [&] { ++script.Commits; },
+      [&](std::stop_token) -> std::shared_ptr<void> {
+        if (script.HomeBusy) throw THomeInUse("another Tavrel is working in /home (process 7)");
+        return std::make_shared<int>(0);
+      },
+      [&] { return script.Digest; },
   };
 }
 
@@ -332,6 +341,67 @@ TEST(ScanCycle, IntervalsOutsideTheRangeAreKeptWithinIt) {
     cycle.SetAutoScan(true);
     for (int i = 0; i < 3; ++i) cycle.Tick();
     EXPECT_EQ(cycle.LastOutcome().has_value(), c.ExpectedStepWithinThreeTicks);
+  }
+}
+
+}  // namespace
+}  // namespace tavrel
+
+namespace tavrel {
+namespace {
+
+// Inputs that failed from themselves are not tried again until their digest changes; any other
+// failure is tried again at the next step, and a home in use is one of those.
+TEST(ScanCycle, AFailureFromTheInputsWaitsForAChangeOthersAreRetried) {
+  struct Step {
+    const char* Name;
+    std::string Digest;
+    bool Connected;
+    bool HomeBusy;
+    TProcessResult Result;
+    TScanOutcome ExpectedOutcome;
+    int ExpectedConnections;  // in total
+    std::string ExpectedLastStatus;  // before "Idle"
+  };
+  const TProcessResult unreadable{TProcessOutcome::InputsUnusable, "feed.xml:1:5: bad"};
+  const TProcessResult nothing{TProcessOutcome::NothingToSend, ""};
+  const TProcessResult sent{TProcessOutcome::Uploaded, ""};
+  const std::vector<Step> steps = {
+      {"unreadable feed", "a", true, false, unreadable, TScanOutcome::Failed, 1,
+       "Error: feed.xml:1:5: bad"},
+      {"same inputs: waits, no connection", "a", true, false, unreadable,
+       TScanOutcome::WaitingForChange, 1,
+       "Waiting for a change of the inputs: feed.xml:1:5: bad"},
+      {"home in use", "a", true, true, unreadable, TScanOutcome::HomeInUse, 1,
+       "another Tavrel is working in /home (process 7)"},
+      {"a template changed: no page", "b", true, false, nothing, TScanOutcome::NothingToSend, 2,
+       "No pages generated"},
+      {"same again", "b", true, false, nothing, TScanOutcome::WaitingForChange, 2,
+       "Waiting for a change of the inputs: No pages generated"},
+      {"mended, login refused", "c", false, false, sent, TScanOutcome::ConnectionFailed, 3,
+       "Connection failed"},
+      {"login refused again: tried", "c", false, false, sent, TScanOutcome::ConnectionFailed, 4,
+       "Connection failed"},
+      {"sent", "c", true, false, sent, TScanOutcome::Uploaded, 5, "Processing"},
+      {"back to the failed inputs: tried again", "b", true, false, nothing,
+       TScanOutcome::NothingToSend, 6, "No pages generated"},
+  };
+  FakeClock clock;
+  Script script;
+  std::vector<std::string> shown;
+  TScanCycle cycle(OperationsFor(script), clock,
+                   {[&](const std::string& text) { shown.push_back(text); }, nullptr});
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.Name);
+    script.Digest = step.Digest;
+    script.Connected = step.Connected;
+    script.HomeBusy = step.HomeBusy;
+    script.Result = step.Result;
+    shown.clear();
+    EXPECT_EQ(cycle.RunStep(), step.ExpectedOutcome);
+    EXPECT_EQ(script.Connections, step.ExpectedConnections);
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[shown.size() - 2], step.ExpectedLastStatus);
   }
 }
 

@@ -1,4 +1,5 @@
 #include "pipeline/settings_store.h"
+#include "pipeline/settings_problems.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -86,7 +87,8 @@ TEST(TRIGlobals, EveryFieldRoundTrips) {
     settings.SaveSettings();
   }
   const std::string text = ReadBytes(folder / "tavrel.ini");
-  EXPECT_NE(text.find("\r\nFTPPassword= s3cr=t;#\xE9 \r\n"), std::string::npos)
+  // A new settings file is written in UTF-8, as operators on Linux edit it.
+  EXPECT_NE(text.find("\r\nFTPPassword= s3cr=t;#\xC3\xA9 \r\n"), std::string::npos)
       << "the password is stored as plain text";
   TRIGlobals settings(folder.Path());
   EXPECT_TRUE(settings.IsXMLWeb);
@@ -259,6 +261,63 @@ TEST(ResolveProgramDir, OptionThenEnvironmentThenExecutableFolder) {
   }
   // A relative option is made absolute against the current folder.
   EXPECT_EQ(ResolveProgramDir("rel/home", ""), fs::current_path().string() + "/rel/home/");
+}
+
+}  // namespace
+}  // namespace tavrel
+
+namespace tavrel {
+namespace {
+
+// Operators on Linux write the settings in UTF-8, the program keeps Windows-1252 text: a file
+// of well-formed UTF-8 with a byte above 127 is read as UTF-8, anything else byte for byte, and
+// saving writes what was read.
+TEST(TRIGlobals, SettingsFileIsReadAndSavedInTheEncodingItWasWrittenIn) {
+  struct Case {
+    const char* Name;
+    std::string OnDisk;           // the Category line of [XMLItem001]
+    std::string ExpectedCategory;  // Windows-1252
+    std::string ExpectedSaved;     // the Category line after a save
+  };
+  const std::vector<Case> cases = {
+      {"UTF-8", "Category=\xC3\x89" "conomie", "\xC9" "conomie", "Category=\xC3\x89" "conomie"},
+      {"UTF-8 with a character Windows-1252 lacks", "Category=\xC5\x81\xC3\xB3" "d\xC5\xBA",
+       "L\xF3" "dz", "Category=L\xC3\xB3" "dz"},
+      {"UTF-8 with a byte order mark", "Category=\xE2\x82\xAC", "\x80", "Category=\xE2\x82\xAC"},
+      {"Windows-1252", "Category=\xC9" "conomie", "\xC9" "conomie", "Category=\xC9" "conomie"},
+      {"Windows-1252 that is not UTF-8 by chance", "Category=\xC3\xA9t\xE9", "\xC3\xA9t\xE9",
+       "Category=\xC3\xA9t\xE9"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempFolder folder;
+    const std::string ini = folder / "tavrel.ini";
+    const std::string mark = std::string(c.Name).find("order mark") != std::string::npos
+                                 ? "\xEF\xBB\xBF"
+                                 : "";
+    WriteBytes(ini, mark + "[XMLItem001]\r\n" + c.OnDisk + "\r\n");
+    TRIGlobals settings(folder.Path());
+    ASSERT_EQ(settings.Categories.size(), 1u);
+    EXPECT_EQ(settings.Categories[0].Category, c.ExpectedCategory);
+    settings.SaveSettings();
+    EXPECT_NE(ReadBytes(ini).find("\r\n" + c.ExpectedSaved + "\r\n"), std::string::npos)
+        << ReadBytes(ini);
+  }
+}
+
+// The check names every character of a UTF-8 settings file that Windows-1252 lacks and what
+// reading makes of it; a Windows-1252 file has none to name.
+TEST(SettingsFileProblems, NamesCharactersWindows1252Lacks) {
+  TempFolder folder;
+  const std::string ini = folder / "tavrel.ini";
+  WriteBytes(ini, "[XMLItem001]\r\nCategory=\xC3\x89" "conomie\r\n"
+                  "FastextPrompt1=\xC5\x81\xC3\xB3" "d\xC5\xBA\r\n");
+  EXPECT_EQ(SettingsFileProblems(ini),
+            (std::vector<std::string>{
+                ini + ":3: \"\xC5\x81\" (U+0141) has no Windows-1252 form; it is read as \"L\"",
+                ini + ":3: \"\xC5\xBA\" (U+017A) has no Windows-1252 form; it is read as \"z\""}));
+  WriteBytes(ini, "[XMLItem001]\r\nCategory=\xC9" "conomie \x8C\r\n");
+  EXPECT_TRUE(SettingsFileProblems(ini).empty());
 }
 
 }  // namespace

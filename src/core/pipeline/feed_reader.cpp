@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "pipeline/feed_text_writer.h"
+#include "pipeline/html_text.h"
 #include "support/error.h"
 #include "support/feed_limits.h"
 #include "support/file_utils.h"
@@ -520,6 +521,13 @@ void TPRSS::ReadMessages() {
     throw;
   }
   Messages.erase(Messages.begin() + static_cast<std::ptrdiff_t>(count), Messages.end());
+  if (Schema.HtmlTexts) {
+    TWindows1252Transliterator transliterator;
+    for (TRSSMessage& message : Messages) {
+      message.Title = HtmlToText(message.Title, transliterator);
+      message.Text = HtmlToText(message.Text, transliterator);
+    }
+  }
 }
 
 std::size_t TPRSS::ReadMessagesOver() {
@@ -583,7 +591,16 @@ std::size_t TPRSS::ReadMessagesOver() {
         for (unsigned fields = candidates & message.Missing; fields != 0; fields &= fields - 1) {
           const auto i = static_cast<std::size_t>(std::countr_zero(fields));
           if (!allFields[i].Name->Matches(element.Name, element.Path)) continue;
-          reader.Text(element, Messages[message.Record].*allFields[i].Text);
+          std::string& text = Messages[message.Record].*allFields[i].Text;
+          reader.Text(element, text);
+          // Atom names a category in its "term" attribute and leaves the element empty.
+          if (text.empty() && &text == &Messages[message.Record].Category) {
+            if (const pugi::xml_attribute term = element.Element.attribute("term")) {
+              reader.Writer.Clear();
+              reader.Writer.AddParsedText(term.value());
+              reader.Writer.CopyTextTo(text);
+            }
+          }
           message.Missing &= ~(1u << i);
         }
         if (reader.NeedsWhiteSpace) return false;

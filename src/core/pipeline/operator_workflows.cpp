@@ -1,12 +1,16 @@
 #include "pipeline/operator_workflows.h"
 
 #include <exception>
+#include <memory>
+#include <optional>
 #include <utility>
 
 #include "pipeline/control_file_reader.h"
+#include "pipeline/input_digest.h"
 #include "pipeline/settings_store.h"
 #include "render/text_layout.h"
 #include "support/error.h"
+#include "support/home_lock.h"
 #include "transfer/update_upload.h"
 
 namespace tavrel {
@@ -44,10 +48,15 @@ bool FetchFeed(const TRIGlobals& settings, const TWorkflowHooks& hooks, TWorkflo
 // Runs a workflow's road on a fresh result; a feed, template or file error on the way ends it
 // as Failed, with the error's message.
 template <typename Road>
-TWorkflowResult Guarded(Road road) {
+TWorkflowResult Guarded(const TRIGlobals& settings, const TWorkflowHooks& hooks, Road road) {
   TWorkflowResult result;
   try {
+    const THomeLock home(settings.ProgramDir, kHomeLockWait, hooks.Stop);
     road(result);
+  } catch (const THomeInUse& busy) {
+    result.Outcome = hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled
+                                                 : TWorkflowOutcome::HomeInUse;
+    result.Detail = busy.what();
   } catch (const std::exception& error) {
     result.Outcome = TWorkflowOutcome::Failed;
     result.Detail = error.what();
@@ -104,6 +113,7 @@ std::string TWorkflowResult::Message() const {
     case TWorkflowOutcome::Cancelled:
       return "Cancelled";
     case TWorkflowOutcome::Failed:
+    case TWorkflowOutcome::HomeInUse:
       return Detail;
   }
   return Detail;
@@ -127,7 +137,7 @@ TRegeneration RegenerateExport(const TRIGlobals& settings, TPTextToPrestelPageFo
 
 TWorkflowResult RunPreview(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
                            const TWorkflowHooks& hooks) {
-  return Guarded([&](TWorkflowResult& result) {
+  return Guarded(settings, hooks, [&](TWorkflowResult& result) {
     if (!FetchAndCheck(settings, hooks, result)) return;
     if (!result.Check.SchemaLines.empty()) {
       result.Outcome = TWorkflowOutcome::SchemaMismatch;
@@ -143,8 +153,11 @@ TWorkflowResult RunPreview(const TRIGlobals& settings, TPTextToPrestelPageForm& 
 
 TWorkflowResult RunUpload(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
                           const TWorkflowHooks& hooks) {
-  return Guarded([&](TWorkflowResult& result) {
+  return Guarded(settings, hooks, [&](TWorkflowResult& result) {
     if (!FetchAndCheck(settings, hooks, result)) return;
+    // Taken before the pages are generated: a template edited during the upload then makes
+    // the next step send again, and is never lost.
+    const std::string digest = InputsDigestOf(settings);
     // The findings are reported, but do not stop the upload.
     if (hooks.Stop.stop_requested()) {
       result.Outcome = TWorkflowOutcome::Cancelled;
@@ -176,21 +189,48 @@ TWorkflowResult RunUpload(const TRIGlobals& settings, TPTextToPrestelPageForm& f
     }
     // Only now: a feed whose update did not arrive stays unhandled, so the scan sends it later.
     CommitSentUpdate(settings);
+    CommitInputsDigest(settings, digest);
     result.Outcome = TWorkflowOutcome::Uploaded;
   });
 }
 
+namespace {
+
+// Whether the fetched feed can be read as configured: a step whose regeneration failed on a
+// feed that cannot be read failed from its inputs, any other error (a folder that cannot be
+// written) may mend itself.
+std::optional<std::string> FeedReadFailure(const TRIGlobals& settings) {
+  try {
+    ReadFeedMessages(settings, ImportedFeedPath(settings));
+    return std::nullopt;
+  } catch (const Error& error) {
+    return std::string(error.what());
+  }
+}
+
+}  // namespace
+
 TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<bool()> regenerate,
                                    TWorkflowHooks hooks) {
+  // The digest a step found, committed with the feed once its update was stored.
+  auto digest = std::make_shared<std::string>();
   TScanOperations operations;
-  operations.FeedChanged = [&settings, hooks](std::stop_token stop) {
+  operations.HoldHome = [&settings](std::stop_token stop) -> std::shared_ptr<void> {
+    return std::make_shared<THomeLock>(settings.ProgramDir, kHomeLockWait, stop);
+  };
+  operations.FeedChanged = [&settings, hooks, digest](std::stop_token stop) {
     std::string failure;
-    const bool changed =
+    const bool feedChanged =
         XmlFileChanged(FeedLocationOf(settings), &failure, FetchControlOf(hooks, stop));
     // A feed that cannot be fetched is reported as such, never as "No changes".
     if (!failure.empty() && !stop.stop_requested()) throw Error(failure);
-    return changed;
+    if (stop.stop_requested()) return feedChanged;
+    *digest = InputsDigestOf(settings);
+    // A home whose last upload recorded no digest yet compares the feed alone, as before.
+    const std::optional<std::string> committed = ReadCommittedDigest(settings);
+    return committed ? *committed != *digest : feedChanged;
   };
+  operations.InputsDigest = [digest] { return *digest; };
   operations.TestServerConnection = [&settings](std::stop_token) {
     return TestServerConnection(settings.Server);
   };
@@ -199,7 +239,14 @@ TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<boo
   };
   operations.RegenerateAndUpload = [&settings, regenerate = std::move(regenerate),
                                     progressView = hooks.ProgressView](std::stop_token stop) {
-    if (!regenerate()) return TProcessResult{TProcessOutcome::NothingToSend, ""};
+    try {
+      if (!regenerate()) return TProcessResult{TProcessOutcome::NothingToSend, ""};
+    } catch (const Error&) {
+      if (std::optional<std::string> failure = FeedReadFailure(settings)) {
+        return TProcessResult{TProcessOutcome::InputsUnusable, std::move(*failure)};
+      }
+      throw;
+    }
     if (stop.stop_requested()) return TProcessResult{TProcessOutcome::Cancelled, ""};
     std::string failure;
     if (!UploadUpdate(UpdateTargetOf(settings), progressView, &failure, stop)) {
@@ -209,7 +256,10 @@ TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<boo
     }
     return TProcessResult{TProcessOutcome::Uploaded, ""};
   };
-  operations.CommitHandledFeed = [&settings] { CommitSentUpdate(settings); };
+  operations.CommitHandledFeed = [&settings, digest] {
+    CommitSentUpdate(settings);
+    CommitInputsDigest(settings, *digest);
+  };
   return operations;
 }
 

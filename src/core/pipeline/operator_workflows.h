@@ -38,6 +38,7 @@ enum class TWorkflowOutcome {
   UploadFailed,      // pages generated, but the update was not stored completely (Detail)
   Cancelled,         // a stop was requested; no semaphore was sent
   Failed,            // a feed, template or file error; Detail names the file
+  HomeInUse,         // another run holds the home folder; Detail says which process
 };
 
 struct TWorkflowResult {
@@ -88,6 +89,9 @@ struct TRegeneration {
 TRegeneration RegenerateExport(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
                                const TWorkflowHooks& hooks = {});
 
+// Both take the home folder (THomeLock) for their whole run and end as HomeInUse when another
+// run keeps it for longer than kHomeLockWait.
+
 // Preview: fetch the feed; check it against the element names and the category table (any
 // finding stops the preview); regenerate ExportDir. Never throws.
 TWorkflowResult RunPreview(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
@@ -96,7 +100,7 @@ TWorkflowResult RunPreview(const TRIGlobals& settings, TPTextToPrestelPageForm& 
 // Upload: fetch the feed; check it (the findings are reported but do not stop the upload, so
 // that an undefined category does not hold back the pages of the defined ones); test the
 // connection; ask whether the server is free; regenerate ExportDir; send the update; make the
-// feed the handled copy. Never throws.
+// feed the handled copy and record the digest of its inputs (InputsDigestOf). Never throws.
 TWorkflowResult RunUpload(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
                           const TWorkflowHooks& hooks = {});
 
@@ -104,7 +108,10 @@ TWorkflowResult RunUpload(const TRIGlobals& settings, TPTextToPrestelPageForm& f
 // changes made between steps count. regenerate empties ExportDir and generates the pages of the
 // fetched feed (the window also shows the first page); it answers whether any page was
 // generated and throws tavrel::Error on a feed or file error. hooks.ProgressView shows the
-// archive upload; hooks.Stop is not used: each step passes its own stop token.
+// archive upload; hooks.Stop is not used: each step passes its own stop token. Each step holds
+// the home folder; a feed counts as changed when the digest of the inputs differs from that of
+// the last complete upload (when none was recorded yet, when the feed differs from the handled
+// copy), and a feed that cannot be read is reported as InputsUnusable.
 TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<bool()> regenerate,
                                    TWorkflowHooks hooks = {});
 

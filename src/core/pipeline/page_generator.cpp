@@ -1,5 +1,8 @@
 #include "pipeline/page_generator.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -150,14 +153,25 @@ std::vector<TControlClearing> ClearingOf(const TRssTxtPageProperties& table) {
 // Writes a whole page file with a plain open, write and close: the control file, saved last,
 // is what makes a run complete, so a page file needs no atomic replacement of its own.
 void WriteWholeFile(const std::string& path, const TBroadcastRecord& bytes) {
-  UniqueFile file = OpenFile(path, "wb");
-  if (!file) throw FileError(path, std::string("cannot be created: ") + std::strerror(errno));
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-  const int writeErrno = errno;
-  const bool closed = std::fclose(file.release()) == 0;
-  if (!written || !closed) {
-    const std::string reason = std::strerror(written ? errno : writeErrno);
-    std::remove(path.c_str());
+  // One open, one write, one close: a stdio stream would ask for the file's status to size a
+  // buffer that a single record never needs, and the page files are most of a run's calls.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) throw FileError(path, std::string("cannot be created: ") + std::strerror(errno));
+  std::size_t done = 0;
+  int writeErrno = 0;
+  while (done < bytes.size()) {
+    const ssize_t got = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      writeErrno = got < 0 ? errno : ENOSPC;
+      break;
+    }
+    done += static_cast<std::size_t>(got);
+  }
+  const bool closed = ::close(fd) == 0;
+  if (done < bytes.size() || !closed) {
+    const std::string reason = std::strerror(done < bytes.size() ? writeErrno : errno);
+    ::unlink(path.c_str());
     throw FileError(path, "cannot be written: " + reason);
   }
 }

@@ -5,6 +5,8 @@
 #include <exception>
 #include <utility>
 
+#include "support/home_lock.h"
+
 namespace tavrel {
 
 std::chrono::steady_clock::time_point TSteadyScanClock::Now() {
@@ -149,18 +151,50 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
     ShowStatus(kScanCancelled);
     return true;
   };
+  // Held from the fetch to the commit: a manual command must not empty Export/ under the
+  // upload. The pauses that only let the operator read a status do without it, so that a
+  // command waiting for the home gets in even between the steps of a scan every half second.
+  std::shared_ptr<void> home;
+  if (operations_.HoldHome) {
+    try {
+      home = operations_.HoldHome(stop);
+    } catch (const THomeInUse& busy) {
+      if (cancelled()) return TScanOutcome::Cancelled;
+      ShowStatus(busy.what());
+      PauseForStatus(stop);
+      return TScanOutcome::HomeInUse;
+    }
+  }
   ShowStatus(kScanChecking);
   const bool changed = operations_.FeedChanged(stop);
   if (cancelled()) return TScanOutcome::Cancelled;
   if (!changed) {
+    home.reset();
     PauseForStatus(stop);
     ShowStatus(kScanNoChanges);
     PauseForStatus(stop);
     return TScanOutcome::NoChanges;
   }
+  const std::string digest = operations_.InputsDigest ? operations_.InputsDigest() : "";
+  if (!digest.empty() && failedDigest_ == digest) {
+    home.reset();
+    PauseForStatus(stop);
+    ShowStatus(kScanWaitingForChange + failedReason_);
+    PauseForStatus(stop);
+    return TScanOutcome::WaitingForChange;
+  }
+  // Failures from the inputs themselves are remembered with their digest; any other ending
+  // forgets, so that a transient failure never holds back the next step.
+  const auto failedOnInputs = [&](std::string reason) {
+    if (digest.empty()) return;
+    failedDigest_ = digest;
+    failedReason_ = std::move(reason);
+  };
+  failedDigest_.reset();
   const bool connected = operations_.TestServerConnection(stop);
   if (cancelled()) return TScanOutcome::Cancelled;
   if (!connected) {
+    home.reset();
     PauseForStatus(stop);
     ShowStatus(kScanConnectionFailed);
     PauseForStatus(stop);
@@ -169,6 +203,7 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
   const bool free = operations_.ServerIsFree(stop);
   if (cancelled()) return TScanOutcome::Cancelled;
   if (!free) {
+    home.reset();
     PauseForStatus(stop);
     ShowStatus(kScanServerBusy);
     PauseForStatus(stop);
@@ -178,16 +213,24 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
   if (cancelled()) return TScanOutcome::Cancelled;
   ShowStatus(kScanProcessing);
   const TProcessResult result = operations_.RegenerateAndUpload(stop);
+  if (result.Outcome == TProcessOutcome::Uploaded) operations_.CommitHandledFeed();
+  home.reset();
   switch (result.Outcome) {
     case TProcessOutcome::Uploaded:
-      operations_.CommitHandledFeed();
       return TScanOutcome::Uploaded;
     case TProcessOutcome::NothingToSend:
-      // The feed stays unhandled: once the operator fixes what made it give no page (a
-      // category table, a template), the next step generates it without waiting for a change.
+      // The feed stays unhandled, and these inputs are not tried again: once the operator
+      // fixes what made them give no page (a category table, a template), their digest
+      // changes and the next step generates them.
       ShowStatus(kScanNothingGenerated);
+      failedOnInputs(kScanNothingGenerated);
       PauseForStatus(stop);
       return TScanOutcome::NothingToSend;
+    case TProcessOutcome::InputsUnusable:
+      ShowStatus(kScanErrorPrefix + result.Detail);
+      failedOnInputs(result.Detail);
+      PauseForStatus(stop);
+      return TScanOutcome::Failed;
     case TProcessOutcome::UploadFailed:
       ShowStatus(result.Detail.empty() ? std::string(kScanUploadFailed)
                                        : std::string(kScanUploadFailed) + ": " + result.Detail);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stop_token>
@@ -22,6 +23,9 @@ inline constexpr const char* kScanNothingGenerated = "No pages generated";
 inline constexpr const char* kScanCancelled = "Cancelled";
 // Followed by the error's own message.
 inline constexpr const char* kScanErrorPrefix = "Error: ";
+// Followed by why the last step failed: the same inputs would fail the same way, so the step
+// neither logs in nor generates until the feed, a template or a page setting changes.
+inline constexpr const char* kScanWaitingForChange = "Waiting for a change of the inputs: ";
 
 // What regenerating the pages from a changed feed and sending them came to.
 enum class TProcessOutcome {
@@ -29,6 +33,7 @@ enum class TProcessOutcome {
   NothingToSend,  // the feed gave no page; nothing was sent
   UploadFailed,   // pages generated, but the update was not stored completely
   Cancelled,      // a stop was requested; nothing more was sent
+  InputsUnusable, // the feed cannot be read as it is (Detail says why); nothing was sent
 };
 
 struct TProcessResult {
@@ -47,6 +52,10 @@ enum class TScanOutcome {
   UploadFailed,
   Cancelled,  // a stop was requested during the step; no semaphore was sent
   Failed,     // an operation raised an error; the status label names it
+  HomeInUse,  // another run held the home folder; the next step tries again
+  // The inputs are those a step already failed on (no page, a feed that cannot be read);
+  // nothing was fetched from the server or generated.
+  WaitingForChange,
 };
 
 // The work of a step, supplied by whoever drives the scan (the window, the service), so that
@@ -65,6 +74,14 @@ struct TScanOperations {
   // completely, so that a change found while the server is unreachable or busy, or while an
   // upload fails, is tried again by the next step.
   std::function<void()> CommitHandledFeed;
+  // Optional. Takes the home folder for the whole step and answers the hold, released when
+  // the last copy goes; throws THomeInUse when another run keeps it. Taken per step, not for
+  // the whole scan, so that a manual command gets in between two steps.
+  std::function<std::shared_ptr<void>(std::stop_token)> HoldHome;
+  // Optional. The digest of the inputs of the step (see InputsDigestOf), asked after
+  // FeedChanged answered true. A step whose inputs failed from themselves (no page, a feed that
+  // cannot be read) is not run again on the same digest.
+  std::function<std::string()> InputsDigest;
 };
 
 // Time as the scan sees it: its waits and, for the service loop, the tick schedule.
@@ -172,6 +189,10 @@ class TScanCycle {
   std::string status_ = kScanIdle;
   bool labelVisible_ = false;
   std::optional<TScanOutcome> lastOutcome_;
+  // The digest of inputs that failed from themselves, and the status that said why. Only the
+  // running step touches them, and steps never overlap.
+  std::optional<std::string> failedDigest_;
+  std::string failedReason_;
 };
 
 }  // namespace tavrel

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "support/file_utils.h"
+#include "support/text_encoding.h"
 #include "support/text_utils.h"
+#include "support/windows1252.h"
 
 namespace tavrel {
 
@@ -66,12 +68,30 @@ void TSettingsFile::LoadText(std::string_view text) {
   });
 }
 
-void TSettingsFile::LoadFile(const std::string& path, std::size_t maxBytes) {
+bool IsUtf8SettingsText(std::string_view bytes) {
+  const bool anyHigh = std::any_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) > 127; });
+  return anyHigh && FindInvalidUtf8(bytes) == std::string_view::npos;
+}
+
+void TSettingsFile::LoadFile(const std::string& path, std::size_t maxBytes, TEncoding encoding) {
+  const bool detect = encoding == TEncoding::Utf8OrWindows1252;
   if (!PathExists(path)) {
     Clear();
+    savesUtf8_ = detect;
     return;
   }
-  LoadText(ReadFileBytes(path, maxBytes));
+  std::string bytes = ReadFileBytes(path, maxBytes);
+  savesUtf8_ = detect && IsUtf8SettingsText(bytes);
+  if (!savesUtf8_) {
+    LoadText(bytes);
+    return;
+  }
+  std::string_view utf8 = bytes;
+  if (utf8.substr(0, 3) == "\xEF\xBB\xBF") utf8.remove_prefix(3);  // a byte order mark
+  TWindows1252Transliterator transliterator;
+  LoadText(transliterator.Convert(utf8));
+  savesUtf8_ = true;
 }
 
 std::string TSettingsFile::ToText() const {
@@ -89,7 +109,9 @@ std::string TSettingsFile::ToText() const {
 }
 
 void TSettingsFile::SaveToFile(const std::string& path, unsigned newFileMode) const {
-  ReplaceFileAtomically(path, ToText(), static_cast<mode_t>(newFileMode));
+  const std::string text = ToText();
+  ReplaceFileAtomically(path, savesUtf8_ ? Windows1252ToUtf8(text) : text,
+                        static_cast<mode_t>(newFileMode));
 }
 
 std::vector<std::string> TSettingsFile::SectionNames() const {

@@ -36,21 +36,37 @@ class TSettingsFile {
     std::vector<Entry> Entries;
   };
 
+  // How the file's bytes are taken. The content is always the program's Windows-1252 text.
+  enum class TEncoding {
+    Windows1252,  // byte for byte
+    // Operators on Linux edit the settings in UTF-8: a file of well-formed UTF-8 that holds a
+    // byte above 127 is read as UTF-8 (characters Windows-1252 lacks transliterated), any other
+    // as Windows-1252, and saving writes the encoding it was read in.
+    Utf8OrWindows1252,
+  };
+
   TSettingsFile() = default;
 
   // Replaces the content with the parsed text.
   void LoadText(std::string_view text);
 
-  // Replaces the content with the file's. A missing file gives an empty content; a file that
-  // exists but cannot be read, or is larger than maxBytes, throws tavrel::Error naming it.
-  void LoadFile(const std::string& path, std::size_t maxBytes = kMaxFileBytes);
+  // Replaces the content with the file's. A missing file gives an empty content (saved in
+  // UTF-8 under Utf8OrWindows1252); a file that exists but cannot be read, or is larger than
+  // maxBytes, throws tavrel::Error naming it.
+  void LoadFile(const std::string& path, std::size_t maxBytes = kMaxFileBytes,
+                TEncoding encoding = TEncoding::Windows1252);
 
-  // The file as saving writes it.
+  // The file as saving writes it, in Windows-1252.
   std::string ToText() const;
 
-  // Writes ToText() to path atomically (see ReplaceFileAtomically); a new file gets
-  // newFileMode less the umask. Throws tavrel::Error naming the file on failure.
+  // Writes ToText() to path atomically (see ReplaceFileAtomically), converted to UTF-8 when
+  // the file was read as UTF-8 (SavesUtf8); a new file gets newFileMode less the umask.
+  // Throws tavrel::Error naming the file on failure.
   void SaveToFile(const std::string& path, unsigned newFileMode) const;
+
+  // Whether SaveToFile writes UTF-8: the file was read as UTF-8, or was missing under
+  // Utf8OrWindows1252.
+  bool SavesUtf8() const { return savesUtf8_; }
 
   // Reading.
   const std::vector<Section>& Sections() const { return sections_; }
@@ -89,6 +105,11 @@ class TSettingsFile {
   // Lines before the first section header; kept so that saving loses nothing, never read.
   std::vector<Entry> preamble_;
   std::vector<Section> sections_;
+  bool savesUtf8_ = false;
 };
+
+// Whether the bytes of a settings file are read as UTF-8 under Utf8OrWindows1252: well-formed
+// UTF-8 holding at least one byte above 127.
+bool IsUtf8SettingsText(std::string_view bytes);
 
 }  // namespace tavrel

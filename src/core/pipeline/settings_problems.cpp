@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <optional>
 #include <string_view>
 #include <type_traits>
 #include <unordered_map>
@@ -11,7 +13,9 @@
 #include "pipeline/settings_file.h"
 #include "pipeline/settings_values.h"
 #include "support/file_utils.h"
+#include "support/text_encoding.h"
 #include "support/text_utils.h"
+#include "support/windows1252.h"
 
 namespace tavrel {
 
@@ -52,12 +56,41 @@ std::string Lower(std::string_view text) {
   return lower;
 }
 
+// The characters of a UTF-8 line that Windows-1252 lacks, each with what reading makes of it.
+void AddUntranslatable(std::string_view line, const std::string& where,
+                       TWindows1252Transliterator& transliterator,
+                       std::vector<std::string>& lines) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+  for (std::size_t i = 0; i < line.size();) {
+    if (bytes[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t length = WellFormedUtf8SequenceLength(bytes + i, line.size() - i);
+    if (length == 0) return;  // the whole file is well-formed; never reached
+    const char32_t character = DecodeUtf8Sequence(bytes + i, length);
+    if (character != 0xFEFF && !UnicodeToWindows1252(character)) {  // not the byte order mark
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
+      const std::string_view utf8 = line.substr(i, length);
+      lines.push_back(where + "\"" + std::string(utf8) + "\" (" + code +
+                      ") has no Windows-1252 form; it is read as \"" +
+                      Windows1252ToUtf8(transliterator.Convert(utf8)) + "\"");
+    }
+    i += length;
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> SettingsFileProblems(const std::string& path) {
   std::vector<std::string> lines;
   if (!PathExists(path)) return lines;
   const std::string text = ReadFileBytes(path, TSettingsFile::kMaxFileBytes);
+  // Reading takes such a file as UTF-8 (see TSettingsFile::TEncoding).
+  const bool utf8 = IsUtf8SettingsText(text);
+  std::optional<TWindows1252Transliterator> transliterator;
+  if (utf8) transliterator.emplace();
 
   // Where each section and each key of a section was first seen, by lower-case name; a
   // repeated section shares the keys of its first appearance, as reading merges them.
@@ -66,7 +99,8 @@ std::vector<std::string> SettingsFileProblems(const std::string& path) {
   std::string section;
   bool inSection = false;
   long number = 0;
-  std::size_t start = 0;
+  // Reading passes over the byte order mark of a UTF-8 file; so does the check.
+  std::size_t start = utf8 && text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   while (start < text.size()) {
     std::size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
@@ -78,6 +112,7 @@ std::vector<std::string> SettingsFileProblems(const std::string& path) {
     }
     if (line.empty() || line.front() == ';') continue;
     const std::string where = path + ":" + std::to_string(number) + ": ";
+    if (utf8) AddUntranslatable(line, where, *transliterator, lines);
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
       section = std::string(TrimBlanks(line.substr(1, line.size() - 2)));
       inSection = true;

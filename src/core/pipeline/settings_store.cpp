@@ -40,7 +40,8 @@ TRIGlobals::TRIGlobals(const std::string& programDir) {
   TemplatesDir = ProgramDir + "Templates/";
   CreateWorkingFolders();
   IniFileName = ProgramDir + kSettingsFileName;
-  file_.LoadFile(IniFileName);
+  file_.LoadFile(IniFileName, TSettingsFile::kMaxFileBytes,
+                TSettingsFile::TEncoding::Utf8OrWindows1252);
   LoadSettings();
 }
 

@@ -46,7 +46,7 @@ struct TSettingKey {
 // Maps every key of the "Settings" section to its field, in the order in which the file has
 // always listed them: saving writes them in this order, so a first start writes exactly these
 // keys in exactly this order.
-inline constexpr std::array<TSettingKey, 23> kSettingKeys = {{
+inline constexpr std::array<TSettingKey, 24> kSettingKeys = {{
     {"IsXMLWeb", &TGeneralOptions::IsXMLWeb},
     {"XMLFilePath", &TGeneralOptions::XMLFilePath},
     {"XmlUrl", &TGeneralOptions::XmlUrl},
@@ -70,6 +70,7 @@ inline constexpr std::array<TSettingKey, 23> kSettingKeys = {{
     {"ChannelElement", &TXMLSchema::ChannelElement},
     {"UseChannelElement", &TXMLSchema::UseChannelElement},
     {"UseCategoryElement", &TXMLSchema::UseCategoryElement},
+    {"HtmlTexts", &TXMLSchema::HtmlTexts},
 }};
 
 // Reads every key of kSettingKeys from the file's "Settings" section (its default when missing

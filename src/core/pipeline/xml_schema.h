@@ -15,6 +15,10 @@ struct TXMLSchema {
   std::string TitleElement = "title";
   std::string CategoryElement = "category";
   std::string TextElement = "text";
+  // Titles and texts hold HTML, as most web feeds' descriptions do: tags are removed, block
+  // elements and <br> become line breaks, character references are decoded and runs of white
+  // space collapse. Off by default, so that a feed of plain text keeps every "<" it holds.
+  bool HtmlTexts = false;
 };
 
 }  // namespace tavrel

@@ -148,20 +148,27 @@ int OpenForReading(const std::string& path) {
 }  // namespace
 
 int DeleteFilesByMask(const std::string& mask) {
-  int failures = 0;
-  for (const auto& path : MatchingPaths(mask)) {
+  const SplitMask split = Split(mask);
+  if (split.Pattern.empty()) return 0;
+  if (!HasWildcard(split.Pattern)) {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) {
+    if (::lstat(mask.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return 0;
+    return ::unlink(mask.c_str()) == 0 ? 0 : 1;
+  }
+  // Unlinked by name within the open folder, without a status call per entry: emptying the
+  // export folder before every run must cost little more than the unlinks. The permission
+  // bits of a file do not hinder its unlinking, so a write-protected file goes as well; a
+  // sub-folder answers EISDIR and stays.
+  std::unique_ptr<DIR, DirCloser> dir(::opendir(split.Folder.empty() ? "." : split.Folder.c_str()));
+  if (!dir) return 0;
+  const int folder = ::dirfd(dir.get());
+  int failures = 0;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+    if (entry->d_type == DT_DIR || !MatchesPattern(split.Pattern, entry->d_name)) continue;
+    if (::unlinkat(folder, entry->d_name, 0) != 0 && errno != EISDIR && errno != ENOENT) {
       ++failures;
-      continue;
     }
-    if (S_ISDIR(info.st_mode)) continue;
-    // Clearing write protection first mirrors what operators expect from the export folder:
-    // a file they marked read-only is still replaced by the next update.
-    if (!S_ISLNK(info.st_mode) && (info.st_mode & S_IWUSR) == 0) {
-      ::chmod(path.c_str(), (info.st_mode & 07777) | S_IWUSR);
-    }
-    if (::unlink(path.c_str()) != 0) ++failures;
   }
   return failures;
 }

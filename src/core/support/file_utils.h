@@ -17,7 +17,7 @@ namespace tavrel {
 // ".*" also matches names without a dot, so "<folder>/*.*" means every entry of the folder.
 
 // Deletes every entry of the mask's folder that matches its pattern, whatever its permission
-// bits (the owner gets the write bit first, so write-protected files go too). Sub-folders are
+// bits (write-protected files go too, as unlinking does not look at them). Sub-folders are
 // neither entered nor removed, and a symbolic link is removed as a link. A failure on one
 // entry does not stop the others; answers how many matching entries could not be deleted.
 int DeleteFilesByMask(const std::string& mask);

@@ -19,7 +19,6 @@
 #include <mutex>
 #include <utility>
 
-#include "app/home_write_lock.h"
 #include "app/window_position.h"
 #include "page/broadcast_page_file.h"
 #include "pipeline/error_list_dlg.h"
@@ -465,12 +464,10 @@ void TRIMainForm::StartRun(bool upload) {
     hooks.ProgressView = progressView_.get();
   }
   worker_ = std::jthread([this, upload, hooks] {
-    TWorkflowResult result;
-    {
-      const THomeWriteLock lock(globals_.ProgramDir);
-      result = upload ? RunUpload(globals_, textToPage_, hooks)
-                      : RunPreview(globals_, textToPage_, hooks);
-    }
+    // Both take the home folder for their whole run, so a scan service on the same home
+    // waits for them, and they for it.
+    const TWorkflowResult result = upload ? RunUpload(globals_, textToPage_, hooks)
+                                          : RunPreview(globals_, textToPage_, hooks);
     QMetaObject::invokeMethod(
         this, [this, upload, result] { FinishRun(upload, result); }, Qt::QueuedConnection);
   });
@@ -522,6 +519,7 @@ void TRIMainForm::ShowRunMessages(bool upload, const TWorkflowResult& result) {
     case TWorkflowOutcome::ConnectionFailed:
     case TWorkflowOutcome::UploadFailed:
     case TWorkflowOutcome::Failed:
+    case TWorkflowOutcome::HomeInUse:
       ShowError(this, result.Message());
       break;
     case TWorkflowOutcome::ServerBusy:
@@ -563,11 +561,9 @@ void TRIMainForm::StartScanStep() {
   PrepareProgressDialog(runStop_);
   stepProgress_->SetTarget(progressView_.get());
   worker_ = std::jthread([this, stop = runStop_.get_token()] {
-    TScanOutcome outcome;
-    {
-      const THomeWriteLock lock(globals_.ProgramDir);
-      outcome = scanCycle_->RunClaimedStep(stop);
-    }
+    // The step holds the home folder while it writes and sends (HomeInUse when a service
+    // on the same home keeps it).
+    const TScanOutcome outcome = scanCycle_->RunClaimedStep(stop);
     QMetaObject::invokeMethod(
         this,
         [this, outcome] {
@@ -637,7 +633,8 @@ void TRIMainForm::XMLSchemaMenuItemClick() {
 bool TRIMainForm::SaveSettingsNow() {
   globals_.SaveOnExit = true;
   try {
-    const THomeWriteLock lock(globals_.ProgramDir);
+    // Replaced atomically, so a command or service reading it meanwhile sees the old file or
+    // the new one; no home lock is needed for that.
     globals_.SaveSettings();
     return true;
   } catch (const Error& error) {

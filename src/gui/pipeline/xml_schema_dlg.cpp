@@ -109,6 +109,15 @@ TRIXmlSchemaDlg::TRIXmlSchemaDlg(TXMLSchema schema, QWidget* parent)
   lines->addStretch();
   columns->addWidget(sample, 1);
 
+  // Real feeds put HTML into their texts; this reads titles and texts as HTML.
+  htmlTexts_ = new QCheckBox("Titles and texts are HTML", ClientArea());
+  htmlTexts_->setObjectName("HtmlTextsCheckBox");
+  htmlTexts_->setToolTip(
+      "Remove tags, break lines at paragraphs, line breaks and list items, and decode HTML's "
+      "character references");
+  htmlTexts_->setChecked(schema_.HtmlTexts);
+  outer->addWidget(htmlTexts_);
+
   UpdateSample();
   FitClientToControls(*this, 560);
 }
@@ -126,6 +135,7 @@ TXMLSchema TRIXmlSchemaDlg::ReadSchema() const {
   schema.TextElement = text(TSchemaElement::Text);
   schema.UseChannelElement = useChannel_->isChecked();
   schema.UseCategoryElement = useCategory_->isChecked();
+  schema.HtmlTexts = htmlTexts_->isChecked();
   return schema;
 }
 

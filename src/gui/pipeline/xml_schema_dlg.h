@@ -42,6 +42,7 @@ class TRIXmlSchemaDlg : public TQorButtonDlg {
   std::array<QLineEdit*, kSchemaElementCount> edits_{};
   QCheckBox* useChannel_;
   QCheckBox* useCategory_;
+  QCheckBox* htmlTexts_;
   // One label per piece of the sample, in the order of XmlSchemaSample's lines and pieces.
   std::vector<QLabel*> sampleLabels_;
 };

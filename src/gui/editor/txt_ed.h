@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "editor/editor_canvas.h"
+#include "editor/page_editor.h"
+#include "editor/page_format_runner.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QToolButton;
+
+namespace tavrel::gui {
+
+// The teletext page editor window: tool bar, attribute panel, the page at its fixed place and
+// a status bar of four panels. A modal form; its host writes the page record, shows it, and
+// reads the page back when it closes (OK when the page changed, Cancel when it did not).
+// Every rule lives in TPageEditor; this window turns keys, menus and buttons into its calls.
+class TTxtEd : public QDialog {
+ public:
+  // `programFolder` holds the font files and txtfont1..6.fnt.
+  explicit TTxtEd(const QString& programFolder, QWidget* parent = nullptr);
+  ~TTxtEd() override;
+
+  TPageEditor& Editor() { return *editor_; }
+  const TPageEditor& Editor() const { return *editor_; }
+
+  // Host operations: take a page record and reload; store the grid back; change detection.
+  void SetPage(const TPrestPage& page, const TTextBlock& textBlock);
+  void Reload();
+  void StorePage();
+  bool IsUnchanged() const { return editor_->IsUnchanged(); }
+
+  // The host is the template editor: the page format dialog shows no Help button.
+  bool TemplateHost = false;
+  // The page format dialog the Foreground/Background Color command runs.
+  TPageFormatRunner PageFormatRunner;
+
+  TEditorCanvas* Canvas() const { return canvas_; }
+
+ protected:
+  // Closing: the page is stored; the answer is OK when it changed, Cancel when not.
+  void reject() override;
+
+ private:
+  void BuildMenus();
+  void BuildToolBar(QWidget* client);
+  void BuildAttributePanel(QWidget* client);
+  void BuildStatusBar();
+  QAction* AddAction(QMenu* menu, const char* name, const std::string& caption,
+                     const QKeySequence& shortcut = {});
+
+  void HandleKey(QKeyEvent* event);
+  void RunCommand(std::uint8_t command);
+  void SendAttribute(int tag);
+  void ChooseMode(int mode);
+  void ShowOutcome(const TEditOutcome& outcome);
+  void Undo();
+  void CutRows();
+  void CopyRows();
+  void DeleteRows();
+  void PasteRows();
+  void SelectAll();
+  void FormatColors();
+  void ChooseCharSet(int option);
+  void SaveCharSetAsDefault();
+  void RedrawAll();
+  void RefreshMenus();
+  void RefreshStatus();
+
+  std::unique_ptr<TPageEditor> editor_;
+  TEditorCanvas* canvas_ = nullptr;
+  std::array<std::string, 32> controlCodeNames_;
+  std::vector<QAction*> modeActions_;
+  std::vector<QToolButton*> modeButtons_;
+  std::vector<QToolButton*> attributeButtons_;
+  std::vector<std::pair<QAction*, int>> charSetActions_;
+  QMenu* attributesMenu_ = nullptr;
+  QAction* undo_ = nullptr;
+  QAction* cut_ = nullptr;
+  QAction* copy_ = nullptr;
+  QAction* paste_ = nullptr;
+  QAction* delete_ = nullptr;
+  QAction* insert_ = nullptr;
+  QAction* inverse_ = nullptr;
+  QAction* attribute_ = nullptr;
+  QAction* grid_ = nullptr;
+  QToolButton* inverseButton_ = nullptr;
+  QToolButton* attributeButton_ = nullptr;
+  QToolButton* gridButton_ = nullptr;
+  std::array<QLabel*, 4> statusPanels_{};
+};
+
+}  // namespace tavrel::gui

@@ -1,0 +1,265 @@
+// The page editor window driven through key events, menus and its status bar.
+#include "editor/txt_ed.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "dialog_answer.h"
+#include "editor/edit_engine.h"
+#include "render/teletext_fonts.h"
+#include "support/lang_message_dlg.h"
+#include "support/language_texts.h"
+#include "testing/temp_folder.h"
+
+namespace tavrel::gui {
+namespace {
+
+class TxtEdTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetLanguage(UiLanguage::English, UiLanguage::English);
+    LoadTeletextFonts(kFontFileAll1216, TAVREL_BINARY_DIR "/");
+  }
+
+  // A shown, active editor holding `page`.
+  std::unique_ptr<TTxtEd> Open(const TPrestPage& page = TPrestPage::Blank(),
+                               const QString& folder = TAVREL_BINARY_DIR) {
+    auto editor = std::make_unique<TTxtEd>(folder);
+    editor->SetPage(page, TTextBlock{4, 6, 39, 22});
+    editor->show();
+    QApplication::setActiveWindow(editor.get());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(editor.get()));
+    editor->Canvas()->setFocus();
+    return editor;
+  }
+  static void Key(TTxtEd& editor, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(editor.Canvas(), key, modifiers);
+  }
+  static std::string Row(const TTxtEd& editor, int row, int length = 10) {
+    std::string text;
+    for (int c = 0; c < length; ++c)
+      text += static_cast<char>(editor.Editor().State.Grid.At(row, c));
+    return text;
+  }
+  static QString Status(const TTxtEd& editor, int panel) {
+    return editor.findChild<QLabel*>(QString("StatusPanel%1").arg(panel))->text();
+  }
+  static QAction* Action(const TTxtEd& editor, const char* name) {
+    return editor.findChild<QAction*>(name);
+  }
+};
+
+// A page whose body rows name themselves ("row 5" from column 3).
+TPrestPage NumberedPage() {
+  TPrestPage page = TPrestPage::Blank();
+  for (int row = 1; row < kPageRows; ++row) {
+    const std::string text = "row " + std::to_string(row);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      page.Cell(row, 3 + static_cast<int>(i)) = static_cast<std::uint8_t>(text[i]);
+    }
+  }
+  return page;
+}
+
+TEST_F(TxtEdTest, TypingEntersTextAndMovesTheCaret) {
+  auto editor = Open();
+  QTest::keyClicks(editor->Canvas(), "Hi!");
+  Key(*editor, Qt::Key_Return);
+  QTest::keyClicks(editor->Canvas(), "x");
+  Key(*editor, Qt::Key_Escape);  // typed like any key: no change, and the window stays open
+  EXPECT_EQ(Row(*editor, 1, 4), "Hi! ");
+  EXPECT_EQ(Row(*editor, 2, 2), "x ");
+  EXPECT_EQ(Status(*editor, 0), "x1  y2");
+  EXPECT_EQ(Status(*editor, 2), "OVR");
+  EXPECT_TRUE(editor->isVisible());
+  Key(*editor, Qt::Key_Insert);
+  EXPECT_EQ(Status(*editor, 2), "INS");
+  EXPECT_EQ(Action(*editor, "MnuInsert")->text(), "Insert Off");
+}
+
+TEST_F(TxtEdTest, ColourShortcutsInsertEachCodeOnce) {
+  auto editor = Open();
+  for (int i = 0; i < 8; ++i) Key(*editor, Qt::Key(Qt::Key_F1 + i));
+  for (int i = 0; i < 8; ++i) Key(*editor, Qt::Key(Qt::Key_F1 + i), Qt::ControlModifier);
+  const std::vector<int> expected = {1, 2, 3, 4, 5, 6, 7, 0, 17, 18, 19, 20, 21, 22, 23, 16};
+  for (int c = 0; c < 16; ++c) EXPECT_EQ(editor->Editor().State.Grid.At(1, c), expected[c]) << c;
+  // Sixteen presses, sixteen cells: no shortcut reached the engine a second time.
+  EXPECT_EQ(editor->Editor().State.CursorColumn, 16);
+  EXPECT_EQ(editor->Editor().State.Grid.At(1, 16), ' ');
+}
+
+TEST_F(TxtEdTest, SelectAllThenCutClearsThePageAndPrefix) {
+  auto editor = Open(NumberedPage());
+  editor->PageFormatRunner = [](QWidget*, bool, const std::string&) {
+    return std::optional<TPageFormatChoice>({"\x01\x02", false});
+  };
+  Action(*editor, "MnuFormatColors")->trigger();
+  ASSERT_EQ(editor->Editor().Page.RowPrefixLength, 2);
+  EXPECT_FALSE(Action(*editor, "MnuCut")->isEnabled());
+  Key(*editor, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_TRUE(Action(*editor, "MnuCut")->isEnabled());
+  Key(*editor, Qt::Key_X, Qt::ControlModifier);
+  EXPECT_EQ(editor->Editor().Page.RowPrefixLength, 0);
+  EXPECT_EQ(editor->Editor().FormatPrefix(), "");
+  for (int row = 1; row < kPageRows; ++row) EXPECT_EQ(Row(*editor, row), std::string(10, ' '));
+  EXPECT_TRUE(Action(*editor, "MnuPaste")->isEnabled());
+}
+
+TEST_F(TxtEdTest, PastingThreeRowsAtRow22LosesRowsPast47) {
+  auto editor = Open(NumberedPage());
+  editor->Editor().State.Grid.At(45, 0) = 'L';
+  editor->Editor().Selection.Start = 5;
+  editor->Editor().Selection.End = 8;
+  Key(*editor, Qt::Key_Right);  // any command refreshes the menus
+  Key(*editor, Qt::Key_C, Qt::ControlModifier);
+  Key(*editor, Qt::Key_Up);  // row 1 to row 23
+  Key(*editor, Qt::Key_Up);
+  ASSERT_EQ(editor->Editor().State.CursorRow, 22);
+  Key(*editor, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Row(*editor, 22), "   row 5  ");
+  EXPECT_EQ(Row(*editor, 23), "   row 6  ");
+  EXPECT_EQ(Row(*editor, 24), "   row 7  ");
+  EXPECT_EQ(Row(*editor, 25), "   row 22 ");
+  EXPECT_EQ(editor->Editor().State.Grid.At(48 - 1, 0), ' ');  // row 45 went past 47
+  EXPECT_EQ(editor->Editor().State.Grid.At(21, 3), 'r');
+}
+
+TEST_F(TxtEdTest, APrefixWithDoubleHeightOnlyInEvenRows) {
+  auto editor = Open();
+  editor->PageFormatRunner = [](QWidget*, bool, const std::string&) {
+    return std::optional<TPageFormatChoice>({"\x02\x0d\x07", true});
+  };
+  Action(*editor, "MnuFormatColors")->trigger();
+  for (int row = 1; row < kPageRows; ++row) {
+    EXPECT_EQ(editor->Editor().State.Grid.At(row, 1), row % 2 == 0 ? 13 : ' ') << row;
+  }
+  EXPECT_EQ(Status(*editor, 0), "x3  y1");
+  // The dialog's show-codes switch comes back with the prefix.
+  EXPECT_EQ(Action(*editor, "MnuAttribute")->text(), "Attributes Off");
+}
+
+TEST_F(TxtEdTest, PageFormatMessages) {
+  auto editor = Open(NumberedPage());
+  editor->PageFormatRunner = [](QWidget*, bool, const std::string&) {
+    return std::optional<TPageFormatChoice>({"\x01\x02\x03\x04\x05", false});
+  };
+  QString shown;
+  testing::AnswerNextModal([&](QWidget* box) {
+    shown = box->findChild<QLabel*>("Message")->text();
+    box->findChild<QPushButton*>(MessageButtonObjectName(TMsgDlgBtn::OK))->click();
+  });
+  Action(*editor, "MnuFormatColors")->trigger();  // the text block starts at column 4
+  EXPECT_EQ(shown, "Te weinig ruimte voor attributen, verplaats eerst het tekstblok.");
+  EXPECT_TRUE(editor->Editor().FrameDisplay);
+  EXPECT_EQ(editor->Editor().Page.RowPrefixLength, 0);
+  editor->PageFormatRunner = [](QWidget*, bool, const std::string&) {
+    return std::optional<TPageFormatChoice>({"\x01\x02\x03\x04", false});
+  };
+  testing::AnswerNextModal([&](QWidget* box) {
+    shown = box->findChild<QLabel*>("Message")->text();
+    box->findChild<QPushButton*>(MessageButtonObjectName(TMsgDlgBtn::No))->click();
+  });
+  Action(*editor, "MnuFormatColors")->trigger();  // "row" stands in column 3
+  EXPECT_TRUE(
+      shown.startsWith("Er bevinden zich tekens en/of attributen in de 4 kolom(en).\r\n"
+                       "Tekens en/of attributen overschrijven?"))
+      << shown.toStdString();
+  EXPECT_EQ(editor->Editor().Page.RowPrefixLength, 0);
+  EXPECT_EQ(Row(*editor, 5), "   row 5  ");
+}
+
+TEST_F(TxtEdTest, ThePageFormatDialogSetsThePrefix) {
+  auto editor = Open();
+  editor->TemplateHost = true;
+  bool helpShown = true;
+  testing::AnswerNextModal([&](QWidget* dialog) {
+    helpShown = dialog->findChild<QPushButton*>("HelpButton")->isVisible();
+    dialog->findChild<QRadioButton*>("Foreground3")->click();  // yellow text on black
+    dialog->findChild<QPushButton*>("OKButton")->click();
+  });
+  Action(*editor, "MnuFormatColors")->trigger();
+  EXPECT_FALSE(helpShown);
+  EXPECT_EQ(editor->Editor().FormatPrefix(), "\x03");
+  for (int row = 1; row < kPageRows; ++row) EXPECT_EQ(editor->Editor().State.Grid.At(row, 0), 3);
+  EXPECT_EQ(Status(*editor, 0), "x1  y1");
+}
+
+TEST_F(TxtEdTest, UndoTwiceRestoresTheSameCopy) {
+  auto editor = Open();
+  QTest::keyClicks(editor->Canvas(), "AB");
+  Key(*editor, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Row(*editor, 1, 3), "A  ");
+  Key(*editor, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Row(*editor, 1, 3), "A  ");
+}
+
+TEST_F(TxtEdTest, StatusNamesTheControlCodeUnderTheCursor) {
+  auto editor = Open();
+  Key(*editor, Qt::Key_D, Qt::ControlModifier);
+  Key(*editor, Qt::Key_Left);
+  EXPECT_EQ(editor->Editor().State.Grid.At(1, 0), 13);
+  EXPECT_EQ(Status(*editor, 3), "Double Height");
+  QTest::keyClicks(editor->Canvas(), "a");
+  Key(*editor, Qt::Key_Left);
+  EXPECT_EQ(Status(*editor, 3), "");
+  EXPECT_EQ(editor->findChild<QToolButton*>("BtnDoubleHeight")->toolTip(), "Double Height");
+  EXPECT_EQ(editor->findChild<QToolButton*>("BtnAlfaRed")->property("tag").toInt(), 187);
+  EXPECT_EQ(editor->findChild<QToolButton*>("BtnGraphicBlack")->property("tag").toInt(), 239);
+}
+
+TEST_F(TxtEdTest, SwitchesLargeFontsAndClose) {
+  {
+    SCOPED_TRACE("grid and attributes captions");
+    auto editor = Open();
+    EXPECT_EQ(Action(*editor, "MnuGrid")->text(), "Grid On");
+    Key(*editor, Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(Action(*editor, "MnuGrid")->text(), "Grid Off");
+    EXPECT_TRUE(editor->findChild<QToolButton*>("BtnGrid")->isChecked());
+    Key(*editor, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(Action(*editor, "MnuAttribute")->text(), "Attributes Off");
+    Key(*editor, Qt::Key_G, Qt::ControlModifier);
+    Key(*editor, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(editor->Editor().Mode(), EditMode::PrestelText);
+    // Nothing changed: closing answers Cancel.
+    editor->findChild<QToolButton*>("BtnClose")->click();
+    EXPECT_EQ(editor->result(), QDialog::Rejected);
+  }
+  {
+    SCOPED_TRACE("large font typing, then a change closes with OK");
+    auto editor = Open();
+    Key(*editor, Qt::Key_1, Qt::AltModifier);
+    EXPECT_TRUE(editor->Editor().State.LargeFont);
+    EXPECT_EQ(Status(*editor, 1), "Large Font 1");
+    QTest::keyClicks(editor->Canvas(), "Hi");
+    EXPECT_EQ(editor->Editor().State.Grid.At(3, 0), 0x17);
+    EXPECT_GT(editor->Editor().State.CursorColumn, 3);
+    Action(*editor, "MnuClose")->trigger();
+    EXPECT_EQ(editor->result(), QDialog::Accepted);
+  }
+  {
+    SCOPED_TRACE("a missing large font");
+    ::tavrel::testing::TempFolder folder;
+    auto editor = Open(TPrestPage::Blank(), QString::fromStdString(folder.Path()));
+    QString message;
+    testing::AnswerNextModal([&](QWidget* box) {
+      message = box->findChild<QLabel*>("Message")->text();
+      box->findChild<QPushButton*>(MessageButtonObjectName(TMsgDlgBtn::OK))->click();
+    });
+    Key(*editor, Qt::Key_3, Qt::AltModifier);
+    EXPECT_EQ(message,
+              QString::fromStdString("Can not open file: \"" + folder.Path() + "txtfont3.fnt"));
+    EXPECT_TRUE(editor->findChild<QToolButton*>("BtnModeLargeFont3")->isChecked());
+    QTest::keyClicks(editor->Canvas(), "a");
+    EXPECT_EQ(editor->Editor().State.Grid.At(1, 0), 'a');
+  }
+}
+
+}  // namespace
+}  // namespace tavrel::gui
