@@ -9,13 +9,13 @@
 #include <unistd.h>
 
 #include <QAction>
-#include <QCheckBox>
-#include <QPushButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -59,7 +59,8 @@ class MainFormTest : public ::testing::Test {
     globals_->Server.FTPHost = "127.0.0.1";
     globals_->Server.FTPPort = 1;
     globals_->XMLFilePath = home_.Dir() + "feed.xml";
-    WriteBytes(globals_->XMLFilePath, "<rss><channel><item><title>A</title></item></channel></rss>");
+    WriteBytes(globals_->XMLFilePath,
+               "<rss><channel><item><title>A</title></item></channel></rss>");
   }
 
   // Writes an index page 100 that names 101 in row 1, columns 10..12, the given sections' page
@@ -99,9 +100,9 @@ std::map<std::string, bool> CommandStates(TRIMainForm& window) {
                            "ExitMenuItem", "HelpSubjectsMenuItem", "AboutMenuItem"}) {
     states[name] = window.findChild<QAction*>(name)->isEnabled();
   }
-  for (const char* name : {"PreviewSpeedButton", "PrevSpeedButton", "NextSpeedButton",
-                           "UploadSpeedButton", "PageListSpeedButton", "TemplateEditorSpeedButton",
-                           "AutoScanButton"}) {
+  for (const char* name :
+       {"PreviewSpeedButton", "PrevSpeedButton", "NextSpeedButton", "UploadSpeedButton",
+        "PageListSpeedButton", "TemplateEditorSpeedButton", "AutoScanButton"}) {
     states[name] = window.findChild<QToolButton*>(name)->isEnabled();
   }
   states["AutoScanButton down"] = window.findChild<QToolButton*>("AutoScanButton")->isChecked();
@@ -118,22 +119,29 @@ TEST_F(MainFormTest, CommandsFollowTheScanState) {
   window.ReloadControlFile();
   ASSERT_EQ(window.PreviewIndex(), 0);
 
-  const std::map<std::string, bool> manual = {
-      {"PreviewMenuItem", true},       {"UploadMenuItem", true},
-      {"ToolsMenuItem", true},         {"PreviousPageMenuItem", false},
-      {"NextPageMenuItem", true},      {"StartStopAutoScanMenuItem", true},
-      {"ExitMenuItem", true},          {"HelpSubjectsMenuItem", true},
-      {"AboutMenuItem", true},         {"PreviewSpeedButton", true},
-      {"PrevSpeedButton", false},      {"NextSpeedButton", true},
-      {"UploadSpeedButton", true},     {"PageListSpeedButton", true},
-      {"TemplateEditorSpeedButton", true}, {"AutoScanButton", true},
-      {"AutoScanButton down", false},  {"ScanLabel visible", false},
-      {"ScanTimer active", false}};
+  const std::map<std::string, bool> manual = {{"PreviewMenuItem", true},
+                                              {"UploadMenuItem", true},
+                                              {"ToolsMenuItem", true},
+                                              {"PreviousPageMenuItem", false},
+                                              {"NextPageMenuItem", true},
+                                              {"StartStopAutoScanMenuItem", true},
+                                              {"ExitMenuItem", true},
+                                              {"HelpSubjectsMenuItem", true},
+                                              {"AboutMenuItem", true},
+                                              {"PreviewSpeedButton", true},
+                                              {"PrevSpeedButton", false},
+                                              {"NextSpeedButton", true},
+                                              {"UploadSpeedButton", true},
+                                              {"PageListSpeedButton", true},
+                                              {"TemplateEditorSpeedButton", true},
+                                              {"AutoScanButton", true},
+                                              {"AutoScanButton down", false},
+                                              {"ScanLabel visible", false},
+                                              {"ScanTimer active", false}};
   std::map<std::string, bool> automatic = manual;
-  for (const char* name : {"PreviewMenuItem", "UploadMenuItem", "ToolsMenuItem",
-                           "NextPageMenuItem", "PreviewSpeedButton", "NextSpeedButton",
-                           "UploadSpeedButton", "PageListSpeedButton",
-                           "TemplateEditorSpeedButton"}) {
+  for (const char* name : {"PreviewMenuItem", "UploadMenuItem", "ToolsMenuItem", "NextPageMenuItem",
+                           "PreviewSpeedButton", "NextSpeedButton", "UploadSpeedButton",
+                           "PageListSpeedButton", "TemplateEditorSpeedButton"}) {
     automatic[name] = false;
   }
   automatic["AutoScanButton down"] = true;
@@ -197,8 +205,8 @@ TEST_F(MainFormTest, WindowFitsTheViewsWithAndWithoutFastext) {
     const QWidget* client = window.centralWidget();
     EXPECT_EQ(client->width(), page->x() + page->width() + 8);
     const TPrestView* lowest = c.useFastext ? window.FastextView() : page;
-    EXPECT_EQ(client->height(), toolBar->height() + lowest->y() + lowest->height() + 12 -
-                                    (c.useFastext ? 0 : 4));
+    EXPECT_EQ(client->height(),
+              toolBar->height() + lowest->y() + lowest->height() + 12 - (c.useFastext ? 0 : 4));
     if (c.useFastext) {
       EXPECT_EQ(window.FastextView()->y(), page->y() + page->height() - 28);
     }

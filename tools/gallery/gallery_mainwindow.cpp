@@ -24,7 +24,6 @@
 #include "transfer/feed_fetch.h"
 #include "transfer/file_progress_dlg.h"
 
-
 namespace tavrel::gallery {
 namespace {
 
@@ -146,11 +145,11 @@ const TGalleryRegistration kMainWindowEntries({
     {"main_window_with_categories",
      [] {
        TRIGlobals& globals = *SampleHome().Globals;
-       return WithDialog(PreviewedWindow(),
-                         std::make_unique<TRIPageListOptionsDlg>(
-                             globals.Categories, TCategoryDialogContext{globals.ProgramDir,
-                                                                        globals.TemplatesDir,
-                                                                        globals.UseFastext}));
+       return WithDialog(
+           PreviewedWindow(),
+           std::make_unique<TRIPageListOptionsDlg>(
+               globals.Categories, TCategoryDialogContext{globals.ProgramDir, globals.TemplatesDir,
+                                                          globals.UseFastext}));
      }},
     {"main_window_with_xml_schema",
      [] {

@@ -1,5 +1,7 @@
 #include "app/main_form.h"
 
+#include <unistd.h>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -12,8 +14,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <mutex>
@@ -36,7 +36,6 @@
 #include "support/view_text_dlg.h"
 #include "transfer/file_progress_dlg.h"
 #include "transfer/progress_dialog_view.h"
-
 
 namespace tavrel::gui {
 
@@ -123,7 +122,8 @@ TRIMainForm::TRIMainForm(TRIGlobals& globals, QString programFolder, QWidget* pa
   // Every step reads the settings anew, so a change made between steps counts at the next.
   const auto regenerate = [this] {
     const TRegeneration made = RegenerateExport(globals_, textToPage_);
-    QMetaObject::invokeMethod(this, [this] { ReloadControlFile(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { ReloadControlFile(); }, Qt::QueuedConnection);
     return made.AnyPage;
   };
   TWorkflowHooks scanHooks;
@@ -175,7 +175,8 @@ void TRIMainForm::CreateMenus() {
       add(teletextMenu, "NextPageMenuItem", "Next Page", [this] { NextPageMenuItemClick(); });
   nextPageMenuItem_->setShortcut(QKeySequence(Qt::Key_PageDown));
   teletextMenu->addSeparator();
-  uploadMenuItem_ = add(teletextMenu, "UploadMenuItem", "Upload", [this] { UploadMenuItemClick(); });
+  uploadMenuItem_ =
+      add(teletextMenu, "UploadMenuItem", "Upload", [this] { UploadMenuItemClick(); });
   startStopAutoScanMenuItem_ = add(teletextMenu, "StartStopAutoScanMenuItem", "Start Auto Scan",
                                    [this] { StartStopAutoScanMenuItemClick(); });
 
@@ -225,8 +226,8 @@ void TRIMainForm::CreateToolBar() {
   gap();
   pageListSpeedButton_ =
       AddSpeedButton("PageListSpeedButton", "Categories", QStyle::SP_FileDialogDetailedView);
-  templateEditorSpeedButton_ = AddSpeedButton("TemplateEditorSpeedButton", "Template editor",
-                                              QStyle::SP_FileIcon);
+  templateEditorSpeedButton_ =
+      AddSpeedButton("TemplateEditorSpeedButton", "Template editor", QStyle::SP_FileIcon);
   gap();
   scanLabel_ = new QLabel(kScanIdle, testButtonPanel_);
   scanLabel_->setObjectName("ScanLabel");
@@ -324,8 +325,8 @@ void TRIMainForm::UpdateCommands() {
   for (QAction* action : {previewMenuItem_, uploadMenuItem_, toolsMenu_->menuAction()}) {
     action->setEnabled(free);
   }
-  for (QToolButton* button : {templateEditorSpeedButton_, previewSpeedButton_,
-                              uploadSpeedButton_, pageListSpeedButton_}) {
+  for (QToolButton* button : {templateEditorSpeedButton_, previewSpeedButton_, uploadSpeedButton_,
+                              pageListSpeedButton_}) {
     button->setEnabled(free);
   }
   prevSpeedButton_->setEnabled(previous && free);
@@ -378,9 +379,8 @@ bool TRIMainForm::ShowPreviewPage(const std::string& section) {
   pageView_->SetPage(page);
   if (fastextView_ != nullptr) {
     fastextView_->SetPage(page);
-    fastextView_->SetFastextFromControl(
-        TPTxtControlFile::EntryValue(entry, "Prompts").value_or(""),
-        TPTxtControlFile::EntryValue(entry, "Links").value_or(""));
+    fastextView_->SetFastextFromControl(TPTxtControlFile::EntryValue(entry, "Prompts").value_or(""),
+                                        TPTxtControlFile::EntryValue(entry, "Links").value_or(""));
   }
   const std::vector<std::string>& sections = controlFile_->PageSections();
   const auto found = std::find(sections.begin(), sections.end(), section);
@@ -433,8 +433,9 @@ void TRIMainForm::PrepareProgressDialog(std::stop_source runStop) {
   progressDialog_->setObjectName("FileProgressDlg");
   progressView_ = std::make_unique<TProgressDialogView>(progressDialog_);
   // The dialog's Cancel button ends the whole run: the upload, and anything before it.
-  progressStopBridge_.emplace(progressView_->StopToken(),
-                              std::function<void()>([runStop]() mutable { runStop.request_stop(); }));
+  progressStopBridge_.emplace(
+      progressView_->StopToken(),
+      std::function<void()>([runStop]() mutable { runStop.request_stop(); }));
 }
 
 void TRIMainForm::ReleaseProgressDialog() {
@@ -466,8 +467,8 @@ void TRIMainForm::StartRun(bool upload) {
   worker_ = std::jthread([this, upload, hooks] {
     // Both take the home folder for their whole run, so a scan service on the same home
     // waits for them, and they for it.
-    const TWorkflowResult result = upload ? RunUpload(globals_, textToPage_, hooks)
-                                          : RunPreview(globals_, textToPage_, hooks);
+    const TWorkflowResult result =
+        upload ? RunUpload(globals_, textToPage_, hooks) : RunPreview(globals_, textToPage_, hooks);
     QMetaObject::invokeMethod(
         this, [this, upload, result] { FinishRun(upload, result); }, Qt::QueuedConnection);
   });
@@ -614,9 +615,8 @@ void TRIMainForm::OptionsMenuItemClick() {
 
 void TRIMainForm::PageListMenuItemClick() {
   if (runInProgress_ || autoScanOn_) return;
-  TRIPageListOptionsDlg dialog(globals_.Categories,
-                               {globals_.ProgramDir, globals_.TemplatesDir, globals_.UseFastext},
-                               this);
+  TRIPageListOptionsDlg dialog(
+      globals_.Categories, {globals_.ProgramDir, globals_.TemplatesDir, globals_.UseFastext}, this);
   if (dialog.exec() != QDialog::Accepted) return;
   globals_.Categories = dialog.Categories();
   SaveSettingsNow();
@@ -697,9 +697,8 @@ void TRIMainForm::RestorePosition() {
     const QRect area = screen->availableGeometry();
     screens.push_back({area.x(), area.y(), area.width(), area.height()});
   }
-  const TScreenPoint position =
-      VisibleWindowPosition({saved.x(), saved.y()}, {frameGeometry().width(),
-                                                     frameGeometry().height()}, screens);
+  const TScreenPoint position = VisibleWindowPosition(
+      {saved.x(), saved.y()}, {frameGeometry().width(), frameGeometry().height()}, screens);
   move(position.X, position.Y);
 }
 
@@ -710,8 +709,6 @@ void TRIMainForm::SavePosition() const {
   settings.setValue("Top", pos().y());
 }
 
-QString SingleInstanceServerName() {
-  return "Kalvane-" + QString::number(getuid());
-}
+QString SingleInstanceServerName() { return "Kalvane-" + QString::number(getuid()); }
 
 }  // namespace tavrel::gui
