@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   if (index >= argc) {
 #ifdef TAVREL_HAS_GUI
     // Only the window needs a display; the commands below never create a QApplication.
-    return tavrel::gui::RunDesktopApp(argc, argv);
+    return tavrel::gui::RunDesktopApp(argc, argv, context.HomeOption);
 #else
     std::fprintf(stderr,
                  "tavrel: this build has no desktop window yet; use one of the commands below.\n\n");

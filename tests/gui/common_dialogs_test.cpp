@@ -11,6 +11,7 @@
 #include <QTextEdit>
 
 #include "app/main_form.h"
+#include "pipeline/settings_store.h"
 #include "dialog_answer.h"
 #include "support/about_dlg.h"
 #include "support/language_texts.h"
@@ -84,7 +85,9 @@ TEST_F(CommonDialogs, HelpSubjectsMenuItemShowsTheHelpOrAnErrorNamingTheFile) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
-    TRIMainForm window(c.Folder);
+    const tavrel::testing::TempFolder home;
+    TRIGlobals globals(home.Dir());
+    TRIMainForm window(globals, c.Folder);
     auto* item = window.findChild<QAction*>("HelpSubjectsMenuItem");
     ASSERT_NE(item, nullptr);
     QString object;

@@ -1,8 +1,7 @@
-// The gallery entries of the desktop shell: the stand-in main window, message boxes, the
+// The gallery entries of the desktop shell: message boxes, the
 // common dialogs and the check marks.
 #include <QPainter>
 
-#include "app/main_form.h"
 #include "gallery.h"
 #include "support/about_dlg.h"
 #include "support/check_mark.h"
@@ -43,7 +42,6 @@ class TCheckMarkSample : public QWidget {
 };
 
 const TGalleryRegistration kShellEntries({
-    {"main_window", [] { return std::make_unique<TRIMainForm>(ProgramFolder()); }},
     {"message_warning_save_prompt",
      [] {
        return MessageBox(

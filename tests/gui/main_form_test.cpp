@@ -1,0 +1,377 @@
+// The main window on the offscreen platform: its commands in the scan's states, its size with
+// and without the fastext row, following a clicked page number, the single-instance guard and
+// where a saved window position lands.
+#include "app/main_form.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <atomic>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <thread>
+
+#include "app/single_instance.h"
+#include "app/window_position.h"
+#include "dialog_answer.h"
+#include "pipeline/settings_store.h"
+#include "render/prest_view.h"
+#include "render/teletext_fonts.h"
+#include "testing/page_records.h"
+#include "testing/temp_folder.h"
+
+namespace tavrel::gui {
+namespace {
+
+using tavrel::testing::PageRecord;
+using tavrel::testing::TempFolder;
+using tavrel::testing::WriteBytes;
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(LoadTeletextFonts(kFontFileAll1216, TAVREL_BINARY_DIR).Success());
+  }
+  static void TearDownTestSuite() { UnloadTeletextFonts(); }
+
+  void SetUp() override {
+    // The window keeps its position in the user's settings; tests keep theirs apart.
+    QStandardPaths::setTestModeEnabled(true);
+    globals_ = std::make_unique<TRIGlobals>(home_.Dir());
+    // A server that refuses at once: a scan step ends quickly with "Connection failed".
+    globals_->Server.FTPHost = "127.0.0.1";
+    globals_->Server.FTPPort = 1;
+    globals_->XMLFilePath = home_.Dir() + "feed.xml";
+    WriteBytes(globals_->XMLFilePath,
+               "<rss><channel><item><title>A</title></item></channel></rss>");
+  }
+
+  // Writes an index page 100 that names 101 in row 1, columns 10..12, the given sections' page
+  // files, and their Control.dat.
+  void WriteExport(const std::vector<std::string>& sections) {
+    std::string control;
+    for (const std::string& section : sections) {
+      const std::string file = section.substr(0, 3) + "-" + section.substr(4) + ".pag";
+      const int number = std::stoi(section.substr(0, 3));
+      WriteBytes(globals_->ExportDir + file,
+                 PageRecord(number, number == 100 ? "Index     101" : "Page " + section));
+      control += "[" + section + "]\r\nFilename=" + file + "\r\nCharSet=0\r\n" +
+                 "Prompts=\"Index\" \"News\" \"Sport\" \"Money\"\r\nLinks=100 101 200 300\r\n\r\n";
+    }
+    WriteBytes(globals_->ExportDir + "Control.dat", control);
+  }
+
+  static bool WaitFor(const std::function<bool()>& condition, int milliseconds = 10000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+      if (clock.elapsed() > milliseconds) return false;
+      QTest::qWait(10);
+    }
+    return true;
+  }
+
+  TempFolder home_;
+  std::unique_ptr<TRIGlobals> globals_;
+};
+
+// What each command looks like: enabled, and for the toggle its down state.
+std::map<std::string, bool> CommandStates(TRIMainForm& window) {
+  std::map<std::string, bool> states;
+  for (const char* name : {"PreviewMenuItem", "UploadMenuItem", "ToolsMenuItem",
+                           "PreviousPageMenuItem", "NextPageMenuItem", "StartStopAutoScanMenuItem",
+                           "ExitMenuItem", "HelpSubjectsMenuItem", "AboutMenuItem"}) {
+    states[name] = window.findChild<QAction*>(name)->isEnabled();
+  }
+  for (const char* name :
+       {"PreviewSpeedButton", "PrevSpeedButton", "NextSpeedButton", "UploadSpeedButton",
+        "PageListSpeedButton", "TemplateEditorSpeedButton", "AutoScanButton"}) {
+    states[name] = window.findChild<QToolButton*>(name)->isEnabled();
+  }
+  states["AutoScanButton down"] = window.findChild<QToolButton*>("AutoScanButton")->isChecked();
+  states["ScanLabel visible"] = !window.findChild<QLabel*>("ScanLabel")->isHidden();
+  states["ScanTimer active"] = window.findChild<QTimer*>("ScanTimer")->isActive();
+  return states;
+}
+
+TEST_F(MainFormTest, CommandsFollowTheScanState) {
+  WriteExport({"100.0000", "101.0000", "102.0000"});
+  globals_->ScanInterval = 0;
+  TRIMainForm window(*globals_, QString());
+  window.show();
+  window.ReloadControlFile();
+  ASSERT_EQ(window.PreviewIndex(), 0);
+
+  const std::map<std::string, bool> manual = {{"PreviewMenuItem", true},
+                                              {"UploadMenuItem", true},
+                                              {"ToolsMenuItem", true},
+                                              {"PreviousPageMenuItem", false},
+                                              {"NextPageMenuItem", true},
+                                              {"StartStopAutoScanMenuItem", true},
+                                              {"ExitMenuItem", true},
+                                              {"HelpSubjectsMenuItem", true},
+                                              {"AboutMenuItem", true},
+                                              {"PreviewSpeedButton", true},
+                                              {"PrevSpeedButton", false},
+                                              {"NextSpeedButton", true},
+                                              {"UploadSpeedButton", true},
+                                              {"PageListSpeedButton", true},
+                                              {"TemplateEditorSpeedButton", true},
+                                              {"AutoScanButton", true},
+                                              {"AutoScanButton down", false},
+                                              {"ScanLabel visible", false},
+                                              {"ScanTimer active", false}};
+  std::map<std::string, bool> automatic = manual;
+  for (const char* name : {"PreviewMenuItem", "UploadMenuItem", "ToolsMenuItem", "NextPageMenuItem",
+                           "PreviewSpeedButton", "NextSpeedButton", "UploadSpeedButton",
+                           "PageListSpeedButton", "TemplateEditorSpeedButton"}) {
+    automatic[name] = false;
+  }
+  automatic["AutoScanButton down"] = true;
+  automatic["ScanLabel visible"] = true;
+  automatic["ScanTimer active"] = true;
+
+  const auto caption = [&window] {
+    return window.findChild<QAction*>("StartStopAutoScanMenuItem")->text();
+  };
+  {
+    SCOPED_TRACE("Manual");
+    EXPECT_EQ(CommandStates(window), manual);
+    EXPECT_EQ(caption(), "Start Auto Scan");
+  }
+  window.findChild<QAction*>("StartStopAutoScanMenuItem")->trigger();
+  {
+    SCOPED_TRACE("Auto, idle");
+    EXPECT_FALSE(window.RunInProgress());
+    EXPECT_EQ(CommandStates(window), automatic);
+    EXPECT_EQ(caption(), "Stop Auto Scan");
+    EXPECT_EQ(window.ScanLabel()->text(), "Idle");
+  }
+  // With an interval of 0 the first tick starts a step; it takes a second at least.
+  ASSERT_TRUE(WaitFor([&window] { return window.RunInProgress(); }));
+  {
+    SCOPED_TRACE("Auto, step running");
+    std::map<std::string, bool> states = CommandStates(window);
+    // The label blinks between ticks; during the step it stays up.
+    EXPECT_EQ(states, automatic);
+    EXPECT_EQ(caption(), "Stop Auto Scan");
+  }
+  QSignalSpy stepEnded(&window, &TRIMainForm::ScanStepFinished);
+  ASSERT_TRUE(WaitFor([&stepEnded] { return stepEnded.count() > 0; }));
+  window.findChild<QAction*>("StartStopAutoScanMenuItem")->trigger();
+  // A step that the last tick started runs to its end; the commands come back after it.
+  ASSERT_TRUE(WaitFor([&window] { return !window.RunInProgress(); }));
+  {
+    SCOPED_TRACE("Manual again");
+    EXPECT_EQ(CommandStates(window), manual);
+  }
+}
+
+TEST_F(MainFormTest, WindowFitsTheViewsWithAndWithoutFastext) {
+  TRIMainForm window(*globals_, QString());
+  window.show();
+  struct Case {
+    bool useFastext;
+    int pageRows;
+  };
+  std::map<bool, int> clientHeights;
+  for (const Case c : {Case{true, 24}, Case{false, 23}}) {
+    SCOPED_TRACE(c.useFastext);
+    globals_->UseFastext = c.useFastext;
+    window.CreateViews();
+    window.FitWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(window.findChild<TPrestView*>("FastextView") != nullptr, c.useFastext);
+    ASSERT_EQ(window.PageView()->Rows(), c.pageRows);
+    const TPrestView* page = window.PageView();
+    const QWidget* toolBar = window.findChild<QWidget*>("TestButtonPanel");
+    const QWidget* client = window.centralWidget();
+    EXPECT_EQ(client->width(), page->x() + page->width() + 8);
+    const TPrestView* lowest = c.useFastext ? window.FastextView() : page;
+    EXPECT_EQ(client->height(),
+              toolBar->height() + lowest->y() + lowest->height() + 12 - (c.useFastext ? 0 : 4));
+    if (c.useFastext) {
+      EXPECT_EQ(window.FastextView()->y(), page->y() + page->height() - 28);
+    }
+    // Fixed: the window cannot be made larger or smaller than its views.
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    clientHeights[c.useFastext] = client->height();
+  }
+  // Without fastext the page loses its last row (16 pixels) and the foot's 4 pixels.
+  EXPECT_EQ(clientHeights[true] - clientHeights[false], 16 + 4);
+}
+
+// The Options command through the real dialog: the fastext row goes, the window shrinks by it,
+// and the settings file holds the change at once.
+TEST_F(MainFormTest, OptionsTurningFastextOffShrinksTheWindowAndSaves) {
+  // A server record the dialog's checks pass.
+  globals_->Server.ServerName = "Varnex";
+  globals_->Server.FTPUser = "tavrel";
+  globals_->Server.FTPPassword = "secret";
+  TRIMainForm window(*globals_, QString());
+  window.show();
+  QApplication::processEvents();
+  const int before = window.height();
+  ASSERT_NE(window.FastextView(), nullptr);
+  gui::testing::AnswerNextModal([](QWidget* dialog) {
+    dialog->findChild<QCheckBox*>("UseFastextCheckBox")->setChecked(false);
+    QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  });
+  window.findChild<QAction*>("OptionsMenuItem")->trigger();
+  QApplication::processEvents();
+  EXPECT_FALSE(globals_->UseFastext);
+  EXPECT_EQ(window.findChild<TPrestView*>("FastextView"), nullptr);
+  EXPECT_EQ(window.PageView()->Rows(), 23);
+  EXPECT_EQ(before - window.height(), 16 + 4);
+  EXPECT_NE(tavrel::testing::ReadBytes(home_.Dir() + "tavrel.ini").find("UseFastext=0"),
+            std::string::npos);
+}
+
+TEST_F(MainFormTest, PageNumberClickShowsSubPageZeroElseOne) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> sections;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"single page", {"100.0000", "101.0000", "102.0000"}, "101.0000"},
+      {"split message", {"100.0000", "101.0001", "101.0002"}, "101.0001"},
+      {"no such page", {"100.0000", "102.0000"}, "100.0000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(globals_->ExportDir);
+    std::filesystem::create_directories(globals_->ExportDir);
+    WriteExport(c.sections);
+    TRIMainForm window(*globals_, QString());
+    window.show();
+    window.ReloadControlFile();
+    ASSERT_EQ(window.PreviewIndex(), 0);
+    // "101" stands in columns 10..12 of the page's row 1, the view's first row.
+    const TPageViewGeometry& geometry = window.PageView()->Geometry();
+    const QPoint cell(geometry.LeftOrigin + 11 * geometry.CellWidth + geometry.CellWidth / 2,
+                      geometry.TopOrigin + geometry.CellHeight / 2);
+    QTest::mouseClick(window.PageView(), Qt::LeftButton, Qt::NoModifier, cell);
+    const std::vector<std::string> sections = window.PageSections();
+    ASSERT_GE(window.PreviewIndex(), 0);
+    EXPECT_EQ(sections[static_cast<std::size_t>(window.PreviewIndex())], c.expected);
+    // The header shows the page number in yellow.
+    const TPrestPage& header = window.HeaderView()->Page();
+    EXPECT_EQ(std::string(header.Cells.begin() + kPageColumns + 1,
+                          header.Cells.begin() + kPageColumns + 4),
+              c.expected.substr(0, 3));
+  }
+}
+
+TEST_F(MainFormTest, ClosingSavesThePositionAndTheSettingsForTheOwnerOnly) {
+  const std::string settingsFile = home_.Dir() + "tavrel.ini";
+  ASSERT_FALSE(std::filesystem::exists(settingsFile));
+  {
+    TRIMainForm window(*globals_, QString());
+    window.show();
+    window.move(40, 60);
+    QApplication::processEvents();
+    globals_->SaveOnExit = true;
+    globals_->ScanInterval = 7;
+    window.close();
+  }
+  EXPECT_NE(tavrel::testing::ReadBytes(settingsFile).find("ScanInterval=7"), std::string::npos);
+  EXPECT_EQ(std::filesystem::status(settingsFile).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  QSettings position("Dravik", "Tavrel");
+  position.beginGroup("Position");
+  EXPECT_TRUE(position.contains("Left"));
+  EXPECT_TRUE(position.contains("Top"));
+}
+
+TEST(WindowPositionTest, ASavedPositionOffEveryScreenMovesOntoTheFirst) {
+  const std::vector<TScreenArea> twoScreens = {{0, 0, 1280, 1024}, {1280, 0, 1920, 1080}};
+  const std::vector<TScreenArea> oneScreen = {{0, 0, 1280, 1024}};
+  struct Case {
+    const char* name;
+    TScreenPoint saved;
+    std::vector<TScreenArea> screens;
+    TScreenPoint expected;
+  };
+  const Case cases[] = {
+      {"on the first screen", {100, 80}, twoScreens, {100, 80}},
+      {"on the second screen", {1500, 200}, twoScreens, {1500, 200}},
+      {"the second screen gone", {1500, 200}, oneScreen, {0, 0}},
+      {"above the screen", {100, -300}, oneScreen, {0, 0}},
+      {"title bar off the right edge", {1270, 100}, oneScreen, {0, 0}},
+      {"no screens known", {1500, 200}, {}, {1500, 200}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TScreenPoint result = VisibleWindowPosition(c.saved, {508, 510}, c.screens);
+    EXPECT_EQ(result.X, c.expected.X);
+    EXPECT_EQ(result.Y, c.expected.Y);
+  }
+}
+
+QString TestServerName(const TempFolder& folder) {
+  // An absolute path keeps the test's server apart from a window the user has open.
+  return QString::fromStdString(folder.Dir() + "instance");
+}
+
+TEST(SingleInstanceTest, ALaterStartRaisesTheFirstAndEnds) {
+  TempFolder folder;
+  TSingleInstance first(TestServerName(folder));
+  std::atomic<int> raised = 0;
+  first.SetRaiseHandler([&raised] { ++raised; });
+  ASSERT_FALSE(first.AskRunningInstanceToRaise());
+  ASSERT_TRUE(first.Listening());
+
+  // The later start blocks while it waits for the answer, so it runs on a thread of its own
+  // while this thread serves the first instance's events.
+  std::atomic<bool> laterEnds = false;
+  std::atomic<bool> done = false;
+  std::thread later([&] {
+    TSingleInstance second(TestServerName(folder));
+    laterEnds = second.AskRunningInstanceToRaise();
+    done = true;
+  });
+  QElapsedTimer clock;
+  clock.start();
+  while (!done && clock.elapsed() < 10000) QTest::qWait(10);
+  later.join();
+  EXPECT_TRUE(laterEnds);
+  EXPECT_EQ(raised, 1);
+}
+
+TEST(SingleInstanceTest, ASocketLeftByACrashDoesNotStopTheNextStart) {
+  TempFolder folder;
+  const QString name = TestServerName(folder);
+  // What a crashed instance leaves: a bound socket file that nobody listens on.
+  const int handle = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, name.toLocal8Bit().constData(), sizeof(address.sun_path) - 1);
+  ASSERT_EQ(bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  close(handle);
+  ASSERT_TRUE(QFileInfo::exists(name));
+
+  TSingleInstance next(name);
+  EXPECT_FALSE(next.AskRunningInstanceToRaise());
+  EXPECT_TRUE(next.Listening());
+}
+
+}  // namespace
+}  // namespace tavrel::gui
