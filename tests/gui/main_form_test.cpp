@@ -184,6 +184,22 @@ TEST_F(MainFormTest, CommandsFollowTheScanState) {
   }
 }
 
+// With an hour between timed steps, a write to the local feed file starts a step about a
+// second after the file settles; the server refuses, so the step ends at once.
+TEST_F(MainFormTest, AWrittenFeedFileStartsAStepWithoutWaitingForTheInterval) {
+  globals_->ScanInterval = 3600;
+  TRIMainForm window(*globals_, QString());
+  QSignalSpy stepEnded(&window, &TRIMainForm::ScanStepFinished);
+  window.findChild<QAction*>("StartStopAutoScanMenuItem")->trigger();
+  QTest::qWait(200);
+  EXPECT_EQ(stepEnded.count(), 0);
+  WriteBytes(globals_->XMLFilePath, "<rss><channel><item><title>B</title></item></channel></rss>");
+  ASSERT_TRUE(WaitFor([&stepEnded] { return stepEnded.count() > 0; }));
+  EXPECT_EQ(stepEnded.takeFirst().at(0).value<TScanOutcome>(), TScanOutcome::ConnectionFailed);
+  window.findChild<QAction*>("StartStopAutoScanMenuItem")->trigger();
+  ASSERT_TRUE(WaitFor([&window] { return !window.RunInProgress(); }));
+}
+
 TEST_F(MainFormTest, WindowFitsTheViewsWithAndWithoutFastext) {
   TRIMainForm window(*globals_, QString());
   window.show();

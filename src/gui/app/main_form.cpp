@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,6 +23,7 @@
 #include "app/window_position.h"
 #include "page/broadcast_page_file.h"
 #include "pipeline/error_list_dlg.h"
+#include "pipeline/feed_watch.h"
 #include "pipeline/general_options_dlg.h"
 #include "pipeline/page_list_options_dlg.h"
 #include "pipeline/settings_store.h"
@@ -147,6 +149,20 @@ TRIMainForm::TRIMainForm(TRIGlobals& globals, QString programFolder, QWidget* pa
   scanTimer_->setObjectName("ScanTimer");
   scanTimer_->setInterval(static_cast<int>(TScanCycle::kTickInterval.count()));
   connect(scanTimer_, &QTimer::timeout, this, [this] { ScanTimerTimer(); });
+
+  feedWatcher_ = new QFileSystemWatcher(this);
+  feedQuietTimer_ = new QTimer(this);
+  feedQuietTimer_->setObjectName("FeedQuietTimer");
+  feedQuietTimer_->setSingleShot(true);
+  feedQuietTimer_->setInterval(static_cast<int>(kFeedQuietTime.count()));
+  connect(feedQuietTimer_, &QTimer::timeout, this, [this] { FeedFileSettled(); });
+  // Every write restarts the quiet time; a file replaced by a rename is seen in its folder.
+  const auto changed = [this] {
+    WatchFeedFile();
+    feedQuietTimer_->start();
+  };
+  connect(feedWatcher_, &QFileSystemWatcher::fileChanged, this, changed);
+  connect(feedWatcher_, &QFileSystemWatcher::directoryChanged, this, changed);
 
   CreateViews();
   UpdateCommands();
@@ -545,7 +561,32 @@ void TRIMainForm::StartStopAutoScanMenuItemClick() {
     scanCycle_->SetScanInterval(globals_.ScanInterval);
   }
   scanCycle_->SetAutoScan(autoScanOn_);
+  feedChangePending_ = false;
+  WatchFeedFile();
   UpdateCommands();
+}
+
+void TRIMainForm::WatchFeedFile() {
+  const QStringList watched = feedWatcher_->files() + feedWatcher_->directories();
+  if (!autoScanOn_ || globals_.IsXMLWeb || globals_.XMLFilePath.empty()) {
+    if (!watched.isEmpty()) feedWatcher_->removePaths(watched);
+    return;
+  }
+  const QString file = QString::fromLocal8Bit(globals_.FeedFilePath().c_str());
+  const QString folder = QFileInfo(file).absolutePath();
+  if (!feedWatcher_->directories().contains(folder)) {
+    if (!watched.isEmpty()) feedWatcher_->removePaths(watched);
+    feedWatcher_->addPath(folder);
+  }
+  // A file replaced by a rename drops out of the watch: it is added again.
+  if (!feedWatcher_->files().contains(file) && QFileInfo::exists(file)) feedWatcher_->addPath(file);
+}
+
+void TRIMainForm::FeedFileSettled() {
+  feedChangePending_ = true;
+  if (!autoScanOn_ || runInProgress_ || !scanCycle_->ClaimStep()) return;
+  feedChangePending_ = false;
+  StartScanStep();
 }
 
 void TRIMainForm::ScanTimerTimer() {
@@ -574,6 +615,7 @@ void TRIMainForm::StartScanStep() {
           ReleaseProgressDialog();
           UpdateCommands();
           emit ScanStepFinished(outcome);
+          if (feedChangePending_) FeedFileSettled();
         },
         Qt::QueuedConnection);
   });
