@@ -10,10 +10,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -28,6 +30,7 @@
 
 #include "app/single_instance.h"
 #include "app/window_position.h"
+#include "dialog_answer.h"
 #include "pipeline/settings_store.h"
 #include "render/prest_view.h"
 #include "render/teletext_fonts.h"
@@ -37,9 +40,9 @@
 namespace tavrel::gui {
 namespace {
 
-using testing::PageRecord;
-using testing::TempFolder;
-using testing::WriteBytes;
+using tavrel::testing::PageRecord;
+using tavrel::testing::TempFolder;
+using tavrel::testing::WriteBytes;
 
 class MainFormTest : public ::testing::Test {
  protected:
@@ -56,7 +59,8 @@ class MainFormTest : public ::testing::Test {
     globals_->Server.FTPHost = "127.0.0.1";
     globals_->Server.FTPPort = 1;
     globals_->XMLFilePath = home_.Dir() + "feed.xml";
-    WriteBytes(globals_->XMLFilePath, "<rss><channel><item><title>A</title></item></channel></rss>");
+    WriteBytes(globals_->XMLFilePath,
+               "<rss><channel><item><title>A</title></item></channel></rss>");
   }
 
   // Writes an index page 100 that names 101 in row 1, columns 10..12, the given sections' page
@@ -96,9 +100,9 @@ std::map<std::string, bool> CommandStates(TRIMainForm& window) {
                            "ExitMenuItem", "HelpSubjectsMenuItem", "AboutMenuItem"}) {
     states[name] = window.findChild<QAction*>(name)->isEnabled();
   }
-  for (const char* name : {"PreviewSpeedButton", "PrevSpeedButton", "NextSpeedButton",
-                           "UploadSpeedButton", "PageListSpeedButton", "TemplateEditorSpeedButton",
-                           "AutoScanButton"}) {
+  for (const char* name :
+       {"PreviewSpeedButton", "PrevSpeedButton", "NextSpeedButton", "UploadSpeedButton",
+        "PageListSpeedButton", "TemplateEditorSpeedButton", "AutoScanButton"}) {
     states[name] = window.findChild<QToolButton*>(name)->isEnabled();
   }
   states["AutoScanButton down"] = window.findChild<QToolButton*>("AutoScanButton")->isChecked();
@@ -115,22 +119,29 @@ TEST_F(MainFormTest, CommandsFollowTheScanState) {
   window.ReloadControlFile();
   ASSERT_EQ(window.PreviewIndex(), 0);
 
-  const std::map<std::string, bool> manual = {
-      {"PreviewMenuItem", true},       {"UploadMenuItem", true},
-      {"ToolsMenuItem", true},         {"PreviousPageMenuItem", false},
-      {"NextPageMenuItem", true},      {"StartStopAutoScanMenuItem", true},
-      {"ExitMenuItem", true},          {"HelpSubjectsMenuItem", true},
-      {"AboutMenuItem", true},         {"PreviewSpeedButton", true},
-      {"PrevSpeedButton", false},      {"NextSpeedButton", true},
-      {"UploadSpeedButton", true},     {"PageListSpeedButton", true},
-      {"TemplateEditorSpeedButton", true}, {"AutoScanButton", true},
-      {"AutoScanButton down", false},  {"ScanLabel visible", false},
-      {"ScanTimer active", false}};
+  const std::map<std::string, bool> manual = {{"PreviewMenuItem", true},
+                                              {"UploadMenuItem", true},
+                                              {"ToolsMenuItem", true},
+                                              {"PreviousPageMenuItem", false},
+                                              {"NextPageMenuItem", true},
+                                              {"StartStopAutoScanMenuItem", true},
+                                              {"ExitMenuItem", true},
+                                              {"HelpSubjectsMenuItem", true},
+                                              {"AboutMenuItem", true},
+                                              {"PreviewSpeedButton", true},
+                                              {"PrevSpeedButton", false},
+                                              {"NextSpeedButton", true},
+                                              {"UploadSpeedButton", true},
+                                              {"PageListSpeedButton", true},
+                                              {"TemplateEditorSpeedButton", true},
+                                              {"AutoScanButton", true},
+                                              {"AutoScanButton down", false},
+                                              {"ScanLabel visible", false},
+                                              {"ScanTimer active", false}};
   std::map<std::string, bool> automatic = manual;
-  for (const char* name : {"PreviewMenuItem", "UploadMenuItem", "ToolsMenuItem",
-                           "NextPageMenuItem", "PreviewSpeedButton", "NextSpeedButton",
-                           "UploadSpeedButton", "PageListSpeedButton",
-                           "TemplateEditorSpeedButton"}) {
+  for (const char* name : {"PreviewMenuItem", "UploadMenuItem", "ToolsMenuItem", "NextPageMenuItem",
+                           "PreviewSpeedButton", "NextSpeedButton", "UploadSpeedButton",
+                           "PageListSpeedButton", "TemplateEditorSpeedButton"}) {
     automatic[name] = false;
   }
   automatic["AutoScanButton down"] = true;
@@ -165,10 +176,28 @@ TEST_F(MainFormTest, CommandsFollowTheScanState) {
   QSignalSpy stepEnded(&window, &TRIMainForm::ScanStepFinished);
   ASSERT_TRUE(WaitFor([&stepEnded] { return stepEnded.count() > 0; }));
   window.findChild<QAction*>("StartStopAutoScanMenuItem")->trigger();
+  // A step that the last tick started runs to its end; the commands come back after it.
+  ASSERT_TRUE(WaitFor([&window] { return !window.RunInProgress(); }));
   {
     SCOPED_TRACE("Manual again");
     EXPECT_EQ(CommandStates(window), manual);
   }
+}
+
+// With an hour between timed steps, a write to the local feed file starts a step about a
+// second after the file settles; the server refuses, so the step ends at once.
+TEST_F(MainFormTest, AWrittenFeedFileStartsAStepWithoutWaitingForTheInterval) {
+  globals_->ScanInterval = 3600;
+  TRIMainForm window(*globals_, QString());
+  QSignalSpy stepEnded(&window, &TRIMainForm::ScanStepFinished);
+  window.findChild<QAction*>("StartStopAutoScanMenuItem")->trigger();
+  QTest::qWait(200);
+  EXPECT_EQ(stepEnded.count(), 0);
+  WriteBytes(globals_->XMLFilePath, "<rss><channel><item><title>B</title></item></channel></rss>");
+  ASSERT_TRUE(WaitFor([&stepEnded] { return stepEnded.count() > 0; }));
+  EXPECT_EQ(stepEnded.takeFirst().at(0).value<TScanOutcome>(), TScanOutcome::ConnectionFailed);
+  window.findChild<QAction*>("StartStopAutoScanMenuItem")->trigger();
+  ASSERT_TRUE(WaitFor([&window] { return !window.RunInProgress(); }));
 }
 
 TEST_F(MainFormTest, WindowFitsTheViewsWithAndWithoutFastext) {
@@ -192,8 +221,8 @@ TEST_F(MainFormTest, WindowFitsTheViewsWithAndWithoutFastext) {
     const QWidget* client = window.centralWidget();
     EXPECT_EQ(client->width(), page->x() + page->width() + 8);
     const TPrestView* lowest = c.useFastext ? window.FastextView() : page;
-    EXPECT_EQ(client->height(), toolBar->height() + lowest->y() + lowest->height() + 12 -
-                                    (c.useFastext ? 0 : 4));
+    EXPECT_EQ(client->height(),
+              toolBar->height() + lowest->y() + lowest->height() + 12 - (c.useFastext ? 0 : 4));
     if (c.useFastext) {
       EXPECT_EQ(window.FastextView()->y(), page->y() + page->height() - 28);
     }
@@ -203,6 +232,32 @@ TEST_F(MainFormTest, WindowFitsTheViewsWithAndWithoutFastext) {
   }
   // Without fastext the page loses its last row (16 pixels) and the foot's 4 pixels.
   EXPECT_EQ(clientHeights[true] - clientHeights[false], 16 + 4);
+}
+
+// The Options command through the real dialog: the fastext row goes, the window shrinks by it,
+// and the settings file holds the change at once.
+TEST_F(MainFormTest, OptionsTurningFastextOffShrinksTheWindowAndSaves) {
+  // A server record the dialog's checks pass.
+  globals_->Server.ServerName = "Varnex";
+  globals_->Server.FTPUser = "tavrel";
+  globals_->Server.FTPPassword = "secret";
+  TRIMainForm window(*globals_, QString());
+  window.show();
+  QApplication::processEvents();
+  const int before = window.height();
+  ASSERT_NE(window.FastextView(), nullptr);
+  gui::testing::AnswerNextModal([](QWidget* dialog) {
+    dialog->findChild<QCheckBox*>("UseFastextCheckBox")->setChecked(false);
+    QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  });
+  window.findChild<QAction*>("OptionsMenuItem")->trigger();
+  QApplication::processEvents();
+  EXPECT_FALSE(globals_->UseFastext);
+  EXPECT_EQ(window.findChild<TPrestView*>("FastextView"), nullptr);
+  EXPECT_EQ(window.PageView()->Rows(), 23);
+  EXPECT_EQ(before - window.height(), 16 + 4);
+  EXPECT_NE(tavrel::testing::ReadBytes(home_.Dir() + "tavrel.ini").find("UseFastext=0"),
+            std::string::npos);
 }
 
 TEST_F(MainFormTest, PageNumberClickShowsSubPageZeroElseOne) {
@@ -253,7 +308,7 @@ TEST_F(MainFormTest, ClosingSavesThePositionAndTheSettingsForTheOwnerOnly) {
     globals_->ScanInterval = 7;
     window.close();
   }
-  EXPECT_NE(testing::ReadBytes(settingsFile).find("ScanInterval=7"), std::string::npos);
+  EXPECT_NE(tavrel::testing::ReadBytes(settingsFile).find("ScanInterval=7"), std::string::npos);
   EXPECT_EQ(std::filesystem::status(settingsFile).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   QSettings position("Dravik", "Tavrel");

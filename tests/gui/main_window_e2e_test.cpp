@@ -34,8 +34,8 @@ using testing::VarnexSimulator;
 using testing::WriteBytes;
 
 std::string Item(const std::string& title, const std::string& category) {
-  return "<item><title>" + title + "</title><category>" + category +
-         "</category><description>" + title + " in a few words.</description></item>";
+  return "<item><title>" + title + "</title><category>" + category + "</category><description>" +
+         title + " in a few words.</description></item>";
 }
 
 std::string Feed(const std::vector<std::string>& items) {
@@ -138,9 +138,9 @@ TEST_F(MainWindowEndToEnd, PreviewNextUploadThenAScanPublishesOneChangeOnce) {
   QTest::qWait(500);
   EXPECT_EQ(simulator_->ReportLines().size(), 2u);
   EXPECT_NE(simulator_->ReportLines().at(1).find("\tpublished\t"), std::string::npos);
-  const std::vector<QString> expected = {"Checking", "No changes", "Idle",      "Checking",
-                                         "Processing", "Idle",     "Checking", "No changes",
-                                         "Idle"};
+  const std::vector<QString> expected = {"Checking", "No changes", "Idle",
+                                         "Checking", "Processing", "Idle",
+                                         "Checking", "No changes", "Idle"};
   std::vector<QString> seen;
   for (const QString& status : statuses) {
     if (seen.empty() || seen.back() != status) seen.push_back(status);

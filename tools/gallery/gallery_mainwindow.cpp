@@ -10,23 +10,19 @@
 
 #include "app/main_form.h"
 #include "gallery.h"
+#include "pipeline/error_list_dlg.h"
 #include "pipeline/feed_pipeline.h"
+#include "pipeline/general_options_dlg.h"
 #include "pipeline/operator_workflows.h"
+#include "pipeline/page_list_options_dlg.h"
 #include "pipeline/settings_store.h"
+#include "pipeline/xml_schema_dlg.h"
 #include "render/text_layout.h"
 #include "support/about_dlg.h"
 #include "support/qor_button_dlg.h"
 #include "support/view_text_dlg.h"
 #include "transfer/feed_fetch.h"
 #include "transfer/file_progress_dlg.h"
-
-#if __has_include("pipeline/general_options_dlg.h")
-#include "pipeline/error_list_dlg.h"
-#include "pipeline/general_options_dlg.h"
-#include "pipeline/page_list_options_dlg.h"
-#include "pipeline/xml_schema_dlg.h"
-#define TAVREL_GALLERY_SETTINGS_DIALOGS 1
-#endif
 
 namespace tavrel::gallery {
 namespace {
@@ -140,7 +136,6 @@ const TGalleryRegistration kMainWindowEntries({
        dialog->SetProductTitle("Tavrel");
        return WithDialog(PreviewedWindow(), std::move(dialog));
      }},
-#ifdef TAVREL_GALLERY_SETTINGS_DIALOGS
     {"main_window_with_options",
      [] {
        TRIGlobals& globals = *SampleHome().Globals;
@@ -150,11 +145,11 @@ const TGalleryRegistration kMainWindowEntries({
     {"main_window_with_categories",
      [] {
        TRIGlobals& globals = *SampleHome().Globals;
-       return WithDialog(PreviewedWindow(),
-                         std::make_unique<TRIPageListOptionsDlg>(
-                             globals.Categories, TCategoryDialogContext{globals.ProgramDir,
-                                                                        globals.TemplatesDir,
-                                                                        globals.UseFastext}));
+       return WithDialog(
+           PreviewedWindow(),
+           std::make_unique<TRIPageListOptionsDlg>(
+               globals.Categories, TCategoryDialogContext{globals.ProgramDir, globals.TemplatesDir,
+                                                          globals.UseFastext}));
      }},
     {"main_window_with_xml_schema",
      [] {
@@ -163,12 +158,11 @@ const TGalleryRegistration kMainWindowEntries({
      }},
     {"main_window_with_errors",
      [] {
-       return WithDialog(PreviewedWindow(),
-                         std::make_unique<TPErrorListDlg>(std::vector<std::string>{
-                             "Category \"Travel\" is not defined",
-                             "Category \"Culture\" has no message template"}));
+       // What the check finds in the sample feed, which holds one category the table lacks.
+       auto window = PreviewedWindow();
+       const std::vector<std::string> lines = CheckFeed(*SampleHome().Globals).Lines();
+       return WithDialog(std::move(window), std::make_unique<TPErrorListDlg>(lines));
      }},
-#endif
 });
 
 }  // namespace

@@ -110,6 +110,15 @@ void TScanCycle::Tick(std::stop_token stop) {
   if (TickClaimingStep()) RunClaimedStep(stop);
 }
 
+bool TScanCycle::ClaimStep() {
+  const std::lock_guard lock(mutex_);
+  if (scanBusy_) return false;
+  scanBusy_ = true;
+  // The timer's next step comes a whole interval after this one, as after a timed step.
+  tickCount_ = 0;
+  return true;
+}
+
 std::optional<TScanOutcome> TScanCycle::RunStep(std::stop_token stop) {
   {
     const std::lock_guard lock(mutex_);

@@ -29,11 +29,11 @@ inline constexpr const char* kScanWaitingForChange = "Waiting for a change of th
 
 // What regenerating the pages from a changed feed and sending them came to.
 enum class TProcessOutcome {
-  Uploaded,       // archive and semaphore stored on the server
-  NothingToSend,  // the feed gave no page; nothing was sent
-  UploadFailed,   // pages generated, but the update was not stored completely
-  Cancelled,      // a stop was requested; nothing more was sent
-  InputsUnusable, // the feed cannot be read as it is (Detail says why); nothing was sent
+  Uploaded,        // archive and semaphore stored on the server
+  NothingToSend,   // the feed gave no page; nothing was sent
+  UploadFailed,    // pages generated, but the update was not stored completely
+  Cancelled,       // a stop was requested; nothing more was sent
+  InputsUnusable,  // the feed cannot be read as it is (Detail says why); nothing was sent
 };
 
 struct TProcessResult {
@@ -150,7 +150,12 @@ class TScanCycle {
   // running. The service's single-step mode and Tick both use it.
   std::optional<TScanOutcome> RunStep(std::stop_token stop = {});
 
-  // Runs the step that TickClaimingStep claimed.
+  // Claims a step now, whatever the tick count (a watched feed file has changed), and restarts
+  // the count: answers false when a step is already running. The caller then runs
+  // RunClaimedStep.
+  bool ClaimStep();
+
+  // Runs the step that TickClaimingStep or ClaimStep claimed.
   TScanOutcome RunClaimedStep(std::stop_token stop = {});
 
   // The service loop: ticks every kTickInterval on the clock while keepRunning answers true

@@ -201,8 +201,8 @@ const std::array<TLanguageRow, kEditorTextCount> EditorTexts = {{
     {"Afbeelding importeren", "Bild importieren", "Image import", "Importera bild"},  // 98
     {"Bovenste regel als vaste kop opslaan", "Oberste Zeile als feste Kopfzeile speichern",
      "Save top row as fixed header", "Spara \xF6versta raden som fast sidhuvud"},  // 99
-    {"Er staan attributen binnen het tekstblok!\r\nDeze worden verwijderd als de "
-     "bloktekstmodus actief is.\r\nDoorgaan ?",
+    {"Er bevinden zich attributen binnen het tekstblok!\r\nDeze worden gewist als de "
+     "bloktekstmodus aktief wordt.\r\nDoorgaan ?",
      "Im Textblock stehen Attribute!\r\nDiese werden gel\xF6scht, wenn der Blocktextmodus aktiv "
      "ist.\r\nFortfahren ?",
      "There are attributes within the textblock!\r\nThese will be deleted if blocktext mode is "

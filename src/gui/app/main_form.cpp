@@ -1,7 +1,10 @@
 #include "app/main_form.h"
 
+#include <unistd.h>
+
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,18 +15,20 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <mutex>
 #include <utility>
 
-#include "app/home_write_lock.h"
 #include "app/window_position.h"
 #include "editor/template_editor_form.h"
 #include "page/broadcast_page_file.h"
+#include "pipeline/error_list_dlg.h"
+#include "pipeline/feed_watch.h"
+#include "pipeline/general_options_dlg.h"
+#include "pipeline/page_list_options_dlg.h"
 #include "pipeline/settings_store.h"
+#include "pipeline/xml_schema_dlg.h"
 #include "render/page_renderer.h"
 #include "render/prest_view.h"
 #include "support/about_dlg.h"
@@ -34,14 +39,6 @@
 #include "support/view_text_dlg.h"
 #include "transfer/file_progress_dlg.h"
 #include "transfer/progress_dialog_view.h"
-
-#if __has_include("pipeline/general_options_dlg.h")
-#include "pipeline/error_list_dlg.h"
-#include "pipeline/general_options_dlg.h"
-#include "pipeline/page_list_options_dlg.h"
-#include "pipeline/xml_schema_dlg.h"
-#define TAVREL_HAS_SETTINGS_DIALOGS 1
-#endif
 
 namespace tavrel::gui {
 
@@ -110,7 +107,7 @@ TRIMainForm::TRIMainForm(TRIGlobals& globals, QString programFolder, QWidget* pa
   textToPage_.SetFormatCorrection(globals_.FormatCorrection);
 
   auto* client = new QWidget;
-  client->setObjectName("ClientArea");
+  client->setObjectName("MainFormClient");
   testButtonPanel_ = new QWidget(client);
   testButtonPanel_->setObjectName("TestButtonPanel");
   testButtonPanel_->setFixedHeight(kToolBarHeight);
@@ -128,7 +125,8 @@ TRIMainForm::TRIMainForm(TRIGlobals& globals, QString programFolder, QWidget* pa
   // Every step reads the settings anew, so a change made between steps counts at the next.
   const auto regenerate = [this] {
     const TRegeneration made = RegenerateExport(globals_, textToPage_);
-    QMetaObject::invokeMethod(this, [this] { ReloadControlFile(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { ReloadControlFile(); }, Qt::QueuedConnection);
     return made.AnyPage;
   };
   TWorkflowHooks scanHooks;
@@ -152,6 +150,20 @@ TRIMainForm::TRIMainForm(TRIGlobals& globals, QString programFolder, QWidget* pa
   scanTimer_->setObjectName("ScanTimer");
   scanTimer_->setInterval(static_cast<int>(TScanCycle::kTickInterval.count()));
   connect(scanTimer_, &QTimer::timeout, this, [this] { ScanTimerTimer(); });
+
+  feedWatcher_ = new QFileSystemWatcher(this);
+  feedQuietTimer_ = new QTimer(this);
+  feedQuietTimer_->setObjectName("FeedQuietTimer");
+  feedQuietTimer_->setSingleShot(true);
+  feedQuietTimer_->setInterval(static_cast<int>(kFeedQuietTime.count()));
+  connect(feedQuietTimer_, &QTimer::timeout, this, [this] { FeedFileSettled(); });
+  // Every write restarts the quiet time; a file replaced by a rename is seen in its folder.
+  const auto changed = [this] {
+    WatchFeedFile();
+    feedQuietTimer_->start();
+  };
+  connect(feedWatcher_, &QFileSystemWatcher::fileChanged, this, changed);
+  connect(feedWatcher_, &QFileSystemWatcher::directoryChanged, this, changed);
 
   CreateViews();
   UpdateCommands();
@@ -180,7 +192,8 @@ void TRIMainForm::CreateMenus() {
       add(teletextMenu, "NextPageMenuItem", "Next Page", [this] { NextPageMenuItemClick(); });
   nextPageMenuItem_->setShortcut(QKeySequence(Qt::Key_PageDown));
   teletextMenu->addSeparator();
-  uploadMenuItem_ = add(teletextMenu, "UploadMenuItem", "Upload", [this] { UploadMenuItemClick(); });
+  uploadMenuItem_ =
+      add(teletextMenu, "UploadMenuItem", "Upload", [this] { UploadMenuItemClick(); });
   startStopAutoScanMenuItem_ = add(teletextMenu, "StartStopAutoScanMenuItem", "Start Auto Scan",
                                    [this] { StartStopAutoScanMenuItemClick(); });
 
@@ -230,8 +243,8 @@ void TRIMainForm::CreateToolBar() {
   gap();
   pageListSpeedButton_ =
       AddSpeedButton("PageListSpeedButton", "Categories", QStyle::SP_FileDialogDetailedView);
-  templateEditorSpeedButton_ = AddSpeedButton("TemplateEditorSpeedButton", "Template editor",
-                                              QStyle::SP_FileIcon);
+  templateEditorSpeedButton_ =
+      AddSpeedButton("TemplateEditorSpeedButton", "Template editor", QStyle::SP_FileIcon);
   gap();
   scanLabel_ = new QLabel(kScanIdle, testButtonPanel_);
   scanLabel_->setObjectName("ScanLabel");
@@ -329,8 +342,8 @@ void TRIMainForm::UpdateCommands() {
   for (QAction* action : {previewMenuItem_, uploadMenuItem_, toolsMenu_->menuAction()}) {
     action->setEnabled(free);
   }
-  for (QToolButton* button : {templateEditorSpeedButton_, previewSpeedButton_,
-                              uploadSpeedButton_, pageListSpeedButton_}) {
+  for (QToolButton* button : {templateEditorSpeedButton_, previewSpeedButton_, uploadSpeedButton_,
+                              pageListSpeedButton_}) {
     button->setEnabled(free);
   }
   prevSpeedButton_->setEnabled(previous && free);
@@ -383,9 +396,8 @@ bool TRIMainForm::ShowPreviewPage(const std::string& section) {
   pageView_->SetPage(page);
   if (fastextView_ != nullptr) {
     fastextView_->SetPage(page);
-    fastextView_->SetFastextFromControl(
-        TPTxtControlFile::EntryValue(entry, "Prompts").value_or(""),
-        TPTxtControlFile::EntryValue(entry, "Links").value_or(""));
+    fastextView_->SetFastextFromControl(TPTxtControlFile::EntryValue(entry, "Prompts").value_or(""),
+                                        TPTxtControlFile::EntryValue(entry, "Links").value_or(""));
   }
   const std::vector<std::string>& sections = controlFile_->PageSections();
   const auto found = std::find(sections.begin(), sections.end(), section);
@@ -438,8 +450,9 @@ void TRIMainForm::PrepareProgressDialog(std::stop_source runStop) {
   progressDialog_->setObjectName("FileProgressDlg");
   progressView_ = std::make_unique<TProgressDialogView>(progressDialog_);
   // The dialog's Cancel button ends the whole run: the upload, and anything before it.
-  progressStopBridge_.emplace(progressView_->StopToken(),
-                              std::function<void()>([runStop]() mutable { runStop.request_stop(); }));
+  progressStopBridge_.emplace(
+      progressView_->StopToken(),
+      std::function<void()>([runStop]() mutable { runStop.request_stop(); }));
 }
 
 void TRIMainForm::ReleaseProgressDialog() {
@@ -469,12 +482,10 @@ void TRIMainForm::StartRun(bool upload) {
     hooks.ProgressView = progressView_.get();
   }
   worker_ = std::jthread([this, upload, hooks] {
-    TWorkflowResult result;
-    {
-      const THomeWriteLock lock(globals_.ProgramDir);
-      result = upload ? RunUpload(globals_, textToPage_, hooks)
-                      : RunPreview(globals_, textToPage_, hooks);
-    }
+    // Both take the home folder for their whole run, so a scan service on the same home
+    // waits for them, and they for it.
+    const TWorkflowResult result =
+        upload ? RunUpload(globals_, textToPage_, hooks) : RunPreview(globals_, textToPage_, hooks);
     QMetaObject::invokeMethod(
         this, [this, upload, result] { FinishRun(upload, result); }, Qt::QueuedConnection);
   });
@@ -511,12 +522,8 @@ void TRIMainForm::ShowRunMessages(bool upload, const TWorkflowResult& result) {
       ShowError(this, JoinLines(result.Check.SchemaLines));
       return;
     }
-#ifdef TAVREL_HAS_SETTINGS_DIALOGS
     TPErrorListDlg dialog(result.Check.Lines(), this);
     dialog.exec();
-#else
-    ShowError(this, JoinLines(result.Check.Lines()));
-#endif
   };
   if (upload && result.Outcome != TWorkflowOutcome::FeedNotFound && !result.Check.Passed()) {
     showCheck();
@@ -530,6 +537,7 @@ void TRIMainForm::ShowRunMessages(bool upload, const TWorkflowResult& result) {
     case TWorkflowOutcome::ConnectionFailed:
     case TWorkflowOutcome::UploadFailed:
     case TWorkflowOutcome::Failed:
+    case TWorkflowOutcome::HomeInUse:
       ShowError(this, result.Message());
       break;
     case TWorkflowOutcome::ServerBusy:
@@ -554,7 +562,32 @@ void TRIMainForm::StartStopAutoScanMenuItemClick() {
     scanCycle_->SetScanInterval(globals_.ScanInterval);
   }
   scanCycle_->SetAutoScan(autoScanOn_);
+  feedChangePending_ = false;
+  WatchFeedFile();
   UpdateCommands();
+}
+
+void TRIMainForm::WatchFeedFile() {
+  const QStringList watched = feedWatcher_->files() + feedWatcher_->directories();
+  if (!autoScanOn_ || globals_.IsXMLWeb || globals_.XMLFilePath.empty()) {
+    if (!watched.isEmpty()) feedWatcher_->removePaths(watched);
+    return;
+  }
+  const QString file = QString::fromLocal8Bit(globals_.FeedFilePath().c_str());
+  const QString folder = QFileInfo(file).absolutePath();
+  if (!feedWatcher_->directories().contains(folder)) {
+    if (!watched.isEmpty()) feedWatcher_->removePaths(watched);
+    feedWatcher_->addPath(folder);
+  }
+  // A file replaced by a rename drops out of the watch: it is added again.
+  if (!feedWatcher_->files().contains(file) && QFileInfo::exists(file)) feedWatcher_->addPath(file);
+}
+
+void TRIMainForm::FeedFileSettled() {
+  feedChangePending_ = true;
+  if (!autoScanOn_ || runInProgress_ || !scanCycle_->ClaimStep()) return;
+  feedChangePending_ = false;
+  StartScanStep();
 }
 
 void TRIMainForm::ScanTimerTimer() {
@@ -571,11 +604,9 @@ void TRIMainForm::StartScanStep() {
   PrepareProgressDialog(runStop_);
   stepProgress_->SetTarget(progressView_.get());
   worker_ = std::jthread([this, stop = runStop_.get_token()] {
-    TScanOutcome outcome;
-    {
-      const THomeWriteLock lock(globals_.ProgramDir);
-      outcome = scanCycle_->RunClaimedStep(stop);
-    }
+    // The step holds the home folder while it writes and sends (HomeInUse when a service
+    // on the same home keeps it).
+    const TScanOutcome outcome = scanCycle_->RunClaimedStep(stop);
     QMetaObject::invokeMethod(
         this,
         [this, outcome] {
@@ -585,6 +616,7 @@ void TRIMainForm::StartScanStep() {
           ReleaseProgressDialog();
           UpdateCommands();
           emit ScanStepFinished(outcome);
+          if (feedChangePending_) FeedFileSettled();
         },
         Qt::QueuedConnection);
   });
@@ -611,7 +643,6 @@ void TRIMainForm::StopWorker() {
 }
 
 void TRIMainForm::OptionsMenuItemClick() {
-#ifdef TAVREL_HAS_SETTINGS_DIALOGS
   if (runInProgress_ || autoScanOn_) return;
   TRIGeneralOptionsDlg dialog(globals_.GeneralOptions(), globals_.ProgramDir, this);
   if (dialog.exec() != QDialog::Accepted) return;
@@ -623,35 +654,30 @@ void TRIMainForm::OptionsMenuItemClick() {
   if (controlFile_ && previewIndex_ >= 0) {
     ShowPreviewPage(controlFile_->PageSections()[static_cast<std::size_t>(previewIndex_)]);
   }
-#endif
 }
 
 void TRIMainForm::PageListMenuItemClick() {
-#ifdef TAVREL_HAS_SETTINGS_DIALOGS
   if (runInProgress_ || autoScanOn_) return;
-  TRIPageListOptionsDlg dialog(globals_.Categories,
-                               {globals_.ProgramDir, globals_.TemplatesDir, globals_.UseFastext},
-                               this);
+  TRIPageListOptionsDlg dialog(
+      globals_.Categories, {globals_.ProgramDir, globals_.TemplatesDir, globals_.UseFastext}, this);
   if (dialog.exec() != QDialog::Accepted) return;
   globals_.Categories = dialog.Categories();
   SaveSettingsNow();
-#endif
 }
 
 void TRIMainForm::XMLSchemaMenuItemClick() {
-#ifdef TAVREL_HAS_SETTINGS_DIALOGS
   if (runInProgress_ || autoScanOn_) return;
   TRIXmlSchemaDlg dialog(globals_.XmlSchema, this);
   if (dialog.exec() != QDialog::Accepted) return;
   globals_.XmlSchema = dialog.Schema();
   SaveSettingsNow();
-#endif
 }
 
 bool TRIMainForm::SaveSettingsNow() {
   globals_.SaveOnExit = true;
   try {
-    const THomeWriteLock lock(globals_.ProgramDir);
+    // Replaced atomically, so a command or service reading it meanwhile sees the old file or
+    // the new one; no home lock is needed for that.
     globals_.SaveSettings();
     return true;
   } catch (const Error& error) {
@@ -720,9 +746,8 @@ void TRIMainForm::RestorePosition() {
     const QRect area = screen->availableGeometry();
     screens.push_back({area.x(), area.y(), area.width(), area.height()});
   }
-  const TScreenPoint position =
-      VisibleWindowPosition({saved.x(), saved.y()}, {frameGeometry().width(),
-                                                     frameGeometry().height()}, screens);
+  const TScreenPoint position = VisibleWindowPosition(
+      {saved.x(), saved.y()}, {frameGeometry().width(), frameGeometry().height()}, screens);
   move(position.X, position.Y);
 }
 
@@ -733,8 +758,6 @@ void TRIMainForm::SavePosition() const {
   settings.setValue("Top", pos().y());
 }
 
-QString SingleInstanceServerName() {
-  return "Kalvane-" + QString::number(getuid());
-}
+QString SingleInstanceServerName() { return "Kalvane-" + QString::number(getuid()); }
 
 }  // namespace tavrel::gui

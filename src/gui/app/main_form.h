@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QMainWindow>
 #include <QString>
 #include <functional>
@@ -116,6 +117,10 @@ class TRIMainForm : public QMainWindow {
   QToolButton* AddSpeedButton(const char* name, const char* hint, int icon);
   void ScanTimerTimer();
   void StartScanStep();
+  // A local feed file is watched while the scan is on: a step starts once the file has stayed
+  // unchanged for a second after a write, instead of at the next timed step.
+  void WatchFeedFile();
+  void FeedFileSettled();
   // Runs a Preview or Upload on the worker.
   void StartRun(bool upload);
   void FinishRun(bool upload, const TWorkflowResult& result);
@@ -146,6 +151,10 @@ class TRIMainForm : public QMainWindow {
   std::unique_ptr<TScanCycle> scanCycle_;
   TSteadyScanClock scanClock_;
   QTimer* scanTimer_;
+  QFileSystemWatcher* feedWatcher_;
+  QTimer* feedQuietTimer_;
+  // The watched feed changed while a step ran, which may have fetched it before the write.
+  bool feedChangePending_ = false;
 
   // The one worker: a Preview, an Upload or a scan step.
   std::jthread worker_;

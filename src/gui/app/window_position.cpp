@@ -11,7 +11,8 @@ constexpr int kGripWidth = 40;
 constexpr int kGripHeight = 20;
 
 bool Contains(const TScreenArea& area, int x, int y) {
-  return x >= area.Left && y >= area.Top && x < area.Left + area.Width && y < area.Top + area.Height;
+  return x >= area.Left && y >= area.Top && x < area.Left + area.Width &&
+         y < area.Top + area.Height;
 }
 
 }  // namespace
