@@ -144,13 +144,14 @@ TEST(FtpEditFrameSimTest, SilentServerLeavesTheWindowResponsive) {
   frame->show();
   auto* button = frame->findChild<QPushButton*>("TestButton");
   button->click();
-  // The window's own events keep running while the worker waits for a greeting.
+  // The window's own events keep running while the worker waits for a greeting. A frozen
+  // window would see no tick at all; a busy machine still sees a few.
   int ticks = 0;
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
   ticker.start(10);
   QTest::qWait(500);
-  EXPECT_GE(ticks, 20);
+  EXPECT_GE(ticks, 5);
   EXPECT_TRUE(frame->TestRunning());
   EXPECT_FALSE(button->isEnabled());
   // Closing the frame while the test still runs leaves the cursor normal; the worker's late
