@@ -9,6 +9,7 @@
 
 #include "commands.h"
 #include "page/edit_tf_url.h"
+#include "page/page_import.h"
 #include "page/template_file.h"
 #include "page/tti_file.h"
 #include "step_exit_codes.h"
@@ -77,40 +78,6 @@ std::optional<std::string> ParseArguments(const std::vector<std::string>& args,
 
 // An edit.tf address rather than a file: it carries a "#", a scheme, or starts like the
 // editor's hashstring ("0:") and no file of that name exists.
-bool LooksLikeEditTfAddress(const std::string& source) {
-  if (source.find('#') != std::string::npos || source.find("://") != std::string::npos) return true;
-  return source.size() > 2 && source[1] == ':' &&
-         std::isxdigit(static_cast<unsigned char>(source[0])) && !PathExists(source);
-}
-
-struct TImportedPage {
-  TPrestPage Page;
-  std::string Title;
-  std::string Note;  // what the operator should know, e.g. a character set we lack
-};
-
-TImportedPage ImportSource(const std::string& source) {
-  TImportedPage imported;
-  if (LooksLikeEditTfAddress(source)) {
-    const TEditTfPage page = TEditTfPage::Parse(source);
-    int charSet = TEditTfPage::CharSetFromEditTf(page.CharacterSet);
-    if (charSet < 0) {
-      imported.Note = "the edit.tf character set " + std::to_string(page.CharacterSet) +
-                      " is none of ours; the template is German";
-      charSet = kDefaultCharSet;
-    }
-    imported.Page = page.ToPage(charSet);
-    return imported;
-  }
-  const TTtiFile file = TTtiFile::Read(source);
-  const TTtiPage& first = file.Pages.front();
-  if (!first.CharSet())
-    imported.Note = source + " gives no character set (no PS line); the template is German";
-  imported.Page = first.ToPage(kDefaultCharSet);
-  imported.Title = file.Description;
-  return imported;
-}
-
 // Builds the template in a scratch file beside the target and puts its bytes in place with
 // ReplaceFileAtomically: an existing template is replaced whole or not at all, a link is
 // followed, and a FIFO or device named as the output is refused, never replaced.
@@ -142,7 +109,7 @@ int RunImport(const TTemplateArguments& args) {
                  args.Output.c_str());
     return kExitError;
   }
-  const TImportedPage imported = ImportSource(args.Source);
+  const TImportedPage imported = ImportPageSource(args.Source);
   if (!imported.Note.empty()) std::fprintf(stderr, "tavrel template: %s\n", imported.Note.c_str());
   WriteTemplate(imported, args.Output);
   std::printf("%s: template with character set %d\n", args.Output.c_str(), imported.Page.CharSet);

@@ -220,3 +220,44 @@ TEST_F(TemplateEditorFormTest, ARecentTemplateAsksToSaveEditsMadeSinceTheLastSav
 
 }  // namespace
 }  // namespace tavrel::gui
+
+namespace tavrel::gui {
+namespace {
+
+// The text of a row, cells masked to 7 bits.
+std::string RowText(const TPrestPage& page, int row, int columns) {
+  std::string text;
+  for (int column = 0; column < columns; ++column) {
+    text += static_cast<char>(page.Cell(row, column) & 0x7F);
+  }
+  return text;
+}
+
+// File > Import: a TTI file becomes a new, unnamed, changed template with the default block;
+// a broken file shows an error naming it and leaves the template as it was.
+TEST_F(TemplateEditorFormTest, ImportMakesATtiPageANewUnnamedTemplate) {
+  auto form = Open();
+  EXPECT_EQ(form->findChild<QAction*>("MnuImport")->text(), "Import");
+  const QString tti = Path("weather.tti");
+  tavrel::testing::WriteBytes(tti.toStdString(),
+                              "DE,Weather\r\nPN,10100\r\nPS,8000\r\nOL,3,HELLO WEATHER\r\n");
+  form->ImportCommand(tti);
+  EXPECT_TRUE(form->FileManager().FileName().isEmpty());
+  EXPECT_TRUE(form->FileManager().Modified());
+  EXPECT_EQ(RowText(form->Editor().Page, 3, 13), "HELLO WEATHER");
+
+  form->FileManager().SetModified(false);  // no save question before the next import
+  const QString broken = Path("broken.tti");
+  tavrel::testing::WriteBytes(broken.toStdString(), "PN,1x0\r\n");
+  QString shown;
+  AnswerNextModal([&shown](QWidget* dialog) {
+    for (QLabel* label : dialog->findChildren<QLabel*>()) shown += label->text();
+    QTest::keyClick(dialog, Qt::Key_Return);
+  });
+  form->ImportCommand(broken);
+  EXPECT_TRUE(shown.contains("broken.tti")) << shown.toStdString();
+  EXPECT_EQ(RowText(form->Editor().Page, 3, 13), "HELLO WEATHER");
+}
+
+}  // namespace
+}  // namespace tavrel::gui

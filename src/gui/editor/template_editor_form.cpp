@@ -2,12 +2,15 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QShowEvent>
 #include <QStyle>
 #include <QToolButton>
 
 #include "editor/template_document.h"
+#include "page/page_import.h"
 #include "support/error.h"
 #include "support/file_manager.h"
 #include "support/lang_message_dlg.h"
@@ -79,6 +82,18 @@ void TPTXTTemplateEditorForm::AddFileCommands() {
   addItem("MnuSave", "Save", &TPTXTTemplateEditorForm::SaveCommand);
   addItem("MnuSaveAs", "Save As ...", &TPTXTTemplateEditorForm::SaveAsCommand);
   file->insertSeparator(first);
+  // Import: a page drawn elsewhere (a TTI file or an edit.tf address) as a new template.
+  auto* import = new QAction(FromWindows1252(std::string(EditorText(kImportTextRow))), this);
+  import->setObjectName("MnuImport");
+  connect(import, &QAction::triggered, this, [this] {
+    bool ok = false;
+    const QString source =
+        QInputDialog::getText(this, FromWindows1252(std::string(EditorText(kImportTextRow))),
+                              "TTI file or edit.tf address:", QLineEdit::Normal, QString(), &ok);
+    if (ok && !source.trimmed().isEmpty()) ImportCommand(source.trimmed());
+  });
+  file->insertAction(first, import);
+  file->insertSeparator(first);
 
   // Tool bar: Open, Save and New in front.
   QWidget* bar = ToolBarFrame();
@@ -143,6 +158,30 @@ void TPTXTTemplateEditorForm::Sync() {
 void TPTXTTemplateEditorForm::NewCommand() {
   Sync();
   fileManager_->NewFile();
+}
+
+void TPTXTTemplateEditorForm::ImportCommand(const QString& source) {
+  Sync();
+  // Read first: a source that cannot be read leaves the open template as it was.
+  TImportedPage imported;
+  try {
+    imported = ImportPageSource(source.toStdString());
+  } catch (const Error& error) {
+    LangMessageDlg(QString::fromStdString(error.what()), TMsgDlgType::Error,
+                   ButtonBit(TMsgDlgBtn::OK), 0, -1, -1, this);
+    return;
+  }
+  // The page becomes a new, unnamed template: the one open is first offered to save. Cancel
+  // keeps it; after Yes or No the question is settled and New does not ask again.
+  if (!fileManager_->CanClose()) return;
+  fileManager_->SetModified(false);
+  fileManager_->NewFile();
+  SetPage(imported.Page, kReadTemplateTextBlock);
+  fileManager_->SetModified(true);
+  if (!imported.Note.empty()) {
+    LangMessageDlg(QString::fromStdString(imported.Note), TMsgDlgType::Information,
+                   ButtonBit(TMsgDlgBtn::OK), 0, -1, -1, this);
+  }
 }
 
 void TPTXTTemplateEditorForm::OpenCommand() {

@@ -18,6 +18,8 @@ class TPTXTTemplateEditorForm : public TTxtEd {
  public:
   // The settings key of the recent templates.
   static constexpr const char* kRegistryKey = "\\software\\dravik\\Tavrel\\mru\\";
+  // The editor texts' row of the File menu's "Import".
+  static constexpr int kImportTextRow = 1;
 
   // `templatesDir` is where the dialogs start; `defaultCharSet` is the character set option of
   // a new template.
@@ -34,6 +36,8 @@ class TPTXTTemplateEditorForm : public TTxtEd {
   void OpenCommand();
   void SaveCommand();
   void SaveAsCommand();
+  // Makes a TTI file (its first sub-page) or an edit.tf address a new, unnamed template.
+  void ImportCommand(const QString& source);
 
  protected:
   void showEvent(QShowEvent* event) override;
