@@ -16,6 +16,7 @@
 
 #include "child_process.h"
 #include "integration/varnex_sim_fixture.h"
+#include "sample_home.h"
 #include "testing/temp_folder.h"
 
 namespace tavrel {
@@ -25,6 +26,8 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing::ChildProcess;
 using testing::ReadBytes;
+using testing::SampleAccount;
+using testing::SampleHome;
 using testing::TempFolder;
 using testing::VarnexSimOptions;
 using testing::VarnexSimulator;
@@ -32,35 +35,14 @@ using testing::WriteBytes;
 
 const std::string kProgram = TAVREL_BINARY_DIR "/tavrel";
 
-// A copy of the sample workspace whose settings name the simulator's port.
-struct SampleHome {
-  explicit SampleHome(const VarnexSimulator& simulator) {
-    Dir = Temp / "home";
-    fs::copy(TAVREL_SOURCE_DIR "/data/sample", Dir, fs::copy_options::recursive);
-    const std::string settings = ReadBytes((Dir / "tavrel.ini").string());
-    WriteBytes((Dir / "tavrel.ini").string(),
-               std::regex_replace(settings, std::regex("FTPPort=[0-9]+"),
-                                  "FTPPort=" + std::to_string(simulator.Port())));
-  }
-  fs::path Feed() const { return Dir / "Feed" / "news.xml"; }
-  // A new version of the feed: one more message at the start.
-  void ChangeFeed(int version) const {
-    std::string feed = ReadBytes(Feed().string());
-    const std::string item = "<item><title>Update " + std::to_string(version) +
-                             "</title><category>News</category><description>Version " +
-                             std::to_string(version) + ".</description></item>";
-    feed.insert(feed.find("<item>"), item);
-    WriteBytes(Feed().string(), feed);
-  }
-
-  TempFolder Temp;
-  fs::path Dir;
-};
-
-VarnexSimOptions SampleAccount() {
-  VarnexSimOptions options;
-  options.Password = "teletext";
-  return options;
+// A new version of the sample feed: one more message at the start.
+void ChangeFeed(const SampleHome& home, int version) {
+  std::string feed = ReadBytes(home.Feed().string());
+  const std::string item = "<item><title>Update " + std::to_string(version) +
+                           "</title><category>News</category><description>Version " +
+                           std::to_string(version) + ".</description></item>";
+  feed.insert(feed.find("<item>"), item);
+  WriteBytes(home.Feed().string(), feed);
 }
 
 std::size_t Count(const std::string& text, const std::string& part) {
@@ -111,8 +93,8 @@ TEST(HomeLock, ASecondWriterWaitsThenSaysWhoHoldsTheHome) {
   fs::create_directories(home.Dir / "Export");
   WriteBytes((home.Dir / "Export" / "keep.txt").string(), "left by the other run");
   LockHolder holder(home.Dir);
-  const std::string pid = std::regex_replace(
-      ReadBytes((home.Dir / ".tavrel.lock").string()), std::regex("\\s+"), "");
+  const std::string pid =
+      std::regex_replace(ReadBytes((home.Dir / ".tavrel.lock").string()), std::regex("\\s+"), "");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     std::vector<std::string> arguments = {kProgram, "--home", home.Dir.string()};
@@ -121,8 +103,8 @@ TEST(HomeLock, ASecondWriterWaitsThenSaysWhoHoldsTheHome) {
     ChildProcess command(arguments);
     EXPECT_EQ(command.Finish(60s), 8) << command.Err;
     EXPECT_GE(std::chrono::steady_clock::now() - start, 4500ms);
-    const std::string message = "another Tavrel is working in " + home.Dir.string() +
-                                " (process " + pid + ")";
+    const std::string message =
+        "another Tavrel is working in " + home.Dir.string() + " (process " + pid + ")";
     EXPECT_NE((command.Err + command.Out).find(c.ExpectedErrPrefix + message), std::string::npos)
         << command.Err << command.Out;
     EXPECT_TRUE(fs::exists(home.Dir / "Export" / "keep.txt"));
@@ -143,13 +125,13 @@ TEST(HomeLock, ScanServicesAndManualGenerateNeverSendAHalfExport) {
     const char* Name;
     bool SecondService;
   };
-  for (const Case& c : std::vector<Case>{{"scan and generate", false},
-                                         {"two scan services and generate", true}}) {
+  for (const Case& c :
+       std::vector<Case>{{"scan and generate", false}, {"two scan services and generate", true}}) {
     SCOPED_TRACE(c.Name);
     VarnexSimulator simulator(SampleAccount());
     SampleHome home(simulator);
-    const std::vector<std::string> service = {kProgram, "--home", home.Dir.string(), "scan",
-                                              "--interval", "0"};
+    const std::vector<std::string> service = {kProgram, "--home",     home.Dir.string(),
+                                              "scan",   "--interval", "0"};
     ChildProcess first(service);
     std::optional<ChildProcess> second;
     if (c.SecondService) second.emplace(service);
@@ -157,7 +139,7 @@ TEST(HomeLock, ScanServicesAndManualGenerateNeverSendAHalfExport) {
     for (int version = 1; version <= kChanges; ++version) {
       ASSERT_TRUE(simulator.WaitForReportLines(static_cast<std::size_t>(version), 60s))
           << first.Out;
-      home.ChangeFeed(version);
+      ChangeFeed(home, version);
       for (int run = 0; run < 3; ++run) {
         ChildProcess generate({kProgram, "--home", home.Dir.string(), "generate"});
         EXPECT_EQ(generate.Finish(60s), 0) << generate.Err;
@@ -249,7 +231,7 @@ TEST(FeedWatch, ANewLocalFeedGoesOnAirWithoutWaitingForTheInterval) {
   for (int version = 1; version <= 2; ++version) {
     SCOPED_TRACE(version);
     if (version == 1) {
-      home.ChangeFeed(version);
+      ChangeFeed(home, version);
     } else {
       const fs::path written = home.Dir / "Feed" / "news.xml.new";
       fs::copy_file(home.Feed(), written);
@@ -343,7 +325,11 @@ TEST(WildFeeds, HtmlRssAndAtomGoDownToPageRows) {
   // The rows the sample templates frame every text with.
   const auto framed = [](const char* heading, const char* subheading,
                          std::vector<std::string> body) {
-    std::vector<std::string> rows = {std::string("  \x7F" "7 \x7F" "7 \x7F" "7   ") + heading,
+    std::vector<std::string> rows = {std::string("  \x7F"
+                                                 "7 \x7F"
+                                                 "7 \x7F"
+                                                 "7   ") +
+                                         heading,
                                      std::string("             ") + subheading, kRule};
     rows.insert(rows.end(), body.begin(), body.end());
     rows.push_back(kRule);
@@ -357,39 +343,36 @@ TEST(WildFeeds, HtmlRssAndAtomGoDownToPageRows) {
        "TextElement=description\nRootElement=rss\nChannelElement=channel\nUseChannelElement=1\n",
        {{"100-0000.pag",
          framed("NEWS", "Headlines", {" Minister's deal & the \"small print\" 101"})},
-        {"101-0000.pag",
-         framed("NEWS", "News",
-                {" MINISTER'S DEAL & THE \"SMALL PRINT\"", " The minister's deal was signed late on",
-                 " Tuesday.", " Critics called it \"rushed\" - the vote",
-                 " is on 14 December. ?", " Read more"})},
+        {"101-0000.pag", framed("NEWS", "News",
+                                {" MINISTER'S DEAL & THE \"SMALL PRINT\"",
+                                 " The minister's deal was signed late on", " Tuesday.",
+                                 " Critics called it \"rushed\" - the vote",
+                                 " is on 14 December. ?", " Read more"})},
         {"300-0000.pag",
          framed("MONEY", "Business and markets", {" Markets rally as inflation eases... 301"})},
-        {"301-0000.pag",
-         framed("MONEY", "Business",
-                {" MARKETS RALLY AS INFLATION EASES", " Shares rose 2% in early trading.",
-                 " Bonds were flat."})}}},
+        {"301-0000.pag", framed("MONEY", "Business",
+                                {" MARKETS RALLY AS INFLATION EASES",
+                                 " Shares rose 2% in early trading.", " Bonds were flat."})}}},
       {"Atom with category terms and HTML summaries",
        "wild_atom.xml",
        "MessageElement=entry\nTitleElement=title\nCategoryElement=category\n"
        "TextElement=summary\nRootElement=feed\nUseChannelElement=0\n",
-       {{"100-0000.pag",
-         framed("NEWS", "Headlines", {" Storm Ylva reaches the coast....... 101"})},
+       {{"100-0000.pag", framed("NEWS", "Headlines", {" Storm Ylva reaches the coast....... 101"})},
         {"101-0000.pag",
          framed("NEWS", "News",
                 {" STORM YLVA REACHES THE COAST", " Winds of 120 km/h", " Ferries stay in port."})},
         {"300-0000.pag",
          framed("MONEY", "Business and markets", {" Central bank holds rates........... 301"})},
-        {"301-0000.pag",
-         framed("MONEY", "Business",
-                {" CENTRAL BANK HOLDS RATES", " The bank kept its rate at 3%."})}}},
+        {"301-0000.pag", framed("MONEY", "Business",
+                                {" CENTRAL BANK HOLDS RATES", " The bank kept its rate at 3%."})}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     TempFolder temp;
     const fs::path home = temp / "home";
     fs::create_directories(home / "Templates");
-    for (const char* name : {"news_index.tpg", "news_message.tpg", "business_index.tpg",
-                             "business_message.tpg"}) {
+    for (const char* name :
+         {"news_index.tpg", "news_message.tpg", "business_index.tpg", "business_message.tpg"}) {
       fs::copy_file(fs::path(TAVREL_SOURCE_DIR "/data/sample/Templates") / name,
                     home / "Templates" / name);
     }
@@ -399,8 +382,10 @@ TEST(WildFeeds, HtmlRssAndAtomGoDownToPageRows) {
                    "[XMLItem001]\nCategory=World\nIndexNumber=100\nFirstNumber=101\n"
                    "IndexTemplateFileName=Templates/news_index.tpg\n"
                    "MessageTemplateFileName=Templates/news_message.tpg\n"
-                   "[XMLItem002]\nCategory=\xC3\x89" "conomie\nIndexNumber=300\nFirstNumber=301\n"
-                   "FastextPrompt2=\xC3\x89" "co \xE2\x80\x93 March\xC3\xA9s\n"
+                   "[XMLItem002]\nCategory=\xC3\x89"
+                   "conomie\nIndexNumber=300\nFirstNumber=301\n"
+                   "FastextPrompt2=\xC3\x89"
+                   "co \xE2\x80\x93 March\xC3\xA9s\n"
                    "IndexTemplateFileName=Templates/business_index.tpg\n"
                    "MessageTemplateFileName=Templates/business_message.tpg\n");
     ChildProcess check({kProgram, "--home", home.string(), "check"});
@@ -412,13 +397,15 @@ TEST(WildFeeds, HtmlRssAndAtomGoDownToPageRows) {
         << generate.Out;
     std::map<std::string, std::vector<std::string>> rows;
     for (const auto& entry : fs::directory_iterator(home / "Export")) {
-      if (entry.path().extension() == ".pag") rows[entry.path().filename()] = PageRows(entry.path());
+      if (entry.path().extension() == ".pag")
+        rows[entry.path().filename()] = PageRows(entry.path());
     }
     EXPECT_EQ(rows, c.ExpectedRows);
     // The prompt written in UTF-8 reaches the control file in Windows-1252.
     const std::string control = ReadBytes((home / "Export" / "Control.dat").string());
     EXPECT_NE(control.find("\r\n[301.0000]\r\n"), std::string::npos);
-    EXPECT_NE(control.find("Prompts=\"Index\" \"\xC9" "co \x96 March\xE9s\" \"Test\" \"Test\"\r\n"),
+    EXPECT_NE(control.find("Prompts=\"Index\" \"\xC9"
+                           "co \x96 March\xE9s\" \"Test\" \"Test\"\r\n"),
               std::string::npos)
         << control;
   }

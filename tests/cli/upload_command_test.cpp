@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "child_process.h"
-#include "testing/temp_folder.h"
 #include "integration/varnex_sim_fixture.h"
+#include "sample_home.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {
@@ -19,35 +20,14 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing::ChildProcess;
 using testing::ReadBytes;
+using testing::SampleAccount;
+using testing::SampleHome;
 using testing::TempFolder;
 using testing::VarnexSimOptions;
 using testing::VarnexSimulator;
 using testing::WriteBytes;
 
 const std::string kProgram = TAVREL_BINARY_DIR "/tavrel";
-
-// A copy of the sample workspace whose settings name the simulator's port.
-struct SampleHome {
-  explicit SampleHome(const VarnexSimulator& simulator) {
-    Dir = Temp / "home";
-    fs::copy(TAVREL_SOURCE_DIR "/data/sample", Dir, fs::copy_options::recursive);
-    const std::string settings = ReadBytes((Dir / "tavrel.ini").string());
-    WriteBytes((Dir / "tavrel.ini").string(),
-               std::regex_replace(settings, std::regex("FTPPort=[0-9]+"),
-                                  "FTPPort=" + std::to_string(simulator.Port())));
-  }
-  fs::path Feed() const { return Dir / "Feed" / "news.xml"; }
-  fs::path HandledCopy() const { return Dir / "Handled" / "news.xml"; }
-
-  TempFolder Temp;
-  fs::path Dir;
-};
-
-VarnexSimOptions SampleAccount() {
-  VarnexSimOptions options;
-  options.Password = "teletext";
-  return options;
-}
 
 std::string LastLine(const std::string& text) {
   const std::size_t end = text.size() > 0 && text.back() == '\n' ? text.size() - 1 : text.size();
