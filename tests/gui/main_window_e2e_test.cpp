@@ -208,13 +208,3 @@ TEST_F(MainWindowEndToEnd, ASecondStartRaisesThisWindowAndEnds) {
 }  // namespace
 }  // namespace tavrel::gui
 
-int main(int argc, char** argv) {
-  // The end-to-end run needs a real X server (ctest runs it under xvfb-run); without a display,
-  // as when the tests are only listed, Qt's offscreen platform stands in.
-  if (getenv("DISPLAY") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication application(argc, argv);
-  // The window keeps its position in the user's settings; the test keeps its own apart.
-  QStandardPaths::setTestModeEnabled(true);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

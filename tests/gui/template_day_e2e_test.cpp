@@ -221,12 +221,3 @@ TEST(TemplateDay, FromAnEmptyTemplateToPagesOnAir) {
 }  // namespace
 }  // namespace tavrel::gui
 
-int main(int argc, char** argv) {
-  // Needs a real X server (ctest runs it under xvfb-run); without a display, as when the tests
-  // are only listed, Qt's offscreen platform stands in.
-  if (getenv("DISPLAY") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication application(argc, argv);
-  QStandardPaths::setTestModeEnabled(true);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
