@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -255,12 +256,15 @@ TEST_F(TxtEdTest, BlockTextKeysStayInTheFieldAndTabStoresNothing) {
   QTest::keyClick(field, Qt::Key_Tab);
   QTest::keyClick(field, Qt::Key_Backtab, Qt::ShiftModifier);
   QTest::keyClicks(field, "d");
+  // The context menu's Paste: a tab from outside becomes a space, as on the Edit menu's road.
+  QGuiApplication::clipboard()->setText("\te");
+  qobject_cast<QPlainTextEdit*>(field)->paste();
   EXPECT_EQ(editor->Editor().State.Grid, before);
-  EXPECT_TRUE(qobject_cast<QPlainTextEdit*>(field)->toPlainText().startsWith("Abcd\n"));
+  EXPECT_TRUE(qobject_cast<QPlainTextEdit*>(field)->toPlainText().startsWith("Abcd e\n"));
   EXPECT_EQ(QApplication::focusWidget(), field);
 
   Action(*editor, "MnuModePrestelText")->trigger();  // writes the field back
-  EXPECT_EQ(Row(*editor, 6, 9), "    Abcd ");
+  EXPECT_EQ(Row(*editor, 6, 11), "    Abcd e ");
   for (int row = 1; row < kPageRows; ++row) {
     for (int column = 0; column < kPageColumns; ++column) {
       EXPECT_NE(editor->Editor().State.Grid.At(row, column), 9) << row << "," << column;

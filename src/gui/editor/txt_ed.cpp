@@ -497,9 +497,11 @@ void TTxtEd::HandleKey(QKeyEvent* event) {
     // In block-text mode the keys belong to the field. When the page had the focus, the key
     // and the focus go to the field; a key the field itself passed on (one it does not use)
     // ends here.
-    if (canvas_->hasFocus()) {
+    if (canvas_->hasFocus() && !forwardingKey_) {
+      forwardingKey_ = true;
       blockText_->setFocus(Qt::OtherFocusReason);
       QCoreApplication::sendEvent(blockText_, event);
+      forwardingKey_ = false;
     }
     return;
   }

@@ -106,6 +106,8 @@ class TTxtEd : public QDialog {
   void RefreshBlockTextMenus();
   std::unique_ptr<TEditorMouse> mouse_;
   TBlockTextField* blockText_ = nullptr;
+  // A key handed on to the field comes back to the page if the field does not use it.
+  bool forwardingKey_ = false;
 
   std::unique_ptr<TPageEditor> editor_;
   TEditorCanvas* canvas_ = nullptr;
