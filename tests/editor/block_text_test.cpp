@@ -107,6 +107,8 @@ TEST(BlockText, KeysOnTheLastLine) {
       {"line feed on the last line", K::LineFeed, 10, 2, 0, false},
       {"ctrl+c typed", K::Character, 3, 0, 0, false},
       {"ctrl+v typed", K::Character, 22, 0, 0, false},
+      {"the tab key: no hidden steady code", K::Tab, 9, 0, 0, false},
+      {"a typed tab", K::Character, 9, 1, 2, false},
       {"other keys", K::Other, 0, 2, 12, true},
   };
   for (const auto& c : cases) {
@@ -127,6 +129,15 @@ TEST(BlockText, ClipboardConversions) {
   EXPECT_EQ(BlockTextForClipboard("#1", 0),
             "\xA3"
             "1");  // English: the pound sign
+  // Control bytes would stay in the block as hidden attributes (a tab is Steady): spaces. Line
+  // breaks and the field's own alpha colour codes pass.
+  EXPECT_EQ(BlockTextFromClipboard(std::string("a\tb\x0B\x1F\x00"
+                                               "c\r\nd\x03"
+                                               "e",
+                                               12),
+                                   8),
+            "a b   c\r\nd\x03"
+            "e");
   const std::string longText(2000, 'a');
   EXPECT_EQ(BlockTextForClipboard(longText, 8).size(), kBlockTextClipboardLimit);
   EXPECT_EQ(BlockTextFromClipboard(longText, 8).size(), kBlockTextClipboardLimit);

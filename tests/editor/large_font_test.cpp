@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "editor/edit_engine.h"
+#include "editor/editor_mouse.h"
+#include "editor/page_editor.h"
 #include "testing/temp_folder.h"
 
 namespace tavrel {
@@ -160,6 +163,92 @@ TEST(LargeFont, AMissingOrShortFileLeavesNormalTyping) {
     page.State.CursorColumn = 5;
     page.Apply('L');
     EXPECT_EQ(page.State.Grid.At(page.State.CursorRow, 5), 'L');
+  }
+}
+
+// However the cursor reaches the top of the page in large-font mode (a mouse click, a key, a
+// mode switch, a line break), a letter is drawn into rows 1..23 only: the cursor row, the
+// letter's bottom row, stays at 3 or below, and the caret stays on the page.
+TEST(LargeFont, TheCursorRowStaysAtThreeOrBelowHoweverItGotThere) {
+  struct TWay {
+    const char* Name;
+    std::function<void(TPageEditor&, TEditorMouse&)> Move;
+    int ExpectedRow;
+  };
+  auto click = [](TEditorMouse& mouse, int column, int row) {
+    const int x = kEditorPageLeft + 2 + column * kEditorCellWidth + kEditorCellWidth / 2;
+    const int y = kEditorPageTop + (row - kFirstEditRow) * kEditorCellHeight + 8;
+    mouse.Press(x, y, TMouseButton::Left);
+    mouse.Release(x, y);
+  };
+  const int largeFont1 = EditMode::LargeFont1;
+  const TWay ways[] = {
+      {"a click on row 1", [&](TPageEditor&, TEditorMouse& m) { click(m, 10, 1); }, 3},
+      {"a click on row 2", [&](TPageEditor&, TEditorMouse& m) { click(m, 10, 2); }, 3},
+      {"a click on row 7 stays there", [&](TPageEditor&, TEditorMouse& m) { click(m, 10, 7); }, 7},
+      {"the window setting row 1 directly",
+       [](TPageEditor& e, TEditorMouse&) { e.State.CursorRow = 1; }, 3},
+      {"a click on row 1 in a draw mode entered from large font, then large font again",
+       [&](TPageEditor& e, TEditorMouse& m) {
+         e.SetMode(EditMode::DrawLine);
+         click(m, 10, 1);
+         e.SetMode(largeFont1);
+       },
+       3},
+      {"a click on row 1 in Prestel text, then large font",
+       [&](TPageEditor& e, TEditorMouse& m) {
+         e.SetMode(EditMode::PrestelText);
+         click(m, 10, 1);
+         e.SetMode(largeFont1);
+       },
+       3},
+      {"Down from row 23 wraps to the top",
+       [](TPageEditor& e, TEditorMouse&) {
+         e.State.CursorRow = kLastEditRow;
+         e.Step(EditCommand::Down);
+       },
+       3},
+      {"Enter on row 23 wraps to the top",
+       [](TPageEditor& e, TEditorMouse&) {
+         e.State.CursorRow = kLastEditRow;
+         e.Step(EditCommand::Enter);
+       },
+       3},
+      {"Up from row 4 wraps to the bottom",
+       [](TPageEditor& e, TEditorMouse&) {
+         e.State.CursorRow = 4;
+         e.Step(EditCommand::Up);
+       },
+       kLastEditRow},
+      {"a letter that does not fit on row 23 starts again at the top",
+       [](TPageEditor& e, TEditorMouse&) {
+         e.State.CursorRow = kLastEditRow;
+         e.State.CursorColumn = 38;
+         e.Step('L');
+       },
+       3},
+  };
+  for (const TWay& way : ways) {
+    SCOPED_TRACE(way.Name);
+    testing::TempFolder folder;
+    WriteFont(folder, 1, TwoLetterFont());
+    TPageEditor editor(folder.Path());
+    editor.Reload();
+    TEditorMouse mouse(editor);
+    ASSERT_TRUE(editor.SetMode(largeFont1).Error.empty());
+    way.Move(editor, mouse);
+    editor.Step(EditCommand::None);
+    EXPECT_EQ(editor.State.CursorRow, way.ExpectedRow);
+    EXPECT_GE(editor.Caret().Rect.Top, kEditorPageTop - 1) << "caret above the page";
+
+    const int row = editor.State.CursorRow;
+    const int column = editor.State.CursorColumn;
+    editor.Step('L');
+    for (int c = 0; c < kPageColumns; ++c) EXPECT_EQ(editor.State.Grid.At(0, c), ' ') << c;
+    // The letter's left bar: a mosaic in each of its three rows.
+    for (int r = row - 2; r <= row; ++r) {
+      EXPECT_GE(editor.State.Grid.At(r, std::max(column, 1)), 32 + 1) << "row " << r;
+    }
   }
 }
 

@@ -43,6 +43,20 @@ TEST(PageEditor, DeleteRowsClearsTheSelectionAndLeavesTheClipboard) {
   EXPECT_FALSE(page.Editor.CanPaste());
 }
 
+// The block-text field owns the block while the mode lasts: a key or command that still reached
+// the editor (a click beside the field had taken the focus to the page) changes nothing.
+TEST(PageEditor, BlockTextModeTakesNoStepsIntoTheGrid) {
+  TNumberedPage page;
+  page.Editor.SetMode(EditMode::BlockText);
+  const TEditGrid before = page.Editor.State.Grid;
+  for (std::uint8_t command : {std::uint8_t{'Z'}, EditCommand::InsertLine, EditCommand::DeleteLine,
+                               EditCommand::Backspace, EditCommand::AlphaRed}) {
+    SCOPED_TRACE(int{command});
+    EXPECT_TRUE(page.Editor.Step(command).Changed.Empty());
+    EXPECT_EQ(page.Editor.State.Grid, before);
+  }
+}
+
 TEST(PageEditor, FormatPrefix) {
   TNumberedPage page;
   const std::string prefix = "\x02\x0d\x08";

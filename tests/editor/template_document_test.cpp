@@ -61,6 +61,28 @@ TEST(TemplateDocument, MissingAndDamagedKeysReadAsTheDefaults) {
   }
 }
 
+// A file without [PAGE] is no template: an error naming the file, and the file left as it was.
+TEST(TemplateDocument, AFileWithoutThePageSectionIsRefusedAndLeftAlone) {
+  const std::pair<const char*, std::string> files[] = {
+      {"another section", "[TITLE]\r\nrow01=Hello\r\n"},
+      {"keys before any section", "charset=4\r\nrow01=Hello\r\n"},
+      {"empty", ""},
+  };
+  TempFolder folder;
+  for (const auto& [name, text] : files) {
+    SCOPED_TRACE(name);
+    WriteBytes(folder / "foreign.tpg", text);
+    try {
+      ReadTemplateDocument(folder / "foreign.tpg");
+      FAIL() << "no error";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()),
+                folder / "foreign.tpg" + ": not a template: it has no [PAGE] section");
+    }
+    EXPECT_EQ(ReadBytes(folder / "foreign.tpg"), text);
+  }
+}
+
 TEST(TemplateDocument, SaveWritesBlockRowsAndCharSetIntoAnExistingFileAndReadsBack) {
   TempFolder folder;
   // An existing file keeps its title and its key order; the new values replace the old.

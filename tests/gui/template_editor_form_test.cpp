@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCompleter>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
@@ -23,6 +27,7 @@
 #include "editor/block_text_field.h"
 #include "render/teletext_fonts.h"
 #include "support/file_manager.h"
+#include "support/lang_message_dlg.h"
 #include "support/language_texts.h"
 #include "testing/temp_folder.h"
 
@@ -216,6 +221,138 @@ TEST_F(TemplateEditorFormTest, ARecentTemplateAsksToSaveEditsMadeSinceTheLastSav
   EXPECT_TRUE(asked);
   EXPECT_EQ(form->FileManager().FileName(), Path("b.tpg"));
   EXPECT_EQ(form->Editor().State.Grid.At(1, 0), 'x');
+}
+
+// Answers the modal that comes up: a message box with the named button, a file dialog with
+// Cancel. Each answer queues the next before it answers, so a chain of modals is answered in
+// order.
+void AnswerModals(std::vector<const char*> answers) {
+  if (answers.empty()) return;
+  AnswerNextModal([answers](QWidget* modal) {
+    const char* answer = answers.front();
+    AnswerModals({answers.begin() + 1, answers.end()});
+    if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      dialog->reject();
+    } else if (auto* button = modal->findChild<QPushButton*>(answer)) {
+      button->click();
+    } else {
+      ADD_FAILURE() << "no button " << answer << " on " << modal->objectName().toStdString();
+      qobject_cast<QDialog*>(modal)->reject();
+    }
+  });
+}
+
+// A file command or closing that does not complete leaves block-text mode as it was: the field
+// shown, with the focus, taking the keys; the grid untouched by them.
+TEST_F(TemplateEditorFormTest, AFileCommandThatDoesNotCompleteKeepsTheBlockTextField) {
+  struct Row {
+    const char* Name;
+    const char* Command;
+    std::vector<const char*> Answers;
+  };
+  const Row rows[] = {
+      {"Open: the save question cancelled", "MnuOpen", {"Cancel"}},
+      {"Open: the open dialog cancelled", "MnuOpen", {"No", "dialog"}},
+      {"New: the save question cancelled", "MnuNew", {"Cancel"}},
+      {"Save As: the save dialog cancelled", "MnuSaveAs", {"dialog"}},
+      {"Close: the save question cancelled", "MnuClose", {"Cancel"}},
+      {"Close: Yes, then the save fails", "MnuClose", {"Yes", "OK"}},
+      {"Save fails: the folder is gone", "MnuSave", {"OK"}},
+  };
+  auto form = Open();
+  QApplication::setActiveWindow(form.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QDir(templatesDir_.path()).mkdir("sub");
+  SaveAs(*form, "sub/kept");
+  ASSERT_EQ(form->FileManager().FileName(), Path("sub/kept.tpg"));
+  ASSERT_TRUE(QDir(Path("sub")).removeRecursively());  // every save from now on fails
+  form->findChild<QAction*>("MnuModeBlockText")->trigger();
+  auto* field = qobject_cast<QPlainTextEdit*>(form->BlockTextField());
+  ASSERT_TRUE(field->isVisible());
+  QTest::keyClicks(field, "News");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Name);
+    AnswerModals(row.Answers);
+    form->findChild<QAction*>(row.Command)->trigger();
+    // The window manager gives the window back its activation once the modal is gone.
+    QApplication::setActiveWindow(form.get());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->Editor().Mode(), EditMode::BlockText);
+    EXPECT_TRUE(field->isVisible());
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    const TEditGrid grid = form->Editor().State.Grid;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+    EXPECT_EQ(form->Editor().State.Grid, grid) << "a key reached the grid";
+    EXPECT_TRUE(field->toPlainText().startsWith("Newsx\n")) << field->toPlainText().toStdString();
+    QTest::keyClick(field, Qt::Key_Backspace);
+  }
+  EXPECT_TRUE(field->toPlainText().startsWith("News\n"));
+  EXPECT_EQ(form->FileManager().FileName(), Path("sub/kept.tpg"));
+}
+
+// A file without [PAGE] is refused with a message naming it, and the open template stays.
+TEST_F(TemplateEditorFormTest, OpeningAFileWithoutThePageSectionSaysSoAndKeepsTheTemplate) {
+  auto form = Open();
+  form->Editor().State.Grid.At(4, 4) = 'K';
+  SaveAs(*form, "kept");
+  const QString foreign = Path("foreign.tpg");
+  tavrel::testing::WriteBytes(foreign.toStdString(), "[TITLE]\r\nrow01=Hello\r\n");
+  QString shown;
+  AnswerNextModal([&](QWidget* dialog) {
+    AnswerNextModal([&shown](QWidget* box) {
+      if (auto* message = box->findChild<QLabel*>("Message")) shown = message->text();
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+    edit->setText("foreign.tpg");
+    QTest::keyClick(edit, Qt::Key_Return);
+  });
+  form->findChild<QAction*>("MnuOpen")->trigger();
+  EXPECT_EQ(shown, foreign + ": not a template: it has no [PAGE] section");
+  EXPECT_EQ(form->windowTitle(), "Template Editor - kept.tpg");
+  EXPECT_EQ(form->FileManager().FileName(), Path("kept.tpg"));
+  EXPECT_EQ(form->Editor().State.Grid.At(4, 4), 'K');
+  EXPECT_EQ(tavrel::testing::ReadBytes(foreign.toStdString()), "[TITLE]\r\nrow01=Hello\r\n");
+}
+
+// The operator types part of a name, the file dialog's completion pop-up offers the rest, and a
+// click on Open opens the file: the pop-up closes with the dialog, and the next click on the
+// editor is the editor's (a pop-up left open would take it to close itself).
+TEST_F(TemplateEditorFormTest, TheFileDialogLeavesNoCompletionPopupBehind) {
+  auto form = Open();
+  SaveAs(*form, "weather");
+  form->findChild<QAction*>("MnuNew")->trigger();
+  bool popupShown = false;
+  AnswerNextModal([&popupShown](QWidget* dialog) {
+    QApplication::setActiveWindow(dialog);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+    auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+    edit->setFocus();
+    // The folder is read in the background: the pop-up comes with the first key typed after.
+    QTest::keyClicks(edit, "w");
+    EXPECT_TRUE(QTest::qWaitFor([edit] { return edit->completer()->completionCount() > 0; }));
+    QTest::keyClicks(QApplication::activePopupWidget() ? QApplication::activePopupWidget() : edit,
+                     "eather.tpg");
+    popupShown = QApplication::activePopupWidget() != nullptr;
+    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->buttons().first(), Qt::LeftButton);
+  });
+  form->findChild<QAction*>("MnuOpen")->trigger();
+  ASSERT_TRUE(popupShown) << "the test brought up no pop-up";
+  EXPECT_EQ(form->windowTitle(), "Template Editor - weather.tpg");
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  auto* grid = form->findChild<QToolButton*>("BtnGrid");
+  QTest::mouseClick(grid, Qt::LeftButton);
+  EXPECT_TRUE(form->Editor().GridDisplay) << "the click after Open did not reach the editor";
+}
+
+// "News.tpg" and "news.tpg" are two files: saving the second keeps the first in the menu.
+TEST_F(TemplateEditorFormTest, RecentTemplatesThatDifferInLetterCaseAreTwoEntries) {
+  auto form = Open();
+  SaveAs(*form, "News");
+  SaveAs(*form, "news");
+  auto* recent = form->findChild<QMenu*>("MnuRecentFiles");
+  ASSERT_EQ(recent->actions().size(), 1);
+  EXPECT_EQ(recent->actions()[0]->text(), "1  News.tpg");
 }
 
 }  // namespace

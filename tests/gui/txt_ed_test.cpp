@@ -5,7 +5,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -212,6 +214,62 @@ TEST_F(TxtEdTest, StatusNamesTheControlCodeUnderTheCursor) {
   EXPECT_EQ(editor->findChild<QToolButton*>("BtnDoubleHeight")->toolTip(), "Double Height");
   EXPECT_EQ(editor->findChild<QToolButton*>("BtnAlfaRed")->property("tag").toInt(), 187);
   EXPECT_EQ(editor->findChild<QToolButton*>("BtnGraphicBlack")->property("tag").toInt(), 239);
+}
+
+// Large-font typing after a click on row 1 or 2: the click places the cursor on row 3, so the
+// letter fills rows 1..3 and the caret stays on the page, below the tool bar.
+TEST_F(TxtEdTest, LargeFontTypingAfterAClickOnTheTopRowsStaysOnThePage) {
+  for (int clickedRow : {1, 2}) {
+    SCOPED_TRACE(clickedRow);
+    auto editor = Open();
+    Key(*editor, Qt::Key_1, Qt::AltModifier);
+    const QPoint cell(kEditorPageLeft + 2 + 10 * kEditorCellWidth + 6,
+                      kEditorPageTop + (clickedRow - 1) * kEditorCellHeight + 8);
+    QTest::mouseClick(editor->Canvas(), Qt::LeftButton, Qt::NoModifier, cell);
+    EXPECT_EQ(Status(*editor, 0), "x10  y3");
+    QTest::keyClicks(editor->Canvas(), "HI");
+    EXPECT_EQ(Row(*editor, 0, kPageColumns), std::string(kPageColumns, ' '));
+    for (int row = 1; row <= 3; ++row) {
+      EXPECT_GT(editor->Editor().State.Grid.At(row, 10), ' ') << "the H's bar in row " << row;
+    }
+    EXPECT_GE(editor->Editor().Caret().Rect.Top, editor->findChild<QWidget*>("ToolBar")->height());
+  }
+}
+
+// Block-text mode: the keys belong to the text field. A click on the page beside it leaves
+// them there, and Tab stores nothing (byte 9 would be a hidden Steady code in the template).
+TEST_F(TxtEdTest, BlockTextKeysStayInTheFieldAndTabStoresNothing) {
+  auto editor = Open();
+  Action(*editor, "MnuModeBlockText")->trigger();
+  auto* field = editor->findChild<QWidget*>("Memo1");
+  ASSERT_TRUE(field->isVisible());
+  const TEditGrid before = editor->Editor().State.Grid;
+  // Row 2, column 1: on the page, left of and above the field.
+  QTest::mouseClick(editor->Canvas(), Qt::LeftButton, Qt::NoModifier,
+                    QPoint(kEditorPageLeft + 2 + kEditorCellWidth + 6, kEditorPageTop + 24));
+  EXPECT_EQ(QApplication::focusWidget(), field);
+  QTest::keyClicks(QApplication::focusWidget(), "Ab");
+  editor->Canvas()->setFocus();  // should the page get the focus anyway, its keys go on
+  QTest::keyClick(editor->Canvas(), Qt::Key_C);
+  EXPECT_EQ(QApplication::focusWidget(), field);
+  QTest::keyClick(field, Qt::Key_F9);  // a key the field does not use stops there
+  QTest::keyClick(field, Qt::Key_Tab);
+  QTest::keyClick(field, Qt::Key_Backtab, Qt::ShiftModifier);
+  QTest::keyClicks(field, "d");
+  // The context menu's Paste: a tab from outside becomes a space, as on the Edit menu's road.
+  QGuiApplication::clipboard()->setText("\te");
+  qobject_cast<QPlainTextEdit*>(field)->paste();
+  EXPECT_EQ(editor->Editor().State.Grid, before);
+  EXPECT_TRUE(qobject_cast<QPlainTextEdit*>(field)->toPlainText().startsWith("Abcd e\n"));
+  EXPECT_EQ(QApplication::focusWidget(), field);
+
+  Action(*editor, "MnuModePrestelText")->trigger();  // writes the field back
+  EXPECT_EQ(Row(*editor, 6, 11), "    Abcd e ");
+  for (int row = 1; row < kPageRows; ++row) {
+    for (int column = 0; column < kPageColumns; ++column) {
+      EXPECT_NE(editor->Editor().State.Grid.At(row, column), 9) << row << "," << column;
+    }
+  }
 }
 
 TEST_F(TxtEdTest, SwitchesLargeFontsAndClose) {

@@ -43,12 +43,18 @@ TEST(RecentFilesTest, ListRulesKeepTheMostRecentFirstInExactlyMaxCountSlots) {
     std::vector<std::string> ExpectedCaptions;
   };
   const std::vector<Case> cases = {
-      {"other letter case moves to the front without a duplicate",
-       {"/t/a.tpg", "/t/b.tpg", "/t/A.TPG"},
+      {"the same path again moves to the front without a duplicate",
+       {"/t/a.tpg", "/t/b.tpg", "/t/a.tpg"},
        "",
        9,
-       {"/t/A.TPG", "/t/b.tpg", ""},
-       {"1  A.TPG", "2  b.tpg"}},
+       {"/t/a.tpg", "/t/b.tpg", ""},
+       {"1  a.tpg", "2  b.tpg"}},
+      {"names that differ in letter case are two files, two entries",
+       {"/t/News.tpg", "/t/b.tpg", "/t/news.tpg"},
+       "",
+       9,
+       {"/t/news.tpg", "/t/b.tpg", "/t/News.tpg", ""},
+       {"1  news.tpg", "2  b.tpg", "3  News.tpg"}},
       {"blanks around a path are trimmed; a blank path changes nothing",
        {"  /t/a.tpg\t", "   "},
        "",
@@ -73,12 +79,12 @@ TEST(RecentFilesTest, ListRulesKeepTheMostRecentFirstInExactlyMaxCountSlots) {
        12,
        {"/10"},
        {"01  10", "02  9", "03  8", "04  7", "05  6", "06  5", "07  4", "08  3", "09  2", "10  1"}},
-      {"making a path current in other letter case replaces its entry",
-       {"/t/a.tpg"},
-       "/T/a.tpg",
+      {"making a path current in other letter case keeps the other one offered",
+       {"/t/News.tpg"},
+       "/t/news.tpg",
        9,
-       {"/T/a.tpg"},
-       {}},
+       {"/t/news.tpg", "/t/News.tpg", ""},
+       {"1  News.tpg"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);

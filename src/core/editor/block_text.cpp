@@ -8,6 +8,10 @@ namespace {
 
 bool IsAttribute(std::uint8_t b) { return b == 0 || (b >= 8 && b <= 31); }
 
+constexpr std::uint8_t kTab = 9;
+
+bool IsLineBreak(std::uint8_t b) { return b == '\n' || b == '\r'; }
+
 bool IsCopiedNational(std::uint8_t b) {
   return b == 35 || b == 36 || (b >= 91 && b <= 96) || (b >= 123 && b <= 126);
 }
@@ -63,7 +67,10 @@ void WriteBackBlockText(TEditGrid& grid, const TTextBlock& block,
 
 bool BlockTextKeyAccepted(TBlockTextKey key, std::uint8_t typed, TBlockTextCaret caret,
                           const TTextBlock& block) {
-  if (key == TBlockTextKey::Character && (typed == 3 || typed == 22)) return false;
+  if (key == TBlockTextKey::Tab) return false;
+  if (key == TBlockTextKey::Character && (typed == 3 || typed == 22 || typed == kTab)) {
+    return false;
+  }
   const bool lastLine = caret.Line >= block.Bottom - block.Top;
   if (!lastLine) return true;
   const bool atWidth = caret.Column >= block.Right - block.Left + 1;
@@ -99,6 +106,8 @@ std::string BlockTextFromClipboard(std::string_view clipboard, int charSet) {
     const auto b = static_cast<std::uint8_t>(c);
     if (IsPastedNational(b)) {
       out += TranslateChar(b, charSet, true);
+    } else if (IsAttribute(b) && !IsLineBreak(b)) {
+      out += static_cast<char>(kSpaceCode);
     } else {
       out += c;
     }

@@ -31,7 +31,17 @@ void WriteBackBlockText(TEditGrid& grid, const TTextBlock& block,
                         const std::vector<std::string>& lines);
 
 // A key pressed in the field, as far as the block's limits care.
-enum class TBlockTextKey { PageDown, Down, Right, Enter, LineFeed, Backspace, Character, Other };
+enum class TBlockTextKey {
+  PageDown,
+  Down,
+  Right,
+  Enter,
+  LineFeed,
+  Backspace,
+  Tab,
+  Character,
+  Other
+};
 
 // Where the field's caret is: its line (0-based, counting wrapped lines) and its position in
 // that line.
@@ -43,7 +53,9 @@ struct TBlockTextCaret {
 // Whether the field takes a key. On the block's last line nothing may add a line or reach past
 // the block width: Page Down, Down, Enter and line feed are dropped, and Right and typed
 // characters when the caret is at or past the width; Backspace always works. Ctrl+C and Ctrl+V
-// typed as characters (3, 22) are dropped everywhere: they are copy and paste.
+// typed as characters (3, 22) are dropped everywhere: they are copy and paste. Tab (the key, or
+// a typed 9) is dropped everywhere: byte 9 in the block is a Steady code the field does not
+// show, which would reach the template unseen.
 bool BlockTextKeyAccepted(TBlockTextKey key, std::uint8_t typed, TBlockTextCaret caret,
                           const TTextBlock& block);
 
@@ -51,7 +63,9 @@ bool BlockTextKeyAccepted(TBlockTextKey key, std::uint8_t typed, TBlockTextCaret
 // 123..126) as the page's character set shows them. At most 1023 characters are taken.
 std::string BlockTextForClipboard(std::string_view selected, int charSet);
 // Clipboard text for the field: the national positions and every byte from 123 up as their
-// teletext codes for the page's character set. At most 1023 characters are taken.
+// teletext codes for the page's character set; a control byte other than a line break or an
+// alpha colour code (1..7, as the field copies them) becomes a space, since the block would
+// keep it as a hidden attribute (a Tab would be Steady). At most 1023 characters are taken.
 std::string BlockTextFromClipboard(std::string_view clipboard, int charSet);
 
 // The face the field shows its text in: the teletext screen face of the character set.

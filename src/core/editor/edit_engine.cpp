@@ -62,6 +62,14 @@ bool RowIsDoubleHeight(const TEditGrid& grid, int row) {
   return false;
 }
 
+// The cursor the engine works from: on the page, and in large-font mode low enough that the
+// letter's three rows (cursor row - 2 .. cursor row) are all editable rows.
+void KeepCursorOnPage(TEditState& state) {
+  state.CursorColumn = std::clamp(state.CursorColumn, 0, kPageColumns - 1);
+  state.CursorRow = std::clamp(state.CursorRow, kFirstEditRow, kLastEditRow);
+  if (state.LargeFont) state.CursorRow = std::max(state.CursorRow, kLargeFontTopCursorRow);
+}
+
 class TEngine {
  public:
   TEngine(TEditState& state) : s_(state) {}
@@ -104,7 +112,9 @@ class TEngine {
     };
     step();
     if (OnLowerHalf(s_.CursorRow)) step();
-    if (s_.LargeFont && s_.CursorRow < 3) s_.CursorRow = 3;
+    if (s_.LargeFont && s_.CursorRow < kLargeFontTopCursorRow) {
+      s_.CursorRow = kLargeFontTopCursorRow;
+    }
   }
 
   void ToggleHalf() { s_.HalfCell = s_.HalfCell == kHalfCellLeft ? kHalfCellRight : kHalfCellLeft; }
@@ -223,8 +233,8 @@ class TEngine {
   void NextLargeLine() {
     s_.CursorColumn = s_.LeftMargin;
     s_.HalfCell = kHalfCellLeft;
-    s_.CursorRow += 3;
-    if (s_.CursorRow > kLastEditRow) s_.CursorRow = 3;
+    s_.CursorRow += kLargeGlyphCellRows;
+    if (s_.CursorRow > kLastEditRow) s_.CursorRow = kLargeFontTopCursorRow;
   }
 
   // Gives each of the letter's three rows a graphics colour left of the cursor.
@@ -272,7 +282,7 @@ class TEngine {
     }
     s_.LargeFont = true;
     s_.LargeFontNumber = number;
-    if (s_.CursorRow < 3) s_.CursorRow = 3;
+    s_.CursorRow = std::max(s_.CursorRow, kLargeFontTopCursorRow);
     s_.HalfCell = kHalfCellLeft;
   }
 
@@ -410,7 +420,9 @@ TEditOutcome ApplyEditCommand(TEditState& state, TPrestPage& page, std::uint8_t 
     case TEditOperation::Apply:
       break;
   }
+  KeepCursorOnPage(state);
   TEngine(state).Apply(command, outcome);
+  KeepCursorOnPage(state);
   // After-steps. The flags and the display are recomputed after every command, not only when
   // a command asks for it: a Backspace over a double-height code changes which rows are lower
   // halves just as much as a Delete does, and the whole page decodes in microseconds.

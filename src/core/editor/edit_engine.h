@@ -53,6 +53,11 @@ inline constexpr std::uint8_t LargeFont1 = 248;    // ..LargeFont6 253
 inline constexpr std::uint8_t LargeFont6 = 253;
 }  // namespace EditCommand
 
+// A large letter fills the cursor row and the two rows above it, so in large-font mode the
+// cursor row is never above this one: the letter's top row is then the first editable row.
+inline constexpr int kLargeFontTopCursorRow = kFirstEditRow + kLargeGlyphCellRows - 1;
+static_assert(kLargeFontTopCursorRow == 3);
+
 // The control code a command inserts at the cursor, or -1 when the command inserts none.
 int InsertedControlCode(std::uint8_t command);
 
@@ -110,7 +115,9 @@ struct TEditOutcome {
 //  - Load: the grid from page rows 1..23, left margin from the row prefix length, cursor at the
 //    margin of row 1, large-font mode off.
 //  - Apply: one EditCommand, then the after-steps (row start flags, display, graphics zone,
-//    caret height).
+//    caret height). Before and after the command the cursor is brought back onto the page, and
+//    in large-font mode down to kLargeFontTopCursorRow, whoever moved it (the window places it
+//    on a mouse click): a letter is never drawn above the first editable row.
 //  - Store: grid rows 0..23 back into the page cells; the margin joins the row prefix length.
 TEditOutcome ApplyEditCommand(TEditState& state, TPrestPage& page, std::uint8_t command,
                               TEditOperation operation);

@@ -71,12 +71,12 @@ TMouseOutcome TEditorMouse::Press(int x, int y, TMouseButton button) {
   if (x - kEditorPageLeft - 2 >= 0 && y >= kEditorPageTop && column < kPageColumns &&
       row <= kLastEditRow) {
     editor_.State.CursorColumn = column;
-    editor_.State.CursorRow = row;
-    outcome.Changed = editor_.Step(EditCommand::None).Changed;
     // The lower half of a double-height row belongs to the row above.
-    if (editor_.State.RowStart[row] == 0 && row > kFirstEditRow) {
-      editor_.State.CursorRow = row - 1;
-    }
+    editor_.State.CursorRow =
+        editor_.State.RowStart[row] == 0 && row > kFirstEditRow ? row - 1 : row;
+    // Through the engine, which keeps a large-font cursor low enough for a whole letter: a
+    // click on row 1 or 2 places it on row 3.
+    outcome.Changed = editor_.Step(EditCommand::None).Changed;
     editor_.Selection.Highlight = {};
   }
 

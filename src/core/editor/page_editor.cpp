@@ -100,6 +100,9 @@ TPixelRect TPageEditor::ChangedRect(const std::array<TPrestCell, kCellGridSize>&
 }
 
 TPageEditor::TStep TPageEditor::Step(std::uint8_t command) {
+  // In block-text mode the text field owns the block and writes it back when the mode is left:
+  // a key or command that reached the grid under it would edit cells the operator cannot see.
+  if (mode_ == EditMode::BlockText) return {};
   const auto before = State.Display;
   Selection.Highlight = {};
   UndoGrid = State.Grid;

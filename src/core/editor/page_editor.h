@@ -108,6 +108,7 @@ class TPageEditor {
   bool IsUnchanged() const;
 
   // One editing step: undo copy, the engine command, and the window rectangle that changed.
+  // Block-text mode takes no steps: the text field gets the keys.
   struct TStep {
     TEditOutcome Outcome;
     TPixelRect Changed;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "page/template_file.h"
+#include "support/error.h"
 
 namespace tavrel {
 
@@ -19,6 +20,12 @@ TTemplateDocument NewTemplateDocument(int defaultCharSet) {
 
 TTemplateDocument ReadTemplateDocument(const std::string& path) {
   TPageFile file(path, kDefaultCharSet);
+  // Without its section every key reads as missing, and the file would open as a blank page
+  // that a Save then writes over the foreign file; the generator refuses such a file too.
+  if (file.FindSection(TPageFile::kSection) < 0) {
+    throw FileError(path,
+                    std::string("not a template: it has no [") + TPageFile::kSection + "] section");
+  }
   TTemplateDocument document;
   file.ReadRows(document.Page);
   document.Page.CharSet = static_cast<std::uint8_t>(ValidTemplateCharSet(file.GetCharSet()));

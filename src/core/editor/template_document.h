@@ -26,7 +26,8 @@ int ValidTemplateCharSet(int option);
 TTemplateDocument NewTemplateDocument(int defaultCharSet);
 
 // Reads a template file that exists: rows 1..23, "charset" (8 when missing) and "blocktext1"
-// (3, 6, 38, 22 when missing). Throws a tavrel::Error naming the file when it cannot be read.
+// (3, 6, 38, 22 when missing). Throws a tavrel::Error naming the file when it cannot be read or
+// is no template (it has no [PAGE] section).
 TTemplateDocument ReadTemplateDocument(const std::string& path);
 
 // Writes the template to path (creating it with an empty title and character set 8 when new):

@@ -63,9 +63,9 @@ void TRecentFileList::SaveTo(TRecentFileStore& store) const {
 void TRecentFileList::AddFile(std::string_view path) {
   const std::string trimmed(TrimBlanks(path));
   if (!trimmed.empty()) {
-    auto same = std::find_if(files_.begin(), files_.end(), [&](const std::string& file) {
-      return EqualsIgnoreCase(file, trimmed);
-    });
+    // Paths are compared as the file system compares names: byte for byte. "News.tpg" and
+    // "news.tpg" are two files here, and each keeps its own entry.
+    auto same = std::find(files_.begin(), files_.end(), trimmed);
     if (same != files_.end()) files_.erase(same);
     files_.insert(files_.begin(), trimmed);
   }

@@ -58,8 +58,8 @@ class TRecentFileList {
   // or changed must not blank what another run stored.
   void SaveTo(TRecentFileStore& store) const;
 
-  // Puts the trimmed path at the front; the same path in other letter case is removed first,
-  // and the oldest entry falls off the end.
+  // Puts the trimmed path at the front; the same path (the same bytes: letter case counts, as
+  // it does for the file system) is removed first, and the oldest entry falls off the end.
   void AddFile(std::string_view path);
   // Makes path the open document (AddFile, then hidden from the menu); an empty path is ignored.
   // Answers whether anything changed hands, i.e. whether the path was not empty.

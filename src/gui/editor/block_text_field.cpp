@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTextBlock>
@@ -37,6 +38,9 @@ TBlockTextKey KeyOf(const QKeyEvent* event) {
       return TBlockTextKey::Enter;
     case Qt::Key_Backspace:
       return TBlockTextKey::Backspace;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      return TBlockTextKey::Tab;
     default:
       break;
   }
@@ -209,10 +213,16 @@ void TBlockTextField::CutText() {
   textCursor().removeSelectedText();
 }
 
-void TBlockTextField::PasteText() {
-  const QString text = QGuiApplication::clipboard()->text();
+void TBlockTextField::PasteText() { InsertOutsideText(QGuiApplication::clipboard()->text()); }
+
+void TBlockTextField::InsertOutsideText(const QString& text) {
   if (text.isEmpty()) return;
   insertPlainText(FromBytes(BlockTextFromClipboard(ToWindows1252(text), charSet_)));
+}
+
+void TBlockTextField::insertFromMimeData(const QMimeData* source) {
+  // The context menu's Paste and a drop take the same road as the Edit menu's Paste.
+  if (source && source->hasText()) InsertOutsideText(source->text());
 }
 
 void TBlockTextField::DeleteText() { textCursor().removeSelectedText(); }

@@ -38,8 +38,12 @@ class TBlockTextField : public QPlainTextEdit {
   // The text system lays the text out with the teletext face's metrics but does not draw the
   // raster glyphs; the field draws them itself from the program's loaded faces.
   void paintEvent(QPaintEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
 
  private:
+  // Text from outside the field (clipboard, drop), converted for the page's character set.
+  void InsertOutsideText(const QString& text);
+
   int charSet_ = 8;
   TTextBlock block_;
   bool canUndo_ = false;

@@ -149,8 +149,9 @@ void TPTXTTemplateEditorForm::showEvent(QShowEvent* event) {
 
 void TPTXTTemplateEditorForm::Sync() {
   // A page left in block-text mode reloads in it after the file command; any other mode
-  // reloads in Prestel text.
-  Editor().BlockTextFlag = CloseBlockTextField();
+  // reloads in Prestel text. The field stays open: a command that does not complete leaves
+  // the operator typing on in it.
+  Editor().BlockTextFlag = WriteBackBlockTextField();
   StorePage();
   fileManager_->SetModified(!IsUnchanged());
 }

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -492,6 +493,18 @@ void TTxtEd::reject() {
 }
 
 void TTxtEd::HandleKey(QKeyEvent* event) {
+  if (BlockTextActive()) {
+    // In block-text mode the keys belong to the field. When the page had the focus, the key
+    // and the focus go to the field; a key the field itself passed on (one it does not use)
+    // ends here.
+    if (canvas_->hasFocus() && !forwardingKey_) {
+      forwardingKey_ = true;
+      blockText_->setFocus(Qt::OtherFocusReason);
+      QCoreApplication::sendEvent(blockText_, event);
+      forwardingKey_ = false;
+    }
+    return;
+  }
   const Qt::KeyboardModifiers modifiers =
       event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   const TEditorKey key = EditorKeyOf(event->key());

@@ -58,6 +58,11 @@ class TTxtEd : public QDialog {
 
   // Writes the block-text field back into the grid and hides it; answers whether it was shown.
   bool CloseBlockTextField();
+  // Writes the block-text field back into the grid and leaves it open, as it was: a file
+  // command that then does not complete (a cancelled question or dialog, a failed save) finds
+  // the editor still in block-text mode with its field, its caret and its undo. A command that
+  // completes reloads the page, which opens the field afresh. Answers whether it was shown.
+  bool WriteBackBlockTextField();
 
  private:
   void BuildMenus();
@@ -101,6 +106,8 @@ class TTxtEd : public QDialog {
   void RefreshBlockTextMenus();
   std::unique_ptr<TEditorMouse> mouse_;
   TBlockTextField* blockText_ = nullptr;
+  // A key handed on to the field comes back to the page if the field does not use it.
+  bool forwardingKey_ = false;
 
   std::unique_ptr<TPageEditor> editor_;
   TEditorCanvas* canvas_ = nullptr;

@@ -94,6 +94,8 @@ void TTxtEd::HandleMouse(QMouseEvent* event) {
     canvas_->RedrawChanged(outcome.Changed);
   }
   if (event->type() == QEvent::MouseButtonPress) {
+    // The press gave the page the focus; in block-text mode the keys belong to the field.
+    if (BlockTextActive()) blockText_->setFocus(Qt::MouseFocusReason);
     RefreshMenus();
     RefreshStatus();
   }
@@ -135,14 +137,19 @@ void TTxtEd::OpenBlockTextField() {
   RefreshMenus();
 }
 
-bool TTxtEd::CloseBlockTextField() {
+bool TTxtEd::WriteBackBlockTextField() {
   if (!BlockTextActive()) return false;
   WriteBackBlockText(editor_->State.Grid, FrameBlock(mouse_->Sizer()), blockText_->Lines());
-  blockText_->hide();
-  canvas_->setFocus();
   editor_->TallCaret =
       ApplyEditCommand(editor_->State, editor_->Page, EditCommand::None, TEditOperation::Apply)
           .TallCaret;
+  return true;
+}
+
+bool TTxtEd::CloseBlockTextField() {
+  if (!WriteBackBlockTextField()) return false;
+  blockText_->hide();
+  canvas_->setFocus();
   RedrawAll();
   return true;
 }

@@ -1,5 +1,7 @@
 #include "support/file_manager.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFile>
 #include <QFileDialog>
 #include <QWidget>
@@ -14,6 +16,18 @@ namespace {
 std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString PathText(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// The file name field completes from the folder, and its pop-up is a window of its own: a click
+// on Open while it is shown closes the dialog but not the pop-up, which then stays on screen
+// and takes the next click anywhere. The dialog is kept for the next command, so its pop-up is
+// closed here, and its prefix emptied: a folder read after the dialog closed would otherwise
+// bring the pop-up back.
+void CloseCompletionPopups(QFileDialog* dialog) {
+  for (QCompleter* completer : dialog->findChildren<QCompleter*>()) {
+    if (QAbstractItemView* popup = completer->popup(); popup->isVisible()) popup->hide();
+    completer->setCompletionPrefix(QString());
+  }
 }
 
 }  // namespace
@@ -103,9 +117,9 @@ void TPFileManager::ShowMissingFile(const std::string& message) {
 std::optional<std::string> TPFileManager::RunDialog(QFileDialog* dialog) {
   // The dialog opens with no file name of its own, in the folder it was last in.
   dialog->selectFile(QString());
-  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
-    return std::nullopt;
-  }
+  const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
+  CloseCompletionPopups(dialog);
+  if (!chosen) return std::nullopt;
   return PathBytes(dialog->selectedFiles().constFirst());
 }
 
