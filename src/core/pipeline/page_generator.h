@@ -107,8 +107,8 @@ class TRICreateRssTxtPages {
 
   // Adds one line per message that a run could not lay out as it is (the LayoutLines of a
   // run's summary), laying out every page of the categories that a run would generate without
-  // writing anything. Categories whose templates CheckTemplates refuses are passed over.
-  // Answers whether there were none.
+  // writing anything. Categories whose templates CheckTemplates refuses are passed over. The
+  // summary of an earlier Run is forgotten. Answers whether there were none.
   bool CheckLayout(std::vector<std::string>& lines);
 
   // Generates every page and "Control.dat". Any "Control.dat" of an earlier run is removed
