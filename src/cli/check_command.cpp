@@ -20,8 +20,9 @@ constexpr const char* kCheckHelp =
     "Checks the settings file for values that are not numbers and repeated sections or\n"
     "keys, a feed for control characters, unknown references and a wrong encoding\n"
     "declaration, the feed against the configured element names, its categories against\n"
-    "the category table, the page numbers they would get, and every template of the\n"
-    "table. Prints one line per problem.\n"
+    "the category table, the page numbers they would get, every template of the table,\n"
+    "the fastext prompts (with UseFastext), and every message's layout: a title or text\n"
+    "that a page cannot hold as it is. Prints one line per problem.\n"
     "\n"
     "FEED defaults to the fetched feed in Import/, or, when none was fetched yet, the\n"
     "configured local feed file.\n"
@@ -48,11 +49,17 @@ int RunCheckCommand(const CommandContext& context) {
   for (const std::string& line : textLines) std::printf("%s\n", line.c_str());
   std::fflush(stdout);
   const TFeedCheckResult result = CheckFeed(settings, feed);
+  // Messages that a run could not lay out are found by laying every page out, as generate
+  // would, without writing one.
+  std::vector<std::string> lines = result.Lines();
+  std::vector<std::string> layoutLines;
+  if (result.SchemaLines.empty()) layoutLines = LayoutProblems(settings, result.Messages);
+  lines.insert(lines.end(), layoutLines.begin(), layoutLines.end());
   // The system's texts are Windows-1252; the terminal speaks UTF-8.
-  for (const std::string& line : result.Lines()) {
+  for (const std::string& line : lines) {
     std::printf("%s\n", Windows1252ToUtf8(line).c_str());
   }
-  if (!result.Passed() || !settingsLines.empty() || !textLines.empty()) return 1;
+  if (!lines.empty() || !settingsLines.empty() || !textLines.empty()) return 1;
   std::printf("%s: no problems found.\n", feed.c_str());
   return 0;
 }

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "testing/temp_folder.h"
 #include "page/template_file.h"
 #include "testing/run_command.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {
@@ -162,6 +162,68 @@ TEST(CheckAndGenerateCommands, ExitCodesAndOutput) {
     // A run that failed leaves no control file that could be sent.
     if (c.BlockPageFile) {
       EXPECT_FALSE(fs::exists(home + "Export/Control.dat"));
+    }
+  }
+}
+
+// What a preview would lose or show wrongly without a word: check names it, as generate's
+// summary does, and exits 1.
+TEST(CheckAndGenerateCommands, CheckNamesAMessageThatCannotBeLaidOutAndAPromptWithASpace) {
+  std::string longTitle;
+  for (int word = 0; word < 150; ++word) longTitle += word == 0 ? "Storm" : " Storm";
+  const std::string cutTitle = longTitle.substr(0, 60) + "...";
+  const std::string noRoom =
+      "Message \"" + cutTitle +
+      "\" on page 102: the text block of <home>Templates/message.tpg has no room for the "
+      "title, the text and a page counter; the whole text is on one page, cut at the block.\n";
+  const std::string spacePrompt =
+      "Category \"News\": Prompt 2 \"Top News\" holds a space, which ends a prompt in "
+      "\"Control.dat\". Write \"Top_News\": an underscore is shown as a space.\n";
+  struct Row {
+    const char* Name;
+    std::string Title;     // of the second message
+    std::string Settings;  // added to the section Settings
+    std::string Category;  // added to the category's section
+    int ExitCode;
+    std::string CheckOut;  // <home> replaced
+  };
+  const std::vector<Row> rows = {
+      {"a plain feed", "Calm", "", "", 0, "<home>feeds/news.xml: no problems found.\n"},
+      {"a 150-word title", longTitle, "", "", 1, noRoom},
+      {"a prompt with a space", "Calm", "", "FastextPrompt2=Top News\n", 1, spacePrompt},
+      {"a prompt with a space, fastext off", "Calm", "UseFastext=0\n", "FastextPrompt2=Top News\n",
+       0, "<home>feeds/news.xml: no problems found.\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Name);
+    TempFolder folder;
+    const std::string home = folder / "home/";
+    WriteBytes(home + "tavrel.ini",
+               "[Settings]\nXMLFilePath=feeds/news.xml\n" + row.Settings +
+                   "[XMLItem001]\nCategory=News\nIndexNumber=100\nFirstNumber=101\n"
+                   "IndexTemplateFileName=Templates/index.tpg\n"
+                   "MessageTemplateFileName=Templates/message.tpg\n" +
+                   row.Category);
+    WriteTemplate(home + "Templates/index.tpg");
+    WriteTemplate(home + "Templates/message.tpg");
+    WriteBytes(home + "feeds/news.xml",
+               "<root><message><category>News</category><title>Calm</title><text>Quiet.</text>"
+               "</message><message><category>News</category><title>" +
+                   row.Title + "</title><text>Windy.</text></message></root>\n");
+    auto withHome = [&](const std::string& text) {
+      return std::regex_replace(text, std::regex("<home>"), home);
+    };
+    const std::string program = std::string(TAVREL_BINARY_DIR) + "/tavrel --home " + home;
+
+    const auto check = RunCommand(program + " check");
+    EXPECT_EQ(check.ExitCode, row.ExitCode);
+    EXPECT_EQ(check.Output, withHome(row.CheckOut));
+    // What check names of the layout is the line generate reports, word for word.
+    if (row.Title == longTitle) {
+      const auto generate = RunCommand(program + " generate");
+      EXPECT_EQ(generate.ExitCode, 0);
+      EXPECT_NE(generate.Output.find("Skipped:\n  " + withHome(noRoom)), std::string::npos)
+          << generate.Output;
     }
   }
 }

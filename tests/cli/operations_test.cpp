@@ -314,7 +314,8 @@ std::vector<std::string> PageRows(const fs::path& file) {
 }
 
 // Feeds as they are in the wild, through check and generate down to the rows of the pages,
-// with a settings file written in UTF-8 (the category "Économie", a prompt).
+// with a settings file written in UTF-8 (the category "Économie", a prompt whose underscores
+// stand for spaces).
 TEST(WildFeeds, HtmlRssAndAtomGoDownToPageRows) {
   struct Case {
     const char* Name;
@@ -385,7 +386,7 @@ TEST(WildFeeds, HtmlRssAndAtomGoDownToPageRows) {
                    "[XMLItem002]\nCategory=\xC3\x89"
                    "conomie\nIndexNumber=300\nFirstNumber=301\n"
                    "FastextPrompt2=\xC3\x89"
-                   "co \xE2\x80\x93 March\xC3\xA9s\n"
+                   "co_\xE2\x80\x93_March\xC3\xA9s\n"
                    "IndexTemplateFileName=Templates/business_index.tpg\n"
                    "MessageTemplateFileName=Templates/business_message.tpg\n");
     ChildProcess check({kProgram, "--home", home.string(), "check"});
@@ -405,7 +406,7 @@ TEST(WildFeeds, HtmlRssAndAtomGoDownToPageRows) {
     const std::string control = ReadBytes((home / "Export" / "Control.dat").string());
     EXPECT_NE(control.find("\r\n[301.0000]\r\n"), std::string::npos);
     EXPECT_NE(control.find("Prompts=\"Index\" \"\xC9"
-                           "co \x96 March\xE9s\" \"Test\" \"Test\"\r\n"),
+                           "co_\x96_March\xE9s\" \"Test\" \"Test\"\r\n"),
               std::string::npos)
         << control;
   }

@@ -109,6 +109,15 @@ TEST(UploadCommand, ExitCodeAndMessagesSayWhatReachedTheServer) {
     if (c.DropArchive) options.DropAfter = 100;
     VarnexSimulator simulator(options);
     SampleHome home(simulator);
+    // The sample defines every category of its feed: one is renamed to one it does not. And
+    // a title no page can hold is reported, though its page is sent.
+    std::string longTitle;
+    for (int word = 0; word < 150; ++word) longTitle += word == 0 ? "Storm" : " Storm";
+    std::string feed = ReadBytes(home.Feed().string());
+    ASSERT_NE(feed.find("<category>Technology<"), std::string::npos);
+    feed = std::regex_replace(feed, std::regex("<category>Technology<"), "<category>Gardening<");
+    feed = std::regex_replace(feed, std::regex("Harbour bridge reopens early"), longTitle);
+    WriteBytes(home.Feed().string(), feed);
     if (c.FeedMissing) fs::remove(home.Feed());
     if (c.SemaphoreWaiting) {
       WriteBytes((simulator.TransferDir() / "Update.sem").string(), "Update\r\n");
@@ -134,7 +143,14 @@ TEST(UploadCommand, ExitCodeAndMessagesSayWhatReachedTheServer) {
     }
     if (c.ExpectedExit == 0) {
       // The feed check's finding is shown, and the defined categories still go on air.
-      EXPECT_NE(upload.Out.find("Technology"), std::string::npos) << upload.Out;
+      EXPECT_NE(upload.Out.find("Category \"Gardening\" not defined."), std::string::npos)
+          << upload.Out;
+      EXPECT_NE(upload.Out.find("  Message \"" + longTitle.substr(0, 60) +
+                                "...\" on page 101: the text block of " + home.Dir.string() +
+                                "/Templates/news_message.tpg has no room for the title"),
+                std::string::npos)
+          << upload.Out;
+      EXPECT_TRUE(fs::exists(simulator.OnAirDir() / "101-0000.pag"));
       EXPECT_EQ(LastLine(upload.Err), "update.zip: 100%");
       EXPECT_EQ(LastLine(upload.Out),
                 "Update sent to 127.0.0.1:" + std::to_string(simulator.Port()) +

@@ -291,6 +291,125 @@ TEST_F(ConfigurationDialogs, CategoryPropertiesChecksWithTheCoreAndKeepsTheDialo
   }
 }
 
+// An empty value is refused with its field named, the dialog stays open with the focus in that
+// field, and nothing is handed back: the index page number of a category (stored as 0 before)
+// and an element name of the XML schema (every preview then ended in `Root element "" not
+// found.`).
+TEST_F(ConfigurationDialogs, EmptyIndexNumberAndElementNamesAreRefusedNamingTheField) {
+  struct Case {
+    const char* Name;
+    const char* IndexNumber;
+    std::vector<std::string> Warnings;
+  };
+  const std::vector<Case> categoryCases = {
+      {"empty index number", "", {"Index page Number not filled in."}},
+      {"blank index number", "  ", {"Index page Number not filled in."}},
+      {"index number that is no number", "1O0", {"Index page Number \"1O0\" is not a number."}},
+      {"index number given", "300", {}},
+  };
+  for (const Case& c : categoryCases) {
+    SCOPED_TRACE(c.Name);
+    TRIPageListEditDlg dialog({Entry("Sport", 200, 201)}, std::nullopt, {"", "", true});
+    dialog.show();
+    SetText(dialog, "CategoryLabeledEdit", "Music");
+    SetText(dialog, "IndexPageNumberLabeledEdit", c.IndexNumber);
+    SetText(dialog, "FirstNumberLabeledEdit", "301");
+    TMessageBoxes boxes;
+    Click(dialog, "OKButton");
+    EXPECT_EQ(boxes.Texts, c.Warnings);
+    EXPECT_EQ(dialog.isVisible(), !c.Warnings.empty());
+    if (!c.Warnings.empty()) {
+      EXPECT_EQ(dialog.focusWidget(), Find<QLineEdit>(dialog, "IndexPageNumberLabeledEdit"));
+      EXPECT_EQ(dialog.Entry().Category, "");
+    } else {
+      EXPECT_EQ(dialog.Entry().IndexNumber, 300);
+    }
+  }
+
+  struct SchemaCase {
+    const char* Name;
+    const char* Edit;
+    const char* Text;
+    bool UseCategory;
+    std::vector<std::string> Warnings;
+  };
+  const std::vector<SchemaCase> schemaCases = {
+      {"empty root", "RootLabeledEdit", "", true, {"Root element not filled in."}},
+      {"empty text", "TextLabeledEdit", "", true, {"Text element not filled in."}},
+      {"empty category in use",
+       "CategoryLabeledEdit",
+       "",
+       true,
+       {"Category element not filled in."}},
+      {"empty category not in use", "CategoryLabeledEdit", "", false, {}},
+      {"a name with a space",
+       "TitleLabeledEdit",
+       "news title",
+       true,
+       {"Title element \"news title\" cannot be an element name: it holds a blank or one of < > "
+        "& \" ' =."}},
+      {"a name", "RootLabeledEdit", "rss", true, {}},
+  };
+  for (const SchemaCase& c : schemaCases) {
+    SCOPED_TRACE(c.Name);
+    TRIXmlSchemaDlg dialog(TXMLSchema{});
+    dialog.show();
+    SetText(dialog, c.Edit, c.Text);
+    if (!c.UseCategory) Click(dialog, "UseCategoryCheckBox");
+    TMessageBoxes boxes;
+    Click(dialog, "OKButton");
+    EXPECT_EQ(boxes.Texts, c.Warnings);
+    EXPECT_EQ(dialog.isVisible(), !c.Warnings.empty());
+    if (!c.Warnings.empty()) {
+      EXPECT_EQ(dialog.focusWidget(), Find<QLineEdit>(dialog, c.Edit));
+      EXPECT_EQ(dialog.Schema().RootElement, "root") << "handed back only after the check";
+    }
+  }
+}
+
+// A fastext prompt with a space is refused in the dialog while fastext is in use, with the
+// underscore to write instead; the focus goes to that prompt.
+TEST_F(ConfigurationDialogs, CategoryPropertiesRefusesAPromptWithASpace) {
+  struct Case {
+    const char* Name;
+    const char* Prompt3;
+    bool UseFastext;
+    std::vector<std::string> Warnings;
+  };
+  const std::vector<Case> cases = {
+      {"a space",
+       "Top News",
+       true,
+       {"Prompt 3 \"Top News\" holds a space, which ends a prompt in \"Control.dat\". Write "
+        "\"Top_News\": an underscore is shown as a space."}},
+      {"empty",
+       "",
+       true,
+       {"Prompt 3 is empty; \"Control.dat\" needs a prompt for every fastext key. Write \"_\" "
+        "for a key that shows nothing."}},
+      {"an underscore", "Top_News", true, {}},
+      {"a space while fastext is off", "Top News", false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRIPageListEditDlg dialog({}, std::nullopt, {"", "", c.UseFastext});
+    dialog.show();
+    SetText(dialog, "CategoryLabeledEdit", "Music");
+    SetText(dialog, "IndexPageNumberLabeledEdit", "300");
+    SetText(dialog, "FirstNumberLabeledEdit", "301");
+    SetText(dialog, "Prompt3LabelEdit", c.Prompt3);
+    TMessageBoxes boxes;
+    Click(dialog, "OKButton");
+    EXPECT_EQ(boxes.Texts, c.Warnings);
+    EXPECT_EQ(dialog.isVisible(), !c.Warnings.empty());
+    if (!c.Warnings.empty()) {
+      EXPECT_EQ(dialog.focusWidget(), Find<QLineEdit>(dialog, "Prompt3LabelEdit"));
+    } else {
+      EXPECT_EQ(dialog.Entry().FastextPrompt3, c.Prompt3);
+    }
+  }
+}
+
 TEST_F(ConfigurationDialogs, CategoryPropertiesShowsANewEntryAndAnEditedOne) {
   TRssTxtPageProperties table = {Entry("Sport", 200, 201)};
   table[0].ShowTitle = false;
@@ -359,12 +478,13 @@ TEST_F(ConfigurationDialogs, CategoriesGridNewEditAndDeleteDownToAnEmptyRow) {
   // New: the entry is appended and its row selected; Cancel on an edit changes nothing.
   AnswerDialog("RIPageListEditDlg", [](QWidget* edit) {
     SetText(*edit, "CategoryLabeledEdit", "News");
+    SetText(*edit, "IndexPageNumberLabeledEdit", "100");
     SetText(*edit, "FirstNumberLabeledEdit", "101");
     Click(*edit, "OKButton");
   });
   Click(dialog, "NewButton");
   ASSERT_EQ(grid->rowCount(), 2);
-  EXPECT_EQ(GridRow(*grid, 1), (std::vector<std::string>{"News", "0", "101", "0"}));
+  EXPECT_EQ(GridRow(*grid, 1), (std::vector<std::string>{"News", "100", "101", "0"}));
   EXPECT_EQ(grid->selectedItems().front()->row(), 1);
   AnswerDialog("RIPageListEditDlg", [](QWidget* edit) {
     EXPECT_EQ(edit->windowTitle(), "Edit Category");

@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -26,6 +27,8 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
+#include <regex>
 #include <thread>
 
 #include "app/single_instance.h"
@@ -34,6 +37,7 @@
 #include "pipeline/settings_store.h"
 #include "render/prest_view.h"
 #include "render/teletext_fonts.h"
+#include "support/lang_message_dlg.h"
 #include "testing/page_records.h"
 #include "testing/temp_folder.h"
 
@@ -41,6 +45,7 @@ namespace tavrel::gui {
 namespace {
 
 using tavrel::testing::PageRecord;
+using tavrel::testing::ReadBytes;
 using tavrel::testing::TempFolder;
 using tavrel::testing::WriteBytes;
 
@@ -315,6 +320,155 @@ TEST_F(MainFormTest, ClosingSavesThePositionAndTheSettingsForTheOwnerOnly) {
   position.beginGroup("Position");
   EXPECT_TRUE(position.contains("Left"));
   EXPECT_TRUE(position.contains("Top"));
+}
+
+// The sample workspace in a folder of its own; change edits its settings file or feed first.
+class SampleWindowTest : public MainFormTest {
+ protected:
+  void OpenSample(const std::function<void(const std::string& home)>& change = {}) {
+    window_.reset();
+    settings_.reset();
+    sample_.emplace();
+    std::filesystem::copy(TAVREL_SOURCE_DIR "/data/sample", sample_->Dir(),
+                          std::filesystem::copy_options::recursive);
+    if (change) change(sample_->Dir());
+    settings_ = std::make_unique<TRIGlobals>(sample_->Dir());
+    window_ = std::make_unique<TRIMainForm>(*settings_, QString());
+    window_->show();
+  }
+
+  // Runs Preview to its end. Every dialog that comes up on the way is kept and closed: the
+  // "Errors" list as its lines, a message box as its text.
+  TWorkflowOutcome Preview() {
+    errors_.clear();
+    boxes_.clear();
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [this] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal == nullptr || !modal->isVisible()) return;
+      if (modal->objectName() == "PErrorListDlg") {
+        errors_.push_back(modal->findChild<QPlainTextEdit*>("ErrorMemo")->toPlainText());
+        QTest::mouseClick(modal->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+      } else if (modal->objectName() == "LangMessageDlg") {
+        boxes_.push_back(modal->findChild<QLabel*>("Message")->text());
+        QTest::mouseClick(modal->findChild<QPushButton*>(MessageButtonObjectName(TMsgDlgBtn::OK)),
+                          Qt::LeftButton);
+      }
+    });
+    closer.start(10);
+    QSignalSpy finished(window_.get(), &TRIMainForm::RunFinished);
+    window_->findChild<QAction*>("PreviewMenuItem")->trigger();
+    EXPECT_TRUE(WaitFor([&finished] { return finished.count() > 0; }, 120000));
+    return finished.count() > 0 ? finished.at(0).at(0).value<TWorkflowOutcome>()
+                                : TWorkflowOutcome::Failed;
+  }
+
+  std::string ShownSection() const {
+    const int index = window_->PreviewIndex();
+    return index < 0 ? "" : window_->PageSections().at(static_cast<std::size_t>(index));
+  }
+
+  // Row 1 of the fastext view: the colour codes and prompts, as text.
+  std::string FastextRow() const {
+    const TPrestPage& page = window_->FastextView()->Page();
+    return std::string(page.Cells.begin() + kPageColumns, page.Cells.begin() + 2 * kPageColumns);
+  }
+
+  std::optional<TempFolder> sample_;
+  std::unique_ptr<TRIGlobals> settings_;
+  std::unique_ptr<TRIMainForm> window_;
+  std::vector<QString> errors_;  // each "Errors" list shown, its lines joined by "\n"
+  std::vector<QString> boxes_;
+};
+
+// Replaces text in a file of the sample copy.
+void ReplaceInFile(const std::string& path, const std::string& from, const std::string& to) {
+  std::string text = ReadBytes(path);
+  const std::size_t at = text.find(from);
+  ASSERT_NE(at, std::string::npos) << from;
+  text.replace(at, from.size(), to);
+  WriteBytes(path, text);
+}
+
+// A new user's first Preview of the sample: every category of its feed is defined, so the
+// window shows the first index page and lists no error; paging reaches the last category.
+TEST_F(SampleWindowTest, TheSamplesFirstPreviewShowsPages) {
+  OpenSample();
+  ASSERT_EQ(Preview(), TWorkflowOutcome::Generated);
+  EXPECT_TRUE(errors_.empty()) << errors_.front().toStdString();
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front().toStdString();
+  EXPECT_EQ(ShownSection(), "100.0000");
+  const std::vector<std::string> sections = window_->PageSections();
+  EXPECT_NE(std::find(sections.begin(), sections.end(), "700.0000"), sections.end());
+  EXPECT_EQ(FastextRow(), "\x01News    \x02Sport    \x03Money    \x06Weather   ");
+}
+
+// A message no page can hold as it is still gets its page, and the Errors list says what was
+// cut, in the words generate uses.
+TEST_F(SampleWindowTest, PreviewListsAMessageThatCannotBeLaidOut) {
+  std::string longTitle;
+  for (int word = 0; word < 150; ++word) longTitle += word == 0 ? "Storm" : " Storm";
+  OpenSample([&longTitle](const std::string& home) {
+    ReplaceInFile(home + "Feed/news.xml", "<title>Harbour bridge reopens early</title>",
+                  "<title>" + longTitle + "</title>");
+  });
+  ASSERT_EQ(Preview(), TWorkflowOutcome::Generated);
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_.front().toStdString(),
+            "Message \"" + longTitle.substr(0, 60) + "...\" on page 101: the text block of " +
+                sample_->Dir() +
+                "Templates/news_message.tpg has no room for the title, the text and a page "
+                "counter; the whole text is on one page, cut at the block.");
+  EXPECT_EQ(ShownSection(), "100.0000");
+  const std::vector<std::string> sections = window_->PageSections();
+  EXPECT_NE(std::find(sections.begin(), sections.end(), "101.0000"), sections.end());
+}
+
+// A prompt with a space cannot travel in Control.dat: Preview stops and says how to write it;
+// written with an underscore it shows as a space; a control file with such a prompt (from a
+// settings file edited by hand) leaves the fastext row empty instead of a copy of the page.
+TEST_F(SampleWindowTest, PreviewRefusesAPromptWithASpaceAndShowsOneWithAnUnderscore) {
+  struct Case {
+    const char* Name;
+    const char* Prompt;
+    TWorkflowOutcome Outcome;
+    std::vector<QString> Errors;
+    std::string Row;
+  };
+  const std::vector<Case> cases = {
+      {"a space",
+       "Top News",
+       TWorkflowOutcome::CategoryProblems,
+       {"Category \"News\": Prompt 1 \"Top News\" holds a space, which ends a prompt in "
+        "\"Control.dat\". Write \"Top_News\": an underscore is shown as a space."},
+       ""},
+      {"an underscore",
+       "Top_News",
+       TWorkflowOutcome::Generated,
+       {},
+       "\x01Top News   \x02Sport   \x03Money   \x06Weather  "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    OpenSample([&c](const std::string& home) {
+      ReplaceInFile(home + "tavrel.ini", "FastextPrompt1=News",
+                    std::string("FastextPrompt1=") + c.Prompt);
+    });
+    EXPECT_EQ(Preview(), c.Outcome);
+    EXPECT_EQ(errors_, c.Errors);
+    if (!c.Row.empty()) {
+      EXPECT_EQ(FastextRow(), c.Row);
+    }
+  }
+
+  // Control.dat written by an earlier version with a spaced prompt.
+  std::string control = ReadBytes(settings_->ExportDir + "Control.dat");
+  control = std::regex_replace(control, std::regex("\"Top_News\""), "\"Top News\"");
+  WriteBytes(settings_->ExportDir + "Control.dat", control);
+  window_->ReloadControlFile();
+  ASSERT_EQ(ShownSection(), "100.0000");
+  EXPECT_EQ(FastextRow(), "\x01         \x02         \x03         \x06         ");
+  for (const std::string& link : window_->FastextView()->FastextLinks()) EXPECT_EQ(link, "");
 }
 
 TEST(WindowPositionTest, ASavedPositionOffEveryScreenMovesOntoTheFirst) {

@@ -87,6 +87,51 @@ TEST(CategoryForm, NewAndEditFormsAndWhatOkMakesOfThem) {
   EXPECT_FALSE(made.ShowTitle);
 }
 
+// The checks of the dialog's OK in order: the entry's own (name, first number) first, then the
+// index page number as typed, then the prompts while fastext is in use.
+TEST(ValidateCategoryForm, RefusesAnEmptyIndexNumberAndPromptsAfterTheEntrysOwnChecks) {
+  TRssTxtPageProperty sport;
+  sport.Category = "Sport";
+  sport.FirstNumber = 201;
+  const TRssTxtPageProperties table = {sport};
+  struct Case {
+    const char* Name;
+    std::string IndexNumber;
+    std::string FirstNumber;
+    std::string Prompt2;
+    bool UseFastext;
+    std::string Message;
+    TCategoryField Field;
+  };
+  const std::vector<Case> cases = {
+      {"all filled in", "300", "301", "Top_News", true, "", TCategoryField::None},
+      {"empty index number", "", "301", "Test", true, "Index page Number not filled in.",
+       TCategoryField::IndexNumber},
+      {"index number abc", "abc", "301", "Test", true, "Index page Number \"abc\" is not a number.",
+       TCategoryField::IndexNumber},
+      {"the first number is checked before the index number", "", "99", "Test", true,
+       "Pagenumber must be from 100 .. 897.", TCategoryField::FirstNumber},
+      {"a prompt with a space", "300", "301", "Top News", true, FastextPromptProblem("Top News", 2),
+       TCategoryField::FastextPrompt2},
+      {"the index number is checked before the prompts", "", "301", "Top News", true,
+       "Index page Number not filled in.", TCategoryField::IndexNumber},
+      {"prompts are not written without fastext", "300", "301", "Top News", false, "",
+       TCategoryField::None},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TCategoryForm form = NewCategoryForm();
+    form.Texts.Category = "Music";
+    form.Texts.IndexNumber = c.IndexNumber;
+    form.Texts.FirstNumber = c.FirstNumber;
+    form.Prompts[1] = c.Prompt2;
+    const TCategoryCheck check = ValidateCategoryForm(form, table, std::nullopt, c.UseFastext);
+    EXPECT_EQ(check.Ok, c.Message.empty());
+    EXPECT_EQ(check.Message, c.Message);
+    EXPECT_EQ(check.Field, c.Field);
+  }
+}
+
 TEST(CategoryList, GridRowsShowMaxPagesAndAnEmptyTableAsOneEmptyRow) {
   TempFolder home;
   WriteBytes(home / "plain.tpg", "[PAGE]\r\ncharset=8\r\n");

@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "pipeline/control_file.h"
+#include "render/page_view_rules.h"
 
 namespace tavrel {
 namespace {
@@ -152,6 +156,90 @@ TEST(ApplyCategoryTexts, ReadsTheEditsAsTheDialogDoes) {
     TRssTxtPageProperty again = entry;
     ApplyCategoryTexts(CategoryTexts(entry), again);
     EXPECT_EQ(again, entry);
+  }
+}
+
+// Each prompt goes through the control file writer and is read back as the preview reads it: the
+// check refuses exactly the prompts that do not come back as written, and control characters,
+// which would come back but go on air as display codes.
+TEST(FastextPromptProblem, RefusesThePromptsControlDatDoesNotCarry) {
+  struct Case {
+    const char* Name;
+    std::string Prompt;
+    std::string Problem;
+    bool ReadBack;  // the preview reads the prompt back as it was written
+  };
+  const std::vector<Case> cases = {
+      {"a word", "Index", "", true},
+      {"underscores for spaces", "Top_News", "", true},
+      {"accented letters", "\xC9t\xE9", "", true},
+      {"a space", "Top News",
+       "Prompt 1 \"Top News\" holds a space, which ends a prompt in \"Control.dat\". Write "
+       "\"Top_News\": an underscore is shown as a space.",
+       false},
+      {"a blank only", " ",
+       "Prompt 1 \" \" holds a space, which ends a prompt in \"Control.dat\". Write \"_\": an "
+       "underscore is shown as a space.",
+       false},
+      {"empty", "",
+       "Prompt 1 is empty; \"Control.dat\" needs a prompt for every fastext key. Write \"_\" for "
+       "a key that shows nothing.",
+       false},
+      {"a quotation mark", "Say\"when",
+       "Prompt 1 \"Say\"when\" holds a quotation mark, which ends a prompt in \"Control.dat\".",
+       false},
+      {"a semicolon", "A;B",
+       "Prompt 1 \"A;B\" holds \";\", which ends a prompt when \"Control.dat\" is read back.",
+       false},
+      {"a tab", "A\tB", "Prompt 1 holds a control character (code 9); a prompt is plain text.",
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(FastextPromptProblem(c.Prompt, 1), c.Problem);
+
+    TControlFastext fastext;
+    fastext.Prompts = {c.Prompt, "News", "Sport", "Money"};
+    TControlFileWriter writer(true);
+    writer.AddPageEntry(101, 0, fastext, "101-0000.pag", 8, 0);
+    const std::string prompts = writer.Lines().at(6).substr(std::string("Prompts=").size());
+    const auto values = ParseFastextControl(prompts, "100 200 300 400");
+    EXPECT_EQ(values.has_value() && values->Prompts == fastext.Prompts, c.ReadBack) << prompts;
+  }
+}
+
+TEST(FastextPromptProblems, NameTheCategoryOfEachPromptInTableOrder) {
+  TRssTxtPageProperty news = Entry("News", 101);
+  news.FastextPrompt3 = "Top News";
+  TRssTxtPageProperty sport = Entry("Sport", 201);
+  sport.FastextPrompt1 = "";
+  sport.FastextPrompt4 = "Scores;";
+  const std::vector<std::string> lines =
+      FastextPromptProblems({news, Entry("Weather", 301), sport});
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "Category \"News\": " + FastextPromptProblem("Top News", 3));
+  EXPECT_EQ(lines[1], "Category \"Sport\": " + FastextPromptProblem("", 1));
+  EXPECT_EQ(lines[2], "Category \"Sport\": " + FastextPromptProblem("Scores;", 4));
+  EXPECT_TRUE(FastextPromptProblems({Entry("Weather", 301)}).empty());
+}
+
+TEST(IndexNumberProblem, RefusesAnEmptyEditAndOneThatIsNoNumber) {
+  struct Case {
+    const char* Text;
+    std::string Problem;
+  };
+  const std::vector<Case> cases = {
+      {"100", ""},
+      {" 250 ", ""},
+      {"0", ""},  // a number: the check names pages outside 100..899
+      {"", "Index page Number not filled in."},
+      {" \t", "Index page Number not filled in."},
+      {"abc", "Index page Number \"abc\" is not a number."},
+      {"12x", "Index page Number \"12x\" is not a number."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Text);
+    EXPECT_EQ(IndexNumberProblem(c.Text), c.Problem);
   }
 }
 

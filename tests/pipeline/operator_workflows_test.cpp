@@ -79,5 +79,98 @@ TEST(OperatorWorkflows, PreviewEndsAsTheFeedAndTheTableSay) {
   }
 }
 
+// A new user's first Preview of the sample workspace, as the README describes it: every
+// category of the sample feed is defined, so the preview makes pages and has nothing to list.
+TEST(OperatorWorkflows, TheSamplesFirstPreviewShowsThePagesOfEveryCategory) {
+  TempFolder home;
+  fs::copy(fs::path(TAVREL_SOURCE_DIR) / "data/sample", home.Root(), fs::copy_options::recursive);
+  TRIGlobals settings(home.Dir());
+  TPTextToPrestelPageForm formatter;
+
+  const TWorkflowResult result = RunPreview(settings, formatter);
+
+  ASSERT_EQ(result.Outcome, TWorkflowOutcome::Generated) << result.Message();
+  EXPECT_TRUE(result.Check.Passed()) << result.Message();
+  EXPECT_EQ(result.FirstPageSection, "100.0000");
+  ASSERT_FALSE(result.SummaryLines.empty());
+  EXPECT_EQ(result.SummaryLines.front(), "Categories: 7 in the feed, 7 generated");
+  EXPECT_EQ(result.SummaryLines.back(), "Skipped: nothing");
+  EXPECT_TRUE(ErrorListLines(result, false).empty());
+  for (const char* index : {"100", "200", "300", "400", "500", "600", "700"}) {
+    EXPECT_TRUE(fs::exists(home.Root() / "Export" / (std::string(index) + "-0000.pag"))) << index;
+  }
+}
+
+// What the window lists in "Errors" once a run has ended.
+TEST(ErrorListLines, ShowTheCheckWhereItStoppedOrWasPassedByAndWhatWasNotLaidOut) {
+  const std::vector<std::string> check = {"Category \"Gardening\" not defined."};
+  const std::vector<std::string> layout = {"Message \"Long\" on page 101: ..."};
+  const std::vector<std::string> schema = {"Root element \"rss\" not found."};
+  struct Case {
+    const char* Name;
+    TWorkflowOutcome Outcome;
+    bool Upload;
+    std::vector<std::string> SchemaLines;
+    std::vector<std::string> CategoryLines;
+    std::vector<std::string> LayoutLines;
+    std::vector<std::string> Expected;
+  };
+  const std::vector<Case> cases = {
+      {"preview made pages", TWorkflowOutcome::Generated, false, {}, {}, {}, {}},
+      {"preview made pages but cut a message",
+       TWorkflowOutcome::Generated,
+       false,
+       {},
+       {},
+       layout,
+       layout},
+      {"preview stopped by the category check",
+       TWorkflowOutcome::CategoryProblems,
+       false,
+       {},
+       check,
+       {},
+       check},
+      {"preview stopped by the schema: a message box instead",
+       TWorkflowOutcome::SchemaMismatch,
+       false,
+       schema,
+       {},
+       {},
+       {}},
+      {"upload sent with findings and a cut message",
+       TWorkflowOutcome::Uploaded,
+       true,
+       {},
+       check,
+       layout,
+       {check[0], layout[0]}},
+      {"upload sent a cut message", TWorkflowOutcome::Uploaded, true, {}, {}, layout, layout},
+      {"upload refused by a busy server: the findings still",
+       TWorkflowOutcome::ServerBusy,
+       true,
+       {},
+       check,
+       {},
+       check},
+      {"upload without a feed: nothing was checked",
+       TWorkflowOutcome::FeedNotFound,
+       true,
+       {},
+       {},
+       {},
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TWorkflowResult result;
+    result.Outcome = c.Outcome;
+    result.Check.SchemaLines = c.SchemaLines;
+    result.Check.CategoryLines = c.CategoryLines;
+    result.LayoutLines = c.LayoutLines;
+    EXPECT_EQ(ErrorListLines(result, c.Upload), c.Expected);
+  }
+}
+
 }  // namespace
 }  // namespace tavrel

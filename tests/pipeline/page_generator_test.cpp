@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "testing/temp_folder.h"
 #include "page/template_file.h"
 #include "support/error.h"
 #include "testing/page_records.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {
@@ -226,6 +226,16 @@ TEST(PageGenerator, GeneratesPagesAndControlFileFromTemplates) {
         {"100-0000.pag", 7, IndexRow("Bravo", "\\x03", 102)},
         {"100-0000.pag", 15, IndexRow("Juliet", "\\x03", 110)},
         {"100-0000.pag", 16, BlockRow("")}}},
+      {"more titles than index rows: the index lists those that fit and says so",
+       "",
+       single(),
+       Titles("News", 4),
+       TTextBlock{3, 6, 38, 8},
+       kDefaultBlock,
+       {"100-0000.pag", "101-0000.pag", "102-0000.pag", "103-0000.pag", "104-0000.pag"},
+       {"Category \"News\": index page 100 lists 3 of 4 titles; the text block of "
+        "<folder>index.tpg has 3 rows."},
+       {{"100-0000.pag", 8, IndexRow("Charlie", "\\x03", 103)}}},
       {"a 40-character title is cut to 32 and gets no dots; colour 8 puts byte 0",
        "",
        single(colour8),
@@ -381,6 +391,29 @@ TEST(PageGenerator, GeneratesPagesAndControlFileFromTemplates) {
       skipped.push_back(std::regex_replace(line, std::regex(templates), "<folder>"));
     }
     EXPECT_EQ(skipped, s.Skipped);
+    // The cut titles and texts are layout lines; undefined categories and page numbers, which
+    // the checks before a run name, are not.
+    const auto isLayoutLoss = [](const std::string& line) {
+      return line.find("has no room for the title") != std::string::npos ||
+             line.find("sub-pages; the rest is not shown") != std::string::npos ||
+             line.find(" titles; the text block of ") != std::string::npos;
+    };
+    EXPECT_EQ(
+        generator.Summary().LayoutLines.size(),
+        static_cast<std::size_t>(std::count_if(s.Skipped.begin(), s.Skipped.end(), isLayoutLoss)));
+    // What the run could not lay out is what the check before a run names, and the check
+    // writes nothing (its export folder does not exist).
+    for (const std::string& line : generator.Summary().LayoutLines) {
+      EXPECT_NE(
+          std::find(generator.Summary().Skipped.begin(), generator.Summary().Skipped.end(), line),
+          generator.Summary().Skipped.end())
+          << line;
+    }
+    TRICreateRssTxtPages checker(folder / "NoExport/", s.Messages, s.Table(templates));
+    std::vector<std::string> layout;
+    EXPECT_EQ(checker.CheckLayout(layout), generator.Summary().LayoutLines.empty());
+    EXPECT_EQ(layout, generator.Summary().LayoutLines);
+    EXPECT_FALSE(fs::exists(folder / "NoExport"));
     for (const auto& [file, row, text] : s.Rows) {
       SCOPED_TRACE(file + " row " + std::to_string(row));
       EXPECT_EQ(DumpRow(DumpPageFile(exportDir + file), row), text);

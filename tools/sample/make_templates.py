@@ -124,6 +124,9 @@ CATEGORIES = [
     dict(name='europe', heading='EUROPE', index_subtitle='Nachrichten Nyheter Infos',
          message_subtitle='Europe', bar='blue', ink='yellow', sub_ink='white', rule='yellow',
          title_ink='yellow'),
+    dict(name='technology', heading='TECHNOLOGY', index_subtitle='Science and gadgets',
+         message_subtitle='Technology', bar='yellow', ink='blue', sub_ink='blue', rule='yellow',
+         title_ink='yellow'),
 ]
 
 

@@ -1,5 +1,7 @@
 #include "pipeline/category_form.h"
 
+#include <utility>
+
 namespace tavrel {
 
 namespace {
@@ -63,6 +65,24 @@ TRssTxtPageProperty CategoryFromForm(const TCategoryForm& form, TRssTxtPagePrope
   entry.EmptyRowAfterTitle = form.EmptyRowAfterTitle;
   entry.PreserveMessageCharset = form.PreserveMessageCharset;
   return entry;
+}
+
+TCategoryCheck ValidateCategoryForm(const TCategoryForm& form, const TRssTxtPageProperties& table,
+                                    std::optional<std::size_t> editIndex, bool useFastext) {
+  TCategoryCheck check = ValidateCategory(CategoryFromForm(form, {}), table, editIndex);
+  if (!check.Ok) return check;
+  if (std::string problem = IndexNumberProblem(form.Texts.IndexNumber); !problem.empty()) {
+    return {false, std::move(problem), TCategoryField::IndexNumber, 1};
+  }
+  if (!useFastext) return {};
+  constexpr std::array<TCategoryField, 4> kPromptFields = {
+      TCategoryField::FastextPrompt1, TCategoryField::FastextPrompt2,
+      TCategoryField::FastextPrompt3, TCategoryField::FastextPrompt4};
+  for (std::size_t i = 0; i < form.Prompts.size(); ++i) {
+    std::string problem = FastextPromptProblem(form.Prompts[i], static_cast<int>(i) + 1);
+    if (!problem.empty()) return {false, std::move(problem), kPromptFields[i], 1};
+  }
+  return {};
 }
 
 }  // namespace tavrel

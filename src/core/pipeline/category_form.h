@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -54,5 +56,11 @@ TCategoryForm EditCategoryForm(const TRssTxtPageProperty& entry, const std::stri
 // checked the entry keeps its colour, so that opening and confirming an entry whose colour the
 // dialog cannot show does not change it.
 TRssTxtPageProperty CategoryFromForm(const TCategoryForm& form, TRssTxtPageProperty entry);
+
+// The checks of the dialog's OK, stopping at the first failure: ValidateCategory on the entry the
+// form makes; then the index page number as typed (IndexNumberProblem); then, while fastext is
+// in use (the "Fastext" group is enabled), each prompt (FastextPromptProblem).
+TCategoryCheck ValidateCategoryForm(const TCategoryForm& form, const TRssTxtPageProperties& table,
+                                    std::optional<std::size_t> editIndex, bool useFastext);
 
 }  // namespace tavrel

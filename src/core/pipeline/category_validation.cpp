@@ -28,6 +28,13 @@ std::size_t CountOthers(const TRssTxtPageProperties& table, std::optional<std::s
   return count;
 }
 
+std::string Quoted(std::string_view text) {
+  std::string quoted = "\"";
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
+
 TCategoryCheck Warning(std::string_view message, TCategoryField field, std::size_t repeat = 1) {
   return {false, std::string(message), field, repeat};
 }
@@ -77,6 +84,62 @@ TCategoryCheck ValidateCategory(const TRssTxtPageProperty& entry,
     return Warning(kFirstNumberExists, TCategoryField::FirstNumber, sameFirstNumbers);
   }
   return {};
+}
+
+std::string IndexNumberProblem(std::string_view text) {
+  const std::string_view number = TrimBlanks(text);
+  if (number.empty()) return "Index page Number not filled in.";
+  std::int32_t value = 0;
+  if (!TryParseInt32(number, false, value)) {
+    return "Index page Number " + Quoted(number) + " is not a number.";
+  }
+  return {};
+}
+
+std::string FastextPromptProblem(std::string_view prompt, int key) {
+  const std::string name = "Prompt " + std::to_string(key);
+  if (prompt.empty()) {
+    return name +
+           " is empty; \"Control.dat\" needs a prompt for every fastext key. Write \"_\" "
+           "for a key that shows nothing.";
+  }
+  for (const char c : prompt) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      return name + " holds a control character (code " +
+             std::to_string(static_cast<unsigned char>(c)) + "); a prompt is plain text.";
+    }
+  }
+  if (prompt.find(' ') != std::string_view::npos) {
+    std::string underscored(prompt);
+    for (char& c : underscored) {
+      if (c == ' ') c = '_';
+    }
+    return name + " " + Quoted(prompt) +
+           " holds a space, which ends a prompt in \"Control.dat\". Write " + Quoted(underscored) +
+           ": an underscore is shown as a space.";
+  }
+  if (prompt.find('"') != std::string_view::npos) {
+    return name + " " + Quoted(prompt) +
+           " holds a quotation mark, which ends a prompt in \"Control.dat\".";
+  }
+  if (prompt.find(';') != std::string_view::npos) {
+    return name + " " + Quoted(prompt) +
+           " holds \";\", which ends a prompt when \"Control.dat\" is read back.";
+  }
+  return {};
+}
+
+std::vector<std::string> FastextPromptProblems(const TRssTxtPageProperties& table) {
+  std::vector<std::string> lines;
+  for (const TRssTxtPageProperty& entry : table) {
+    const std::array<const std::string*, 4> prompts = {
+        &entry.FastextPrompt1, &entry.FastextPrompt2, &entry.FastextPrompt3, &entry.FastextPrompt4};
+    for (std::size_t i = 0; i < prompts.size(); ++i) {
+      const std::string problem = FastextPromptProblem(*prompts[i], static_cast<int>(i) + 1);
+      if (!problem.empty()) lines.push_back("Category " + Quoted(entry.Category) + ": " + problem);
+    }
+  }
+  return lines;
 }
 
 }  // namespace tavrel

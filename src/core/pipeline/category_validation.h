@@ -6,13 +6,23 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pipeline/category_table.h"
 
 namespace tavrel {
 
 // The edits of the Category properties dialog that a failed check points at.
-enum class TCategoryField { None, Category, FirstNumber };
+enum class TCategoryField {
+  None,
+  Category,
+  FirstNumber,
+  IndexNumber,
+  FastextPrompt1,
+  FastextPrompt2,
+  FastextPrompt3,
+  FastextPrompt4,
+};
 
 // What the check of an entry decided: Ok, or the warning the dialog shows (in a box with one OK
 // button) and the edit it concerns. The duplicate checks warn once for every clashing entry, so
@@ -61,5 +71,20 @@ void ApplyCategoryTexts(const TCategoryTexts& texts, TRssTxtPageProperty& entry)
 TCategoryCheck ValidateCategory(const TRssTxtPageProperty& entry,
                                 const TRssTxtPageProperties& table,
                                 std::optional<std::size_t> editIndex);
+
+// Why the index page number as typed cannot be stored, or empty when it can: an empty edit or
+// one that is not a number would be stored as 0, a page that no receiver shows.
+std::string IndexNumberProblem(std::string_view text);
+
+// Why a fastext prompt cannot go into "Control.dat" as it is, or empty when it can. A page
+// entry carries the four prompts quoted and separated by spaces, and the preview takes a space,
+// a ";" or a quotation mark inside a prompt for the end of it, so such a prompt breaks the
+// fastext row; an empty prompt leaves three where four are needed. Underscores stand for
+// spaces: "Top_News" is shown as "Top News". key (1..4) is named in the text.
+std::string FastextPromptProblem(std::string_view prompt, int key);
+
+// One line per prompt of the table that FastextPromptProblem refuses, in table order:
+// "Category "<name>": <problem>". Entries loaded from a settings file were never checked.
+std::vector<std::string> FastextPromptProblems(const TRssTxtPageProperties& table);
 
 }  // namespace tavrel

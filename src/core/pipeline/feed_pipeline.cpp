@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "page/broadcast_encoder.h"
+#include "pipeline/category_validation.h"
 #include "pipeline/control_file_reader.h"
 #include "pipeline/feed_reader.h"
 #include "pipeline/settings_store.h"
@@ -64,6 +65,7 @@ std::vector<std::string> TFeedCheckResult::Lines() const {
   lines.insert(lines.end(), CategoryLines.begin(), CategoryLines.end());
   lines.insert(lines.end(), PageNumberLines.begin(), PageNumberLines.end());
   lines.insert(lines.end(), TemplateLines.begin(), TemplateLines.end());
+  lines.insert(lines.end(), PromptLines.begin(), PromptLines.end());
   return lines;
 }
 
@@ -126,7 +128,18 @@ TFeedCheckResult CheckFeed(const TRIGlobals& settings, const std::string& feedPa
   generator.CheckCategories(result.CategoryLines);
   generator.CheckPageNumbers(result.PageNumberLines);
   generator.CheckTemplates(result.TemplateLines);
+  if (settings.UseFastext) result.PromptLines = FastextPromptProblems(settings.Categories);
   return result;
+}
+
+std::vector<std::string> LayoutProblems(const TRIGlobals& settings, const TRSSMessages& messages) {
+  TPTextToPrestelPageForm formatter;
+  formatter.SetFormatCorrection(settings.FormatCorrection);
+  TRICreateRssTxtPages generator(settings.ExportDir, messages, CategoriesForRun(settings),
+                                 &formatter);
+  std::vector<std::string> lines;
+  generator.CheckLayout(lines);
+  return lines;
 }
 
 TFeedCheckResult CheckFeed(const TRIGlobals& settings) {

@@ -29,12 +29,14 @@ struct TFeedCheckResult {
   std::vector<std::string> PageNumberLines;
   // Templates of the table that a run could not use ("<file>: <what is wrong>").
   std::vector<std::string> TemplateLines;
+  // Fastext prompts of the table that "Control.dat" cannot carry (only with UseFastext).
+  std::vector<std::string> PromptLines;
   // The feed's messages (empty when the schema check failed).
   TRSSMessages Messages;
 
   bool Passed() const {
     return SchemaLines.empty() && CategoryLines.empty() && PageNumberLines.empty() &&
-           TemplateLines.empty();
+           TemplateLines.empty() && PromptLines.empty();
   }
   // Every line, in the order above.
   std::vector<std::string> Lines() const;
@@ -63,10 +65,17 @@ TRssTxtPageProperties CategoriesForRun(const TRIGlobals& settings);
 TRSSMessages ReadFeedMessages(const TRIGlobals& settings, const std::string& feedPath);
 
 // The checks an interactive preview or upload runs first: the templates of the table, the feed
-// against the element names, then its categories against the table, then the page numbers. Throws
-// Error naming the file when the feed cannot be read or parsed.
+// against the element names, then its categories against the table, then the page numbers, and
+// with fastext in use the table's prompts. Throws Error naming the file when the feed cannot be
+// read or parsed.
 TFeedCheckResult CheckFeed(const TRIGlobals& settings, const std::string& feedPath);
 TFeedCheckResult CheckFeed(const TRIGlobals& settings);  // the fetched feed
+
+// The messages that a run on these settings could not lay out as they are, one line each, as
+// the run's summary would name them (TGenerationSummary::LayoutLines). Lays every page out with
+// the settings' FormatCorrection and writes nothing. A preview does not wait for this: its run
+// reports the same lines after the pages are made.
+std::vector<std::string> LayoutProblems(const TRIGlobals& settings, const TRSSMessages& messages);
 
 // The list, kept beside the handled feed, of the page numbers the last update sent put on air:
 // one decimal number a line.

@@ -54,8 +54,8 @@ TWorkflowResult Guarded(const TRIGlobals& settings, const TWorkflowHooks& hooks,
     const THomeLock home(settings.ProgramDir, kHomeLockWait, hooks.Stop);
     road(result);
   } catch (const THomeInUse& busy) {
-    result.Outcome = hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled
-                                                 : TWorkflowOutcome::HomeInUse;
+    result.Outcome =
+        hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled : TWorkflowOutcome::HomeInUse;
     result.Detail = busy.what();
   } catch (const std::exception& error) {
     result.Outcome = TWorkflowOutcome::Failed;
@@ -79,6 +79,7 @@ bool Regenerate(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
                 const TWorkflowHooks& hooks, TWorkflowResult& result) {
   TRegeneration made = RegenerateExport(settings, formatter, hooks);
   result.SummaryLines = std::move(made.SummaryLines);
+  result.LayoutLines = std::move(made.LayoutLines);
   result.FirstPageSection = std::move(made.FirstPageSection);
   if (!made.AnyPage) result.Outcome = TWorkflowOutcome::NothingGenerated;
   return made.AnyPage;
@@ -119,6 +120,16 @@ std::string TWorkflowResult::Message() const {
   return Detail;
 }
 
+std::vector<std::string> ErrorListLines(const TWorkflowResult& result, bool upload) {
+  std::vector<std::string> lines;
+  const bool checkShown = result.Check.SchemaLines.empty() &&
+                          (upload ? result.Outcome != TWorkflowOutcome::FeedNotFound
+                                  : result.Outcome == TWorkflowOutcome::CategoryProblems);
+  if (checkShown) lines = result.Check.Lines();
+  lines.insert(lines.end(), result.LayoutLines.begin(), result.LayoutLines.end());
+  return lines;
+}
+
 TRegeneration RegenerateExport(const TRIGlobals& settings, TPTextToPrestelPageForm& formatter,
                                const TWorkflowHooks& hooks) {
   Report(hooks, "Generating pages");
@@ -127,6 +138,7 @@ TRegeneration RegenerateExport(const TRIGlobals& settings, TPTextToPrestelPageFo
       GenerateFromFeed(settings, formatter, ImportedFeedPath(settings), hooks.OnPageWritten);
   TRegeneration made;
   made.SummaryLines = summary.Lines(settings.ExportDir);
+  made.LayoutLines = summary.LayoutLines;
   // Only a control file that names a page makes an update worth showing or sending.
   const TPTxtControlFile control(settings.ExportDir + "Control.dat");
   const std::vector<std::string> sections = control.PageSections();

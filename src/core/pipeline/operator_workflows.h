@@ -49,6 +49,8 @@ struct TWorkflowResult {
   TFeedCheckResult Check;
   // What the generation made and skipped, one line each (empty when nothing was generated).
   std::vector<std::string> SummaryLines;
+  // The messages the generation could not lay out as they are (TGenerationSummary::LayoutLines).
+  std::vector<std::string> LayoutLines;
   // The "Control.dat" section of the first generated page ("100.0000"), empty when none.
   std::string FirstPageSection;
 
@@ -76,11 +78,18 @@ struct TWorkflowHooks {
   TFileProgressView* ProgressView = nullptr;
 };
 
+// The lines the window's "Errors" list shows when a run has ended, empty when there is nothing
+// to show. A preview stopped by the category check shows the check's lines; a preview that made
+// pages shows what it could not lay out. An upload shows both: the check's findings do not stop
+// it. What the schema check found is not among them: it is shown in a message box.
+std::vector<std::string> ErrorListLines(const TWorkflowResult& result, bool upload);
+
 // What regenerating ExportDir made.
 struct TRegeneration {
   // Whether "Control.dat" names at least one page, i.e. whether there is anything to send.
   bool AnyPage = false;
   std::vector<std::string> SummaryLines;
+  std::vector<std::string> LayoutLines;
   std::string FirstPageSection;
 };
 

@@ -416,10 +416,7 @@ bool TRICreateRssTxtPages::Run() {
     throw FileError(controlPath, std::string("cannot be removed: ") + std::strerror(errno));
   }
 
-  for (TRSSMessage& message : Messages) {
-    BlankControlCharacters(message.Title);
-    BlankControlCharacters(message.Text);
-  }
+  BlankMessageControlCharacters();
   BuildCategoryNames();
   summary_.CategoriesInFeed = static_cast<int>(CategoryNames.size());
   // Every template the run needs is examined before the first page is written: a broken one
@@ -477,20 +474,10 @@ bool TRICreateRssTxtPages::Run() {
   for (std::string& line : clashes) Skip(std::move(line));
 
   for (std::size_t g = 0; g < groups_.size(); ++g) {
-    entry_ = usable_[g];
-    if (entry_ == nullptr) continue;
+    if (usable_[g] == nullptr) continue;
     ++summary_.CategoriesGenerated;
-    TRSSIndexPageContent content;
-    content.Category = CategoryNames[g];
-    std::vector<bool> listed;
-    for (const std::size_t i : groups_[g]) {
-      content.Titles.push_back(Messages[i].Title);
-      listed.push_back(messageOnAir_[i]);
-    }
-    if (indexOnAir_[g]) BuildIndexPage(content, listed);
-    BuildMessagePages(g);
+    BuildCategoryPages(g);
   }
-  entry_ = nullptr;
 
   // Pages the last update sent that this one leaves alone would stay on air with old stories.
   std::vector<int> stale;
@@ -501,6 +488,55 @@ bool TRICreateRssTxtPages::Run() {
   control_->AddClearEntries(ClearingOf(Categories), stale);
   control_->Save(ExportDir);
   return true;
+}
+
+bool TRICreateRssTxtPages::CheckLayout(std::vector<std::string>& lines) {
+  const std::size_t before = lines.size();
+  summary_ = TGenerationSummary{};
+  BlankMessageControlCharacters();
+  BuildCategoryNames();
+  std::vector<std::string> clashes;  // CheckPageNumbers reports these
+  PlanPages(clashes);
+  layOutOnly_ = true;
+  try {
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+      const TRssTxtPageProperty* entry = usable_[g];
+      if (entry == nullptr || !TemplateProblem(entry->IndexTemplateFileName).empty() ||
+          !TemplateProblem(entry->MessageTemplateFileName).empty()) {
+        continue;
+      }
+      BuildCategoryPages(g);
+    }
+  } catch (...) {
+    layOutOnly_ = false;
+    throw;
+  }
+  layOutOnly_ = false;
+  lines.insert(lines.end(), summary_.LayoutLines.begin(), summary_.LayoutLines.end());
+  summary_ = TGenerationSummary{};
+  return lines.size() == before;
+}
+
+void TRICreateRssTxtPages::BlankMessageControlCharacters() {
+  for (TRSSMessage& message : Messages) {
+    BlankControlCharacters(message.Title);
+    BlankControlCharacters(message.Text);
+  }
+}
+
+void TRICreateRssTxtPages::BuildCategoryPages(std::size_t group) {
+  entry_ = usable_[group];
+  if (entry_ == nullptr) return;
+  TRSSIndexPageContent content;
+  content.Category = CategoryNames[group];
+  std::vector<bool> listed;
+  for (const std::size_t i : groups_[group]) {
+    content.Titles.push_back(Messages[i].Title);
+    listed.push_back(messageOnAir_[i]);
+  }
+  if (indexOnAir_[group]) BuildIndexPage(content, listed);
+  BuildMessagePages(group);
+  entry_ = nullptr;
 }
 
 void TRICreateRssTxtPages::LoadTemplate(const std::string& fileName) {
@@ -567,10 +603,10 @@ void TRICreateRssTxtPages::BuildIndexPage(const TRSSIndexPageContent& content,
     if (doubleSpacing) text += "\r\n";
   }
   if (shown > rows) {
-    Skip("Category " + Quoted(Shown(content.Category)) + ": index page " +
-         std::to_string(entry->IndexNumber) + " lists " + std::to_string(rows) + " of " +
-         CountOf(shown, "title", "titles") + "; the text block of " + templateFileName_ + " has " +
-         CountOf(rows, "row", "rows") + ".");
+    SkipLayout("Category " + Quoted(Shown(content.Category)) + ": index page " +
+               std::to_string(entry->IndexNumber) + " lists " + std::to_string(rows) + " of " +
+               CountOf(shown, "title", "titles") + "; the text block of " + templateFileName_ +
+               " has " + CountOf(rows, "row", "rows") + ".");
   }
 
   TPrestPage page = TemplatePage();
@@ -640,10 +676,10 @@ void TRICreateRssTxtPages::BuildMessagePage(TRSSMessage& message, int number) {
   // Fits on one page, or the split left a single piece (trailing empty rows), or the block has
   // no room for a counter row: then the whole text goes on one page, cut at the block.
   if (needed > bodyRows && rowsPerChunk <= 0) {
-    Skip("Message " + Quoted(Shown(title)) + " on page " + std::to_string(number) +
-         ": the text block of " + templateFileName_ +
-         " has no room for the title, the text and a page counter; the whole text is on one "
-         "page, cut at the block.");
+    SkipLayout("Message " + Quoted(Shown(title)) + " on page " + std::to_string(number) +
+               ": the text block of " + templateFileName_ +
+               " has no room for the title, the text and a page counter; the whole text is on one "
+               "page, cut at the block.");
   }
   TPrestPage page = TemplatePage();
   LayOutText(titleBlock + (message.Pages.empty() ? message.Text : message.Pages.front()),
@@ -672,8 +708,9 @@ bool SplitIntoSubPageTexts(const std::string& text, int rowsPerChunk,
 
 void TRICreateRssTxtPages::SplitMessage(TRSSMessage& message, int rowsPerChunk) {
   if (!SplitIntoSubPageTexts(message.Text, rowsPerChunk, *formatter_, message.Pages)) {
-    Skip("Message " + Quoted(Shown(OneLineTitle(message.Title))) + ": the text needs more than " +
-         std::to_string(kMaxSubPages) + " sub-pages; the rest is not shown.");
+    SkipLayout("Message " + Quoted(Shown(OneLineTitle(message.Title))) +
+               ": the text needs more than " + std::to_string(kMaxSubPages) +
+               " sub-pages; the rest is not shown.");
   }
 }
 
@@ -704,6 +741,7 @@ void TRICreateRssTxtPages::LayOutText(const std::string& text, bool preserve, TP
 
 void TRICreateRssTxtPages::WritePage(const TPrestPage& page, int number,
                                      const TRssTxtPageProperty& entry, int subPage) {
+  if (layOutOnly_) return;
   TTransPage encoder;
   encoder.Cells = page.Cells;
   encoder.PageText = std::to_string(number);

@@ -44,6 +44,11 @@ struct TGenerationSummary {
   int PageFiles = 0;      // every page file written
   // What was skipped or cut and why, one line each, in the order met.
   std::vector<std::string> Skipped;
+  // The lines of Skipped about messages that could not be laid out as they are: titles an
+  // index page has no row for, texts cut at a text block that leaves no room for a page
+  // counter, texts longer than the last sub-page. The checks before a run cannot see these,
+  // so the operator learns of them only here.
+  std::vector<std::string> LayoutLines;
 
   // The summary as lines of text: categories, pages, files, then what was skipped.
   std::vector<std::string> Lines(const std::string& exportDir) const;
@@ -100,6 +105,12 @@ class TRICreateRssTxtPages {
   // whether there were none.
   bool CheckTemplates(std::vector<std::string>& lines) const;
 
+  // Adds one line per message that a run could not lay out as it is (the LayoutLines of a
+  // run's summary), laying out every page of the categories that a run would generate without
+  // writing anything. Categories whose templates CheckTemplates refuses are passed over. The
+  // summary of an earlier Run is forgotten. Answers whether there were none.
+  bool CheckLayout(std::vector<std::string>& lines);
+
   // Generates every page and "Control.dat". Any "Control.dat" of an earlier run is removed
   // first. A page number is written once: a later page of a number already taken is skipped
   // and named in the summary. Throws Error naming the file when a template of a category of
@@ -119,6 +130,10 @@ class TRICreateRssTxtPages {
   // Lists the titles whose message pages are on air (listed[k] for title k).
   void BuildIndexPage(const TRSSIndexPageContent& content, const std::vector<bool>& listed);
   void BuildMessagePages(std::size_t group);
+  // The index page and the message pages of category group g of CategoryNames.
+  void BuildCategoryPages(std::size_t group);
+  // Control characters of titles and texts become spaces before anything is laid out.
+  void BlankMessageControlCharacters();
   void BuildMessagePage(TRSSMessage& message, int number);
   // Fills message.Pages with its sub-page texts (SplitIntoSubPageTexts), noting a cut text.
   void SplitMessage(TRSSMessage& message, int rowsPerChunk);
@@ -142,6 +157,11 @@ class TRICreateRssTxtPages {
   std::string TitleBlock(const TRssTxtPageProperty& entry, const std::string& title) const;
   TPrestPage TemplatePage() const;
   void Skip(std::string line) { summary_.Skipped.push_back(std::move(line)); }
+  // A message that could not be laid out as it is.
+  void SkipLayout(const std::string& line) {
+    summary_.LayoutLines.push_back(line);
+    Skip(line);
+  }
 
   // Per category of CategoryNames: its messages (indexes into Messages) and the entry the run
   // uses, the first of that name with both templates present (null when none).
@@ -158,6 +178,8 @@ class TRICreateRssTxtPages {
   std::string templateFileName_;
   std::optional<TControlFileWriter> control_;
   TGenerationSummary summary_;
+  // CheckLayout lays the pages out without encoding or writing them.
+  bool layOutOnly_ = false;
 };
 
 // Why a template file cannot be used for a run, or empty when it can or does not exist: a

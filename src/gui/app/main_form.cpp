@@ -396,8 +396,13 @@ bool TRIMainForm::ShowPreviewPage(const std::string& section) {
   pageView_->SetPage(page);
   if (fastextView_ != nullptr) {
     fastextView_->SetPage(page);
-    fastextView_->SetFastextFromControl(TPTxtControlFile::EntryValue(entry, "Prompts").value_or(""),
-                                        TPTxtControlFile::EntryValue(entry, "Links").value_or(""));
+    // Prompts that cannot be read back (a space inside one, from a settings file edited by
+    // hand) leave an empty row, never the page's own row 1 with the last page's links.
+    if (!fastextView_->SetFastextFromControl(
+            TPTxtControlFile::EntryValue(entry, "Prompts").value_or(""),
+            TPTxtControlFile::EntryValue(entry, "Links").value_or(""))) {
+      fastextView_->SetFastext({}, {});
+    }
   }
   const std::vector<std::string>& sections = controlFile_->PageSections();
   const auto found = std::find(sections.begin(), sections.end(), section);
@@ -516,22 +521,19 @@ void TRIMainForm::FinishRun(bool upload, const TWorkflowResult& result) {
 
 void TRIMainForm::ShowRunMessages(bool upload, const TWorkflowResult& result) {
   // The upload reports what the feed check found but goes on, so that an undefined category
-  // does not hold back the pages of the defined ones.
-  const auto showCheck = [this, &result] {
-    if (!result.Check.SchemaLines.empty()) {
-      ShowError(this, JoinLines(result.Check.SchemaLines));
-      return;
-    }
-    TPErrorListDlg dialog(result.Check.Lines(), this);
+  // does not hold back the pages of the defined ones. Messages that could not be laid out are
+  // listed after the pages were made, so that none is lost without a word.
+  const bool schemaShown = !result.Check.SchemaLines.empty() &&
+                           (upload ? result.Outcome != TWorkflowOutcome::FeedNotFound
+                                   : result.Outcome == TWorkflowOutcome::SchemaMismatch);
+  if (schemaShown) ShowError(this, JoinLines(result.Check.SchemaLines));
+  if (const std::vector<std::string> errors = ErrorListLines(result, upload); !errors.empty()) {
+    TPErrorListDlg dialog(errors, this);
     dialog.exec();
-  };
-  if (upload && result.Outcome != TWorkflowOutcome::FeedNotFound && !result.Check.Passed()) {
-    showCheck();
   }
   switch (result.Outcome) {
     case TWorkflowOutcome::SchemaMismatch:
     case TWorkflowOutcome::CategoryProblems:
-      if (!upload) showCheck();
       break;
     case TWorkflowOutcome::FeedNotFound:
     case TWorkflowOutcome::ConnectionFailed:

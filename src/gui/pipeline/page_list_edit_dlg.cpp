@@ -177,19 +177,38 @@ void TRIPageListEditDlg::UpdateTitleOptions() {
   emptyRowAfterTitle_->setEnabled(showTitle_->isChecked());
 }
 
+QLineEdit* TRIPageListEditDlg::EditOf(TCategoryField field) const {
+  switch (field) {
+    case TCategoryField::Category:
+      return categoryEdit_;
+    case TCategoryField::IndexNumber:
+      return indexNumberEdit_;
+    case TCategoryField::FirstNumber:
+      return firstNumberEdit_;
+    case TCategoryField::FastextPrompt1:
+    case TCategoryField::FastextPrompt2:
+    case TCategoryField::FastextPrompt3:
+    case TCategoryField::FastextPrompt4:
+      return promptEdits_[static_cast<std::size_t>(field) -
+                          static_cast<std::size_t>(TCategoryField::FastextPrompt1)];
+    case TCategoryField::None:
+      break;
+  }
+  return nullptr;
+}
+
 void TRIPageListEditDlg::accept() {
-  const TRssTxtPageProperty candidate = CategoryFromForm(ReadForm(), entry_);
-  const TCategoryCheck check = ValidateCategory(candidate, table_, editIndex_);
+  const TCategoryForm form = ReadForm();
+  const TCategoryCheck check = ValidateCategoryForm(form, table_, editIndex_, context_.UseFastext);
   if (!check.Ok) {
     for (std::size_t i = 0; i < check.Repeat; ++i) {
       LangMessageDlg(FromWindows1252(check.Message), TMsgDlgType::Warning, kButtonsOk, 0, -1, -1,
                      this);
     }
-    if (check.Field == TCategoryField::Category) categoryEdit_->setFocus();
-    if (check.Field == TCategoryField::FirstNumber) firstNumberEdit_->setFocus();
+    if (QLineEdit* edit = EditOf(check.Field)) edit->setFocus();
     return;
   }
-  entry_ = candidate;
+  entry_ = CategoryFromForm(form, entry_);
   TQorButtonDlg::accept();
 }
 

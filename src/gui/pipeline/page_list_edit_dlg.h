@@ -49,14 +49,16 @@ class TRIPageListEditDlg : public TQorButtonDlg {
   const TRssTxtPageProperty& Entry() const { return entry_; }
 
  protected:
-  // Reads the controls and closes only when the entry passes ValidateCategory; each failure is
-  // a warning box (one per clashing entry) and the focus goes to the edit it concerns.
+  // Reads the controls and closes only when they pass ValidateCategoryForm; each failure is a
+  // warning box (one per clashing entry) and the focus goes to the edit it concerns.
   void accept() override;
 
  private:
   void ShowForm(const TCategoryForm& form);
   TCategoryForm ReadForm() const;
   void UpdateTitleOptions();
+  // The edit a failed check points at, or null.
+  QLineEdit* EditOf(TCategoryField field) const;
 
   TRssTxtPageProperties table_;
   std::optional<std::size_t> editIndex_;

@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 
 #include "pipeline/dialog_controls.h"
+#include "pipeline/xml_schema_validation.h"
+#include "support/lang_message_dlg.h"
 #include "support/qt_text.h"
 
 namespace tavrel::gui {
@@ -161,7 +163,15 @@ void TRIXmlSchemaDlg::UpdateSample() {
 }
 
 void TRIXmlSchemaDlg::accept() {
-  schema_ = ReadSchema();
+  const TXMLSchema schema = ReadSchema();
+  const TXmlSchemaCheck check = ValidateXmlSchema(schema);
+  if (!check.Ok) {
+    LangMessageDlg(FromWindows1252(check.Message), TMsgDlgType::Warning, kButtonsOk, 0, -1, -1,
+                   this);
+    if (check.Field) edits_[static_cast<std::size_t>(*check.Field)]->setFocus();
+    return;
+  }
+  schema_ = schema;
   TQorButtonDlg::accept();
 }
 

@@ -25,10 +25,12 @@ class TRIXmlSchemaDlg : public TQorButtonDlg {
  public:
   explicit TRIXmlSchemaDlg(TXMLSchema schema, QWidget* parent = nullptr);
 
-  // The schema as handed in until OK, then as confirmed (there is nothing to check).
+  // The schema as handed in until OK, then as confirmed.
   const TXMLSchema& Schema() const { return schema_; }
 
  protected:
+  // Closes only when the names pass ValidateXmlSchema; otherwise a warning box names the
+  // element and the focus goes to its edit.
   void accept() override;
 
  private:
