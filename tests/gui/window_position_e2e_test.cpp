@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTest>
+#include <utility>
 #include <vector>
 
 #include "app/main_form.h"
@@ -56,13 +57,15 @@ TEST(WindowPositionUnderAWindowManager, ThreeStartsOpenAtOnePosition) {
   testing::TempFolder home;
   TRIGlobals globals(home.Dir());
   const QPoint saved(200, 150);
+  // Points as pairs, so that a failure prints them readably.
+  const auto corner = [](const QPoint& point) { return std::pair(point.x(), point.y()); };
   {
     QSettings settings("Dravik", "Tavrel");
     settings.beginGroup("Position");
     settings.setValue("Left", saved.x());
     settings.setValue("Top", saved.y());
   }
-  std::vector<QPoint> frames;
+  std::vector<std::pair<int, int>> frames;
   std::vector<int> titleBars;
   for (int start = 0; start < 3; ++start) {
     TRIMainForm window(globals, TAVREL_BINARY_DIR);
@@ -71,17 +74,18 @@ TEST(WindowPositionUnderAWindowManager, ThreeStartsOpenAtOnePosition) {
     // The position is applied once the window is mapped; the manager then moves the frame.
     WaitFor([&window, saved] { return window.frameGeometry().topLeft() == saved; }, 5000);
     QTest::qWait(300);  // and it stays there
-    frames.push_back(window.frameGeometry().topLeft());
+    frames.push_back(corner(window.frameGeometry().topLeft()));
     titleBars.push_back(window.geometry().top() - window.frameGeometry().top());
     window.close();
   }
-  EXPECT_EQ(frames, std::vector<QPoint>(3, saved));
+  EXPECT_EQ(frames, std::vector(3, corner(saved)));
   // The manager did put a frame with a title bar around the window: without one, client and
   // frame corners would be the same point and the test would prove nothing.
   for (int titleBar : titleBars) EXPECT_GT(titleBar, 0);
   QSettings settings("Dravik", "Tavrel");
   settings.beginGroup("Position");
-  EXPECT_EQ(QPoint(settings.value("Left").toInt(), settings.value("Top").toInt()), saved);
+  EXPECT_EQ(std::pair(settings.value("Left").toInt(), settings.value("Top").toInt()),
+            corner(saved));
   UnloadTeletextFonts();
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pipeline/feed_watch.h"
@@ -63,6 +64,27 @@ TEST(ScanLabelState, HoldsTheLastFailureUntilAStepSucceeds) {
     }
     EXPECT_EQ(label.Text(), event.Shown);
     EXPECT_EQ(label.HoldsFailure(), event.Holds);
+  }
+}
+
+TEST(ShortScanStatus, CutsFoldersAndTheTechnicalDetail) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"Idle", "Idle"},
+      {"Connection failed", "Connection failed"},
+      {"Error: /srv/feeds/Feed/news.xml: the feed cannot be read",
+       "Error: the feed cannot be read"},
+      {"Error: cannot read /srv/feeds/Feed/news.xml", "Error: cannot read news.xml"},
+      {"Upload failed: update.zip not stored on 10.0.0.5: the server closed the connection during "
+       "the upload (response reading failed (errno: 115))",
+       "Upload failed: the server closed the connection during the upload"},
+      {"another Tavrel is working in /srv/tavrel/ (process 42)",
+       "another Tavrel is working in tavrel/"},
+      {"(only detail)", "(only detail)"},
+      {"/", "/"},
+  };
+  for (const auto& [status, shortForm] : cases) {
+    SCOPED_TRACE(status);
+    EXPECT_EQ(ShortScanStatus(status), shortForm);
   }
 }
 

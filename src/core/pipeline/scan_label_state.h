@@ -29,6 +29,15 @@ class TScanLabelState {
   std::string failure_;             // the status of the last failed step, until a success
 };
 
+// The short form of a status for the label, whose whole text the tooltip and the scan log
+// keep: what happened and why, the parts between (which file, which server) left out, so that
+// the operator's words come into view. "Upload failed: update.zip not stored on 10.0.0.5: the
+// server closed the connection during the upload (response reading failed (errno: 115))"
+// becomes "Upload failed: the server closed the connection during the upload": the first and
+// the last of the parts separated by ": ", without the technical detail in parentheses at the
+// end. A folder path left in it is cut to its last name.
+std::string ShortScanStatus(const std::string& status);
+
 // Whether a step that ended so counts as failed (held on the label), succeeded (clears it), or
 // neither.
 enum class TScanStepVerdict { Failed, Succeeded, Neither };

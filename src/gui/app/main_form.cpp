@@ -251,7 +251,7 @@ void TRIMainForm::CreateToolBar() {
   gap();
   scanLabel_ = new TScanStatusLabel(testButtonPanel_);
   scanLabel_->setObjectName("ScanLabel");
-  scanLabel_->ShowStatus(kScanIdle);
+  scanLabel_->ShowStatus(kScanIdle, kScanIdle);
   QFont bold = scanLabel_->font();
   bold.setBold(true);
   scanLabel_->setFont(bold);
@@ -651,7 +651,8 @@ void TRIMainForm::ShowScanStatus(const QString& status) {
 }
 
 void TRIMainForm::ShowScanLabel() {
-  scanLabel_->ShowStatus(FromWindows1252(scanLabelState_.Text()));
+  scanLabel_->ShowStatus(FromWindows1252(scanLabelState_.Text()),
+                         FromWindows1252(ShortScanStatus(scanLabelState_.Text())));
   if (scanLabelState_.HoldsFailure() && autoScanOn_) scanLabel_->setVisible(true);
   // The text must be seen at once, even when the step's next status follows soon.
   scanLabel_->repaint();

@@ -5,14 +5,15 @@
 
 namespace tavrel::gui {
 
-// The scan's status in the tool bar. A status longer than the room left beside the buttons
-// (a failure naming a file and what went wrong) is shown cut with "…", and the whole text is
-// the tooltip and the accessible description, so nothing is lost at the window's edge.
+// The scan's status in the tool bar. It shows the status's short form, cut with "…" when it is
+// still longer than the room left beside the buttons; the whole text is the tooltip (wrapped,
+// so a long failure stays on screen) and the accessible description, so nothing is lost at
+// the window's edge.
 class TScanStatusLabel : public QLabel {
  public:
   explicit TScanStatusLabel(QWidget* parent = nullptr);
 
-  void ShowStatus(const QString& status);
+  void ShowStatus(const QString& status, const QString& shortForm);
   // The whole status, as given.
   const QString& FullText() const { return fullText_; }
 
@@ -23,6 +24,7 @@ class TScanStatusLabel : public QLabel {
   void Elide();
 
   QString fullText_;
+  QString shortForm_;
 };
 
 }  // namespace tavrel::gui
