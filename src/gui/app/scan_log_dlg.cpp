@@ -28,7 +28,8 @@ TScanLogDlg::TScanLogDlg(QWidget* parent) : QDialog(parent), text_(new QPlainTex
   text_->setReadOnly(true);
   // Read-only still lets the operator select with mouse and keyboard and copy with Ctrl+C.
   text_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // A long failure wraps on screen and stays one line when copied.
+  text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   QFont fixed = text_->font();
   fixed.setStyleHint(QFont::Monospace);
   fixed.setFamily("Monospace");
