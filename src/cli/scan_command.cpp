@@ -4,11 +4,11 @@
 #include <signal.h>
 
 #include <atomic>
-#include <memory>
-#include <thread>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "command_support.h"
@@ -19,8 +19,8 @@
 #include "pipeline/settings_store.h"
 #include "render/text_layout.h"
 #include "status_printer.h"
-#include "support/error.h"
 #include "step_exit_codes.h"
+#include "support/error.h"
 #include "terminal_progress.h"
 #include "transfer/update_upload.h"
 
@@ -197,8 +197,10 @@ int RunScanCommand(const CommandContext& context) {
       watcher.emplace([watch, &cycle](std::stop_token stop) {
         while (watch->WaitForSettledChange(stop)) {
           // A step under way may have fetched the feed before the write: run one more after
-          // it. The stop of the service ends the wait, never a step under way.
-          while (!cycle.RunStep() && !stop.stop_requested()) {
+          // it, unless a step started after the write (the timer's) has taken the change. The
+          // stop of the service ends the wait, never a step under way.
+          while (FeedChangeNeedsStep(watch->LastChange(), cycle.LastStepStart()) &&
+                 !cycle.RunStep() && !stop.stop_requested()) {
             std::this_thread::sleep_for(TScanCycle::kTickInterval / 5);
           }
         }

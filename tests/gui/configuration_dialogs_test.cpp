@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
@@ -515,6 +516,60 @@ TEST_F(ConfigurationDialogs, CategoriesGridNewEditAndDeleteDownToAnEmptyRow) {
   QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
                      grid->visualItemRect(grid->item(0, 0)).center());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// What an operator meets with the keyboard and with long names: Enter on a category row edits
+// it (it does not close the dialog with OK); General Options opens on its first field; the XML
+// Schema boxes say what they switch; the delete question for a 1,000-character name stays
+// within half the screen with its buttons in view.
+TEST_F(ConfigurationDialogs, EnterEditsARowFocusStartsAtTheTopAndLongNamesStayOnScreen) {
+  TempFolder home;
+  const std::string longName(1000, 'n');
+  const TRssTxtPageProperties table = {Entry("Sport", 200, 201), Entry(longName.c_str(), 300, 301)};
+  TRIPageListOptionsDlg categories(table, {home.Path(), home.Path(), true});
+  categories.show();
+  auto* grid = Find<QTableWidget>(categories, "PageNumberStringGrid");
+  grid->selectRow(0);
+  grid->setFocus();
+  QString editCaption;
+  AnswerDialog("RIPageListEditDlg", [&editCaption](QWidget* edit) {
+    editCaption = edit->windowTitle();
+    Click(*edit, "CancelButton");
+  });
+  QTest::keyClick(grid, Qt::Key_Return);
+  EXPECT_EQ(editCaption, "Edit Category");
+  EXPECT_TRUE(categories.isVisible());
+  EXPECT_EQ(categories.result(), QDialog::Rejected);
+
+  grid->selectRow(1);
+  QRect box;
+  QRect screen;
+  std::vector<QRect> buttons;
+  AnswerDialog("LangMessageDlg", [&](QWidget* question) {
+    box = question->geometry();
+    screen = question->screen()->geometry();
+    for (auto* button : question->findChildren<QPushButton*>()) {
+      buttons.push_back(QRect(question->mapToGlobal(button->pos()), button->size()));
+    }
+    Click(*question, "No");
+  });
+  Click(categories, "DeleteButton");
+  ASSERT_FALSE(screen.isEmpty());
+  EXPECT_LE(box.width(), screen.width() / 2 + 100);
+  EXPECT_TRUE(screen.contains(box))
+      << box.x() << "," << box.y() << " " << box.width() << "x" << box.height();
+  ASSERT_EQ(buttons.size(), 2u);
+  for (const QRect& button : buttons) EXPECT_TRUE(screen.contains(button));
+  EXPECT_EQ(categories.Categories().size(), 2u);
+
+  TRIGeneralOptionsDlg options(TGeneralOptions{}, home.Path());
+  options.show();
+  ASSERT_NE(options.focusWidget(), nullptr);
+  EXPECT_EQ(options.focusWidget()->objectName(), "RssSourceRadioGroupFile");
+
+  TRIXmlSchemaDlg schema(TXMLSchema{});
+  EXPECT_EQ(Find<QCheckBox>(schema, "UseChannelCheckBox")->text(), "Use channel");
+  EXPECT_EQ(Find<QCheckBox>(schema, "UseCategoryCheckBox")->text(), "Use category");
 }
 
 TEST_F(ConfigurationDialogs, XmlSchemaDrawsTheSampleLiveAndErrorListShowsItsLines) {

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <utility>
+#include <vector>
 
 #include "dialog_answer.h"
 #include "support/qt_text.h"
@@ -93,6 +95,31 @@ TEST_F(LangMessageDlgTest, SavePromptShowsEnglishCaptionsAndTheCoreLayout) {
   for (int i = 0; i < 3; ++i) {
     const TRect& r = layout.Buttons[static_cast<std::size_t>(i)];
     EXPECT_EQ(buttons[i]->geometry(), QRect(r.Left, r.Top, 73, 25)) << i;
+  }
+}
+
+// A bare CR (the FTP user ID message writes one) and a CR LF start new lines; they are not
+// drawn as one long line.
+TEST_F(LangMessageDlgTest, CarriageReturnsBreakLines) {
+  const QFontMetrics metrics(DialogFont());
+  struct Case {
+    QString Text;
+    QString LastLines;  // the label's text ends with them
+    int LineCount;      // at least
+  };
+  const std::vector<Case> cases = {
+      {"The FTP UserID may not contain any of the following characters or spaces:\r\\/:*?\"<>|",
+       "spaces:\n\\/:*?\"<>|", 2},
+      {"first\r\nsecond\nthird", "first\nsecond\nthird", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Text.toStdString());
+    TLangMessageDialog box(c.Text, TMsgDlgType::Warning, kButtonsOk, 0, -1, -1);
+    auto* message = box.findChild<QLabel*>("Message");
+    EXPECT_TRUE(message->text().endsWith(c.LastLines)) << message->text().toStdString();
+    EXPECT_FALSE(message->text().contains('\r'));
+    EXPECT_GE(message->height(), c.LineCount * metrics.height());
+    EXPECT_LT(message->width(), metrics.horizontalAdvance(c.Text));
   }
 }
 

@@ -8,15 +8,18 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -25,12 +28,16 @@
 #include <QToolButton>
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
 #include <regex>
 #include <thread>
 
+#include "app/desktop_app.h"
+#include "app/scan_log_dlg.h"
+#include "app/scan_status_label.h"
 #include "app/single_instance.h"
 #include "app/window_position.h"
 #include "dialog_answer.h"
@@ -38,6 +45,8 @@
 #include "render/prest_view.h"
 #include "render/teletext_fonts.h"
 #include "support/lang_message_dlg.h"
+#include "support/language_texts.h"
+#include "support/qt_text.h"
 #include "testing/page_records.h"
 #include "testing/temp_folder.h"
 
@@ -189,20 +198,118 @@ TEST_F(MainFormTest, CommandsFollowTheScanState) {
   }
 }
 
-// With an hour between timed steps, a write to the local feed file starts a step about a
-// second after the file settles; the server refuses, so the step ends at once.
-TEST_F(MainFormTest, AWrittenFeedFileStartsAStepWithoutWaitingForTheInterval) {
+// With an hour between timed steps, the scan is driven by the feed file's watch: another file
+// in the feed's folder starts nothing; a write of the feed starts one step about a second after
+// it settles, and one only when a timed step falls into that second. The server refuses, so
+// each step fails; the label keeps the failure, short, with the whole text as its tooltip,
+// until a step succeeds, and the scan log lists every status newest first.
+TEST_F(MainFormTest, TheFeedWatchStartsOneStepPerFeedChangeAndFailuresStayReadable) {
   globals_->ScanInterval = 3600;
   TRIMainForm window(*globals_, QString());
-  QSignalSpy stepEnded(&window, &TRIMainForm::ScanStepFinished);
+  window.show();
+  std::vector<TScanOutcome> outcomes;
+  QObject::connect(&window, &TRIMainForm::ScanStepFinished,
+                   [&outcomes](TScanOutcome outcome) { outcomes.push_back(outcome); });
   window.findChild<QAction*>("StartStopAutoScanMenuItem")->trigger();
-  QTest::qWait(200);
-  EXPECT_EQ(stepEnded.count(), 0);
+  WriteBytes(home_.Dir() + "notes.txt", "not the feed");
+  QTest::qWait(2000);
+  EXPECT_TRUE(outcomes.empty());
+
   WriteBytes(globals_->XMLFilePath, "<rss><channel><item><title>B</title></item></channel></rss>");
-  ASSERT_TRUE(WaitFor([&stepEnded] { return stepEnded.count() > 0; }));
-  EXPECT_EQ(stepEnded.takeFirst().at(0).value<TScanOutcome>(), TScanOutcome::ConnectionFailed);
+  ASSERT_TRUE(WaitFor([&outcomes] { return outcomes.size() == 1; }));
+  EXPECT_EQ(outcomes.back(), TScanOutcome::ConnectionFailed);
+
+  // A timed step that starts within the watch's quiet second takes the change on its own.
+  WriteBytes(globals_->XMLFilePath, "<rss><channel><item><title>C</title></item></channel></rss>");
+  window.ScanCycle().SetScanInterval(0);
+  ASSERT_TRUE(WaitFor([&window] { return window.RunInProgress(); }));
+  window.ScanCycle().SetScanInterval(3600);
+  ASSERT_TRUE(WaitFor([&outcomes] { return outcomes.size() == 2; }));
+  QTest::qWait(2500);
+  EXPECT_EQ(outcomes.size(), 2u);
+
+  // A feed that cannot be read fails the step with the file's whole path.
+  std::filesystem::remove(globals_->XMLFilePath);
+  ASSERT_TRUE(WaitFor([&outcomes] { return outcomes.size() == 3; }));
+  EXPECT_EQ(outcomes.back(), TScanOutcome::Failed);
+  QTest::qWait(1500);  // ticks between steps: the failure neither blinks nor gives way to "Idle"
+  auto* label = static_cast<TScanStatusLabel*>(window.ScanLabel());
+  const QString failure = label->FullText();
+  EXPECT_TRUE(failure.startsWith("Error: ")) << failure.toStdString();
+  EXPECT_TRUE(failure.contains(QString::fromStdString(globals_->XMLFilePath)))
+      << failure.toStdString();
+  // The tooltip holds the whole text, in lines.
+  EXPECT_EQ(label->toolTip().replace('\n', ' '), failure);
+  EXPECT_TRUE(label->isVisible());
+  // The label shows the short form, within the room it has.
+  const QString shortForm = FromWindows1252(ShortScanStatus(ToWindows1252(failure)));
+  EXPECT_LT(shortForm.size(), failure.size());
+  EXPECT_TRUE(shortForm.startsWith(label->text().chopped(1))) << label->text().toStdString();
+  EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+
+  window.findChild<QAction*>("ScanLogMenuItem")->trigger();
+  auto* log = window.findChild<TScanLogDlg*>("ScanLogDlg");
+  ASSERT_NE(log, nullptr);
+  EXPECT_TRUE(log->isVisible());
+  const QStringList lines = log->Text().split('\n');
+  ASSERT_GE(lines.size(), 9);
+  // Newest first: the failed step's "Idle", its failure, its "Checking".
+  EXPECT_TRUE(lines[0].endsWith(" Idle")) << lines[0].toStdString();
+  EXPECT_TRUE(lines[1].endsWith(" " + failure)) << lines[1].toStdString();
+  EXPECT_TRUE(lines[2].endsWith(" Checking")) << lines[2].toStdString();
+  EXPECT_TRUE(lines.filter(" Connection failed").size() == 2) << log->Text().toStdString();
+  // The same lines as the service prints: an ISO 8601 local time stamp, then the status.
+  EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d )")
+                  .match(lines[1])
+                  .hasMatch())
+      << lines[1].toStdString();
+  std::vector<std::string> expected;
+  for (const QString& line : lines) expected.push_back(ToWindows1252(line));
+  EXPECT_EQ(window.ScanLogLines(), expected);
+  log->findChild<QPushButton*>("CopyScanLogButton")->click();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), log->Text());
+
   window.findChild<QAction*>("StartStopAutoScanMenuItem")->trigger();
   ASSERT_TRUE(WaitFor([&window] { return !window.RunInProgress(); }));
+}
+
+// Read through the accessibility interface, as a screen reader does: the page view's name
+// carries the shown page's number and its description the page's text, renewed per page.
+TEST_F(MainFormTest, ThePageViewTellsScreenReadersItsNumberAndText) {
+  WriteExport({"100.0000", "101.0000"});
+  TRIMainForm window(*globals_, QString());
+  window.show();
+  window.ReloadControlFile();
+  QAccessibleInterface* view = QAccessible::queryAccessibleInterface(window.PageView());
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->text(QAccessible::Name), "Teletext page 100");
+  EXPECT_TRUE(view->text(QAccessible::Description).contains("Index     101"))
+      << view->text(QAccessible::Description).toStdString();
+  window.NextPageMenuItemClick();
+  EXPECT_EQ(view->text(QAccessible::Name), "Teletext page 101");
+  EXPECT_TRUE(view->text(QAccessible::Description).contains("Page 101.0000"))
+      << view->text(QAccessible::Description).toStdString();
+  // One line per page row the view shows (rows 1 to 23).
+  EXPECT_EQ(view->text(QAccessible::Description).count('\n'),
+            std::min(window.PageView()->Rows(), kPageRows - 1) - 1);
+}
+
+// A settings file that cannot be read stops the start with a box, before any other window:
+// in English, like everything the program shows.
+TEST(DesktopStartTest, ASettingsFileThatCannotBeReadIsReportedInEnglish) {
+  TempFolder home;
+  std::filesystem::create_directory(home.Dir() + "tavrel.ini");  // a folder where the file goes
+  SetLanguage(UiLanguage::Dutch, UiLanguage::Dutch);
+  QString caption;
+  QString message;
+  testing::AnswerNextModal([&](QWidget* box) {
+    caption = box->windowTitle();
+    message = box->findChild<QLabel*>("Message")->text();
+    box->findChild<QPushButton*>("OK")->click();
+  });
+  EXPECT_EQ(OpenSettingsForWindow(home.Dir()), nullptr);
+  EXPECT_EQ(caption, "Error");
+  EXPECT_TRUE(message.contains("tavrel.ini")) << message.toStdString();
 }
 
 TEST_F(MainFormTest, WindowFitsTheViewsWithAndWithoutFastext) {
@@ -505,7 +612,7 @@ TEST(SingleInstanceTest, ALaterStartRaisesTheFirstAndEnds) {
   TempFolder folder;
   TSingleInstance first(TestServerName(folder));
   std::atomic<int> raised = 0;
-  first.SetRaiseHandler([&raised] { ++raised; });
+  first.SetRaiseHandler([&raised](const QString&) { ++raised; });
   ASSERT_FALSE(first.AskRunningInstanceToRaise());
   ASSERT_TRUE(first.Listening());
 

@@ -6,7 +6,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -179,32 +181,53 @@ TEST_F(MainWindowEndToEnd, ExitDuringAnUploadCancelsItWithoutASemaphore) {
   }
 }
 
-TEST_F(MainWindowEndToEnd, ASecondStartRaisesThisWindowAndEnds) {
+// A second start on the same home raises this window silently; one on another home raises it
+// too, but says on stderr which home the window has, and the window names the home asked for.
+TEST_F(MainWindowEndToEnd, ASecondStartRaisesThisWindowAndSaysWhenItAskedForAnotherHome) {
   StartHome();
   // The program's own name for the guard, kept apart from a window the user may have open by a
   // temporary folder of the test's own (the program puts the socket there).
   TempFolder runtime;
   qputenv("TMPDIR", QByteArray::fromStdString(runtime.Dir()));
-  TSingleInstance first(SingleInstanceServerName());
+  TSingleInstance first(SingleInstanceServerName(), QString::fromStdString(home_.Dir()));
   ASSERT_FALSE(first.AskRunningInstanceToRaise());
   int raised = 0;
-  first.SetRaiseHandler([this, &raised] {
+  first.SetRaiseHandler([this, &raised](const QString& askedHome) {
     ++raised;
-    window_->RaiseAndRestore();
+    window_->RaiseAndRestore(askedHome);
   });
-  window_->showMinimized();
-  ASSERT_TRUE(WaitFor([this] { return window_->isMinimized(); }, 5000));
-
-  QProcess second;
-  second.start(TAVREL_BINARY_DIR "/tavrel", {"--home", QString::fromStdString(home_.Dir())});
-  ASSERT_TRUE(second.waitForStarted());
-  ASSERT_TRUE(WaitFor([&second] { return second.state() == QProcess::NotRunning; }));
-  EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
-  EXPECT_EQ(raised, 1);
-  EXPECT_TRUE(WaitFor([this] { return !window_->isMinimized(); }, 5000));
+  TempFolder other;
+  struct Start {
+    std::string Home;
+    int ExitCode;
+    bool NamesTheWindowsHome;
+  };
+  const std::vector<Start> starts = {{home_.Dir(), 0, false}, {other.Dir(), 1, true}};
+  for (const Start& start : starts) {
+    SCOPED_TRACE(start.Home);
+    window_->showMinimized();
+    ASSERT_TRUE(WaitFor([this] { return window_->isMinimized(); }, 5000));
+    const int raisedBefore = raised;
+    QProcess second;
+    second.start(TAVREL_BINARY_DIR "/tavrel", {"--home", QString::fromStdString(start.Home)});
+    ASSERT_TRUE(second.waitForStarted());
+    ASSERT_TRUE(WaitFor([&second] { return second.state() == QProcess::NotRunning; }));
+    const std::string errors = second.readAllStandardError().toStdString();
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), start.ExitCode) << errors;
+    EXPECT_EQ(errors.find(home_.Dir()) != std::string::npos, start.NamesTheWindowsHome) << errors;
+    EXPECT_EQ(raised, raisedBefore + 1);
+    EXPECT_TRUE(WaitFor([this] { return !window_->isMinimized(); }, 5000));
+  }
+  // The window's note names the home that was asked for, beside its own.
+  auto* note = window_->findChild<QDialog*>("OtherHomeMessage");
+  ASSERT_NE(note, nullptr);
+  EXPECT_TRUE(note->isVisible());
+  const QString message = note->findChild<QLabel*>("Message")->text().remove('\n');
+  EXPECT_TRUE(message.contains(QString::fromStdString(other.Dir()))) << message.toStdString();
+  EXPECT_TRUE(message.contains(QString::fromStdString(home_.Dir()))) << message.toStdString();
+  note->close();
 }
 
 }  // namespace
 }  // namespace tavrel::gui
-

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <cstring>
 
+#include "editor/txt_ed.h"
 #include "render/page_preview.h"
 #include "render/teletext_fonts.h"
 
@@ -49,6 +51,27 @@ TEST_F(PrestViewTest, SizeFollowsFontSetColumnsAndRows) {
     EXPECT_EQ(view.size(), c.size);
     EXPECT_EQ(QSize(view.Picture().Width(), view.Picture().Height()), c.size);
   }
+}
+
+// Read through the accessibility interface: "Teletext page" and the number when the owner
+// gives one; the text of the rows the view shows, a row to a line, control codes as spaces.
+TEST_F(PrestViewTest, TellsScreenReadersThePageNumberAndText) {
+  TPrestView view;
+  view.SetRows(2);
+  QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&view);
+  ASSERT_NE(access, nullptr);
+  EXPECT_EQ(access->text(QAccessible::Name), "Teletext page");
+  TPrestPage page = TPrestPage::Blank(kCharSetEnglish);
+  const std::string row1 = "\x01Harbour \x02#5";
+  std::memcpy(&page.Cell(1, 0), row1.data(), row1.size());
+  page.Cell(2, 3) = 'x';
+  page.Cell(3, 0) = 'y';  // below the two rows shown
+  view.SetPage(page);
+  view.SetPageNumber("101");
+  EXPECT_EQ(access->text(QAccessible::Name), "Teletext page 101");
+  EXPECT_EQ(access->text(QAccessible::Description), QString::fromUtf8(" Harbour  \u00a35\n   x"));
+  view.Clear();
+  EXPECT_EQ(access->text(QAccessible::Description), "\n");
 }
 
 TEST_F(PrestViewTest, PaintsThePageAsThePreviewDrawsIt) {
@@ -154,6 +177,22 @@ TEST_F(PrestViewTest, PageClickReportsCellAndPageNumber) {
       "123");
   EXPECT_EQ(view.Page().Cell(1, 0), 0x03);
   EXPECT_EQ(view.Page().Cell(5, 10), 0x20);
+}
+
+// The editor's page area, read through the accessibility interface as a screen reader reads
+// it: its name, and the page's text as it stands after typing.
+TEST_F(PrestViewTest, TheEditorsPageAreaTellsScreenReadersItsText) {
+  TTxtEd editor(TAVREL_BINARY_DIR);
+  editor.SetPage(TPrestPage::Blank(), TTextBlock{4, 6, 39, 22});
+  editor.show();
+  editor.Canvas()->setFocus();
+  QTest::keyClicks(editor.Canvas(), "Storm warning");
+  QAccessibleInterface* area = QAccessible::queryAccessibleInterface(editor.Canvas());
+  ASSERT_NE(area, nullptr);
+  EXPECT_EQ(area->text(QAccessible::Name), "Teletext page");
+  const QStringList rows = area->text(QAccessible::Description).split('\n');
+  ASSERT_EQ(rows.size(), 23);  // page rows 1 to 23
+  EXPECT_EQ(rows[0], "Storm warning");
 }
 
 }  // namespace

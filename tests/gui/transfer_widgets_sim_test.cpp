@@ -46,7 +46,8 @@ class TMessageCollector {
       if (modal == nullptr || !modal->isVisible()) return;
       QString text;
       for (const QLabel* label : modal->findChildren<QLabel*>()) text += label->text();
-      messages_.push_back(text.toStdString());
+      // The box wraps its lines within half the screen; the words are what counts here.
+      messages_.push_back(text.replace('\n', ' ').toStdString());
       modal->findChild<QPushButton*>()->click();
     });
     timer_.start();

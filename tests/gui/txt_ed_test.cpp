@@ -170,7 +170,7 @@ TEST_F(TxtEdTest, PageFormatMessages) {
   });
   Action(*editor, "MnuFormatColors")->trigger();  // "row" stands in column 3
   EXPECT_TRUE(
-      shown.startsWith("Er bevinden zich tekens en/of attributen in de 4 kolom(en).\r\n"
+      shown.startsWith("Er bevinden zich tekens en/of attributen in de 4 kolom(en).\n"
                        "Tekens en/of attributen overschrijven?"))
       << shown.toStdString();
   EXPECT_EQ(editor->Editor().Page.RowPrefixLength, 0);

@@ -87,8 +87,9 @@ TEST(FeedDownload, UnreachableOrForbiddenAddressesFailWithTheirReason) {
   }
   const std::string closedUrl = "http://127.0.0.1:" + std::to_string(closedPort) + "/feed.xml";
   const std::vector<Case> cases = {
-      {closedUrl,
-       closedUrl + ": Failed to connect to 127.0.0.1 port " + std::to_string(closedPort)},
+      {closedUrl, closedUrl +
+                      ": the server could not be reached (Failed to connect to 127.0.0.1 port " +
+                      std::to_string(closedPort)},
       {"file:///etc/hostname", "file:///etc/hostname: Protocol \"file\" not supported"},
   };
   for (const Case& c : cases) {

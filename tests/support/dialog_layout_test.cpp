@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace tavrel {
 namespace {
@@ -76,6 +78,49 @@ TEST(MessageBoxLayout, SizesAndPlacesTextIconAndButtons) {
       EXPECT_LE(layout.Buttons[i].Right(), layout.Client.Width);
     }
   }
+}
+
+// Every character 10 pixels wide, so a line of at most 100 pixels holds 10 characters.
+TEST(WrapMessageText, BreaksAtLineBreaksBetweenWordsAndInsideOverlongWords) {
+  const auto measure = [](std::string_view text) {
+    int characters = 0;
+    for (char c : text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return characters * 10;
+  };
+  struct Case {
+    const char* Name;
+    std::string Text;
+    std::vector<std::string> Lines;
+  };
+  const std::vector<Case> cases = {
+      {"short", "Not found.", {"Not found."}},
+      {"a bare carriage return", "UserID:\r\\ / :", {"UserID:", "\\ / :"}},
+      {"CR LF and LF, with an empty line", "one\r\ntwo\n\nthree", {"one", "two", "", "three"}},
+      {"between words",
+       "Delete category sport and news?",
+       {"Delete", "category", "sport and", "news?"}},
+      {"an overlong word fills lines",
+       "Delete \"abcdefghijklmnopqrstuvwxyz\"?",
+       {"Delete", "\"abcdefghi", "jklmnopqrs", "tuvwxyz\"?"}},
+      {"UTF-8 characters stay whole",
+       "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+       "\xc3\xa9\xc3\xa9\xc3\xa9",
+       {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9",
+        "\xc3\xa9"}},
+      {"empty", "", {""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(WrapMessageText(c.Text, 100, measure), c.Lines);
+  }
+  // The 1,000-character category name of a delete question: no line wider than the limit.
+  const std::string name(1000, 'x');
+  const std::vector<std::string> lines =
+      WrapMessageText("Delete category \"" + name + "\" ?", 100, measure);
+  EXPECT_EQ(lines.size(), 103u);
+  for (const std::string& line : lines) EXPECT_LE(measure(line), 100) << line;
+  // A limit narrower than one character still shows every character, one to a line.
+  EXPECT_EQ(WrapMessageText("ab", 5, measure), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(MessageBoxLayout, IsCentredOnTheScreenUnlessAPositionIsGiven) {

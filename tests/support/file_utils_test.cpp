@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "testing/temp_folder.h"
 #include "support/error.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {
@@ -126,6 +126,34 @@ TEST(GetFileSizeAndDate, DateIsPackedInLocalTime) {
     ASSERT_EQ(::utime(path.c_str(), &times), 0);
     EXPECT_EQ(static_cast<std::uint32_t>(GetFileDate(path)), c.Packed);
   }
+}
+
+// Two starts of the window compare the homes they were given: spellings of one folder match.
+TEST(SameFolder, MatchesSpellingsAndLinksOfOneFolder) {
+  testing::TempFolder folder;
+  const fs::path home = folder.Root() / "home";
+  fs::create_directories(home);
+  fs::create_directories(folder.Root() / "other");
+  fs::create_directory_symlink(home, folder.Root() / "link");
+  const std::string root = folder.Root().string();
+  struct Case {
+    std::string A;
+    std::string B;
+    bool Same;
+  };
+  const std::vector<Case> cases = {
+      {root + "/home", root + "/home/", true},
+      {root + "/home", root + "/other/../home", true},
+      {root + "/home", root + "/link/", true},
+      {root + "/home", root + "/other", false},
+      {root + "/missing/", root + "/missing", true},  // a folder not made yet
+      {root + "/missing", root + "/home", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.A + " | " + c.B);
+    EXPECT_EQ(SameFolder(c.A, c.B), c.Same);
+  }
+  EXPECT_EQ(CanonicalFolder(root + "/link"), fs::canonical(home).string() + "/");
 }
 
 TEST(SameFileContent, ComparesBytes) {

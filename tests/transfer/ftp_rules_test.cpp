@@ -1,6 +1,7 @@
 // The FTP client's pure rules: folder comparison, the user ID check and the settings frame's
 // validation.
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "transfer/ftp_client.h"
 #include "transfer/ftp_validation.h"
+#include "transfer/transfer_failure_words.h"
 
 namespace tavrel {
 namespace {
@@ -150,6 +152,44 @@ TEST(FtpFrameRecordTest, ReadsTheEditsAsTheFrameDoes) {
     EXPECT_EQ(server.FTPProxi, " proxy:8080 ") << "the proxy is taken as typed";
     EXPECT_EQ(server.Reserved3, "kept");
     EXPECT_EQ(FtpFrameRecord(FtpFrameTexts(server), server).FTPPort, expected);
+  }
+}
+
+// Failures read by an operator: what happened, in plain words, and when it matters at what
+// point of the transfer; the library's text follows for whoever looks deeper.
+TEST(TransferFailureText, PutsTheOperatorsWordsBeforeTheTechnicalDetail) {
+  struct Case {
+    int Code;
+    TTransferStage Stage;
+    std::string Technical;
+    std::string Expected;
+  };
+  const std::vector<Case> cases = {
+      {CURLE_RECV_ERROR, TTransferStage::Upload, "response reading failed (errno: 115)",
+       "the server closed the connection during the upload (response reading failed (errno: "
+       "115))"},
+      {CURLE_RECV_ERROR, TTransferStage::Login, "Recv failure: Connection reset by peer",
+       "the server closed the connection during the login (Recv failure: Connection reset by "
+       "peer)"},
+      {CURLE_SEND_ERROR, TTransferStage::FeedDownload, "Send failure: Broken pipe",
+       "the connection to the server broke while fetching the feed (Send failure: Broken pipe)"},
+      // Failures that can only happen at one point do not say when.
+      {CURLE_COULDNT_CONNECT, TTransferStage::Upload, "Failed to connect to 10.0.0.1 port 21",
+       "the server could not be reached (Failed to connect to 10.0.0.1 port 21)"},
+      {CURLE_LOGIN_DENIED, TTransferStage::Login, "",
+       "the server refused the user name or password"},
+      {CURLE_FTP_ACCEPT_TIMEOUT, TTransferStage::Upload, "Accept timeout occurred",
+       "the server did not open the data connection in time (try passive mode) (Accept timeout "
+       "occurred)"},
+      // A code without words of its own keeps the library's text.
+      {CURLE_UNSUPPORTED_PROTOCOL, TTransferStage::FeedDownload, "Protocol \"file\" not supported",
+       "Protocol \"file\" not supported"},
+      {CURLE_UNSUPPORTED_PROTOCOL, TTransferStage::FeedDownload, "",
+       curl_easy_strerror(CURLE_UNSUPPORTED_PROTOCOL)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Code) + " " + c.Technical);
+    EXPECT_EQ(TransferFailureText(c.Code, c.Stage, c.Technical), c.Expected);
   }
 }
 

@@ -4,11 +4,15 @@
 #include <QDir>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/main_form.h"
+#include "app/scan_log_dlg.h"
 #include "gallery.h"
 #include "pipeline/error_list_dlg.h"
 #include "pipeline/feed_pipeline.h"
@@ -112,6 +116,48 @@ const TGalleryRegistration kMainWindowEntries({
        window->StartStopAutoScanMenuItemClick();
        window->ShowScanStatus("Processing");
        return std::unique_ptr<QWidget>(std::move(window));
+     }},
+    // A failed step: the label shows the failure cut to the room beside the buttons, and its
+    // tooltip the whole text (both taken from the screen, where the tooltip is a window).
+    {"main_window_scan_failure_tooltip",
+     [] {
+       auto window = PreviewedWindow();
+       window->StartStopAutoScanMenuItemClick();
+       window->ShowScanStatus(QString::fromStdString(
+           "Upload failed: update.zip not stored on 127.0.0.1: the server closed the connection "
+           "during the upload (response reading failed (errno: 115))"));
+       window->show();
+       LetItSettle();
+       QLabel* label = window->ScanLabel();
+       QToolTip::showText(label->mapToGlobal(QPoint(8, label->height() + 4)), label->toolTip(),
+                          label);
+       LetItSettle();
+       const QRect area = window->frameGeometry().adjusted(0, 0, 260, 0);
+       const QPixmap shot = window->screen()->grabWindow(0, area.x(), area.y(), area.width(),
+                                                         std::min(area.height(), 170));
+       QToolTip::hideText();
+       window->StartStopAutoScanMenuItemClick();
+       window->hide();
+       auto picture = std::make_unique<QLabel>();
+       picture->setWindowTitle(window->windowTitle());
+       picture->setPixmap(shot);
+       picture->setFixedSize(shot.size());
+       return std::unique_ptr<QWidget>(std::move(picture));
+     }},
+    {"main_window_with_scan_log",
+     [] {
+       auto window = PreviewedWindow();
+       for (const char* status :
+            {"Checking", "No changes", "Idle", "Checking", "Connection failed", "Idle", "Checking",
+             "Processing",
+             "Upload failed: update.zip not stored on 127.0.0.1: the server closed "
+             "the connection during the upload (response reading failed (errno: 115))",
+             "Idle"}) {
+         window->ShowScanStatus(status);
+       }
+       auto dialog = std::make_unique<TScanLogDlg>();
+       dialog->SetLines(window->ScanLogLines());
+       return WithDialog(std::move(window), std::move(dialog));
      }},
     {"main_window_with_progress",
      [] {

@@ -1,6 +1,7 @@
 // The gallery entries of the desktop shell: message boxes, the
 // common dialogs and the check marks.
 #include <QPainter>
+#include <string>
 
 #include "gallery.h"
 #include "support/about_dlg.h"
@@ -62,6 +63,22 @@ const TGalleryRegistration kShellEntries({
      }},
     {"message_custom",
      [] { return MessageBox("File not found.", TMsgDlgType::Custom, kButtonsOk); }},
+    // The delete question for a category whose name is one 1,000-character word: wrapped
+    // within half the screen, buttons in view.
+    {"message_long_category_name",
+     [] {
+       const std::string question = "Delete category \"" + std::string(1000, 'W') + "\" ?";
+       return MessageBox(question.c_str(), TMsgDlgType::Confirmation,
+                         ButtonBit(TMsgDlgBtn::Yes) | ButtonBit(TMsgDlgBtn::No));
+     }},
+    // The user ID check's message, whose list of characters follows a bare carriage return.
+    {"message_bare_carriage_return",
+     [] {
+       return MessageBox(
+           "The FTP UserID may not contain any of the following characters or spaces:\r"
+           "\\ / : * ? \" < > |",
+           TMsgDlgType::Warning, kButtonsOk);
+     }},
     {"message_many_buttons",
      [] { return MessageBox("Every button the message box knows.", TMsgDlgType::Warning, 0x1FF); }},
     {"button_dialog_base",

@@ -67,10 +67,16 @@ bool TFeedWatch::WaitForSettledChange(std::stop_token stop, std::chrono::millise
     pollfd watch{fd_, POLLIN, 0};
     if (::poll(&watch, 1, static_cast<int>(timeout.count())) > 0 && ReadEvents()) {
       changed = true;
-      settledAt = std::chrono::steady_clock::now() + quiet;
+      lastChange_ = std::chrono::steady_clock::now();
+      settledAt = lastChange_ + quiet;
     }
   }
   return false;
+}
+
+bool FeedChangeNeedsStep(std::chrono::steady_clock::time_point changedAt,
+                         std::optional<std::chrono::steady_clock::time_point> lastStepStart) {
+  return !lastStepStart || *lastStepStart <= changedAt;
 }
 
 }  // namespace tavrel

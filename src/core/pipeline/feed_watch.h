@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <stop_token>
 #include <string>
 
@@ -25,12 +26,25 @@ class TFeedWatch {
   // for quiet; answers true then, false once a stop is requested (checked every 100 ms).
   bool WaitForSettledChange(std::stop_token stop, std::chrono::milliseconds quiet = kFeedQuietTime);
 
+  // When the kernel last reported a change of the feed file (on the steady clock); the epoch
+  // before any change.
+  std::chrono::steady_clock::time_point LastChange() const { return lastChange_; }
+
  private:
   // Reads what the kernel reported; answers whether an event concerned the feed file.
   bool ReadEvents();
 
   int fd_ = -1;
   std::string name_;
+  std::chrono::steady_clock::time_point lastChange_{};
 };
+
+// Whether a settled change of the feed file, last written at `changedAt`, still needs a step of
+// its own: not when a step started after that write (`lastStepStart`, on the same steady
+// clock), because that step fetched the file as it now is. So a timed step that happens to
+// start during the quiet time is not followed by a second, empty one; a step that started
+// before the last write, and may have read the file half written, is.
+bool FeedChangeNeedsStep(std::chrono::steady_clock::time_point changedAt,
+                         std::optional<std::chrono::steady_clock::time_point> lastStepStart);
 
 }  // namespace tavrel

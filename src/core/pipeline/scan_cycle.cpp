@@ -74,6 +74,11 @@ std::optional<TScanOutcome> TScanCycle::LastOutcome() const {
   return lastOutcome_;
 }
 
+std::optional<std::chrono::steady_clock::time_point> TScanCycle::LastStepStart() const {
+  const std::lock_guard lock(mutex_);
+  return lastStepStart_;
+}
+
 void TScanCycle::CountTickDuringStep() {
   if (tickCount_ < TicksPerStep()) {
     ++tickCount_;
@@ -96,6 +101,7 @@ bool TScanCycle::TickClaimingStep() {
     if (tickCount_ >= TicksPerStep()) {
       tickCount_ = 0;
       scanBusy_ = true;
+      lastStepStart_ = clock_.Now();
       return true;
     }
     ++tickCount_;
@@ -114,6 +120,7 @@ bool TScanCycle::ClaimStep() {
   const std::lock_guard lock(mutex_);
   if (scanBusy_) return false;
   scanBusy_ = true;
+  lastStepStart_ = clock_.Now();
   // The timer's next step comes a whole interval after this one, as after a timed step.
   tickCount_ = 0;
   return true;
@@ -124,6 +131,7 @@ std::optional<TScanOutcome> TScanCycle::RunStep(std::stop_token stop) {
     const std::lock_guard lock(mutex_);
     if (scanBusy_) return std::nullopt;
     scanBusy_ = true;
+    lastStepStart_ = clock_.Now();
   }
   return RunClaimedStep(stop);
 }

@@ -169,6 +169,8 @@ class TScanCycle {
   std::string Status() const;
   bool LabelVisible() const;
   std::optional<TScanOutcome> LastOutcome() const;
+  // When the last step was claimed, on the cycle's clock; nothing before the first step.
+  std::optional<std::chrono::steady_clock::time_point> LastStepStart() const;
 
  private:
   std::int32_t TicksPerStep() const { return 2 * scanInterval_; }
@@ -194,6 +196,7 @@ class TScanCycle {
   std::string status_ = kScanIdle;
   bool labelVisible_ = false;
   std::optional<TScanOutcome> lastOutcome_;
+  std::optional<std::chrono::steady_clock::time_point> lastStepStart_;
   // The digest of inputs that failed from themselves, and the status that said why. Only the
   // running step touches them, and steps never overlap.
   std::optional<std::string> failedDigest_;

@@ -14,6 +14,66 @@ constexpr std::array<TModalResult, kMsgDlgBtnCount> kButtonResults = {
 
 bool Has(TMsgDlgButtons buttons, TMsgDlgBtn button) { return (buttons & ButtonBit(button)) != 0; }
 
+// The paragraphs of a text: split at LF, at CR LF and at a CR alone.
+std::vector<std::string_view> Paragraphs(std::string_view text) {
+  std::vector<std::string_view> paragraphs;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n' && text[i] != '\r') continue;
+    paragraphs.push_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  paragraphs.push_back(text.substr(start));
+  return paragraphs;
+}
+
+// Where the UTF-8 character after the one that starts at `at` begins.
+std::size_t NextCharacter(std::string_view text, std::size_t at) {
+  ++at;
+  while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+  return at;
+}
+
+// Appends the lines of one paragraph, greedily filled word by word.
+void WrapParagraph(std::string_view paragraph, int maxWidth,
+                   const std::function<int(std::string_view)>& measure,
+                   std::vector<std::string>& lines) {
+  std::string line;
+  bool lineStarted = false;
+  std::size_t start = 0;
+  while (start <= paragraph.size()) {
+    std::size_t end = paragraph.find(' ', start);
+    if (end == std::string_view::npos) end = paragraph.size();
+    std::string_view word = paragraph.substr(start, end - start);
+    start = end + 1;
+    if (lineStarted) {
+      const std::string candidate = line + " " + std::string(word);
+      if (measure(candidate) <= maxWidth) {
+        line = candidate;
+        continue;
+      }
+      lines.push_back(line);
+      line.clear();
+    }
+    lineStarted = true;
+    // A word too wide for a line of its own goes in pieces that each fill a line.
+    while (!word.empty() && measure(word) > maxWidth) {
+      std::size_t cut = NextCharacter(word, 0);
+      while (cut < word.size()) {
+        const std::size_t next = NextCharacter(word, cut);
+        if (measure(word.substr(0, next)) > maxWidth) break;
+        cut = next;
+      }
+      if (cut >= word.size()) break;
+      lines.emplace_back(word.substr(0, cut));
+      word.remove_prefix(cut);
+    }
+    line = std::string(word);
+  }
+  lines.push_back(line);
+}
+
 // The width of a row of n buttons with the margins the row keeps on both sides.
 int ButtonRowWidth(int count) { return count * (kMessageButtonWidth + kMessageButtonSpacing) + 22; }
 
@@ -41,6 +101,15 @@ TModalResult MessageBoxEscapeResult(TMsgDlgButtons buttons) {
     if (button.IsCancel) result = button.Result;
   }
   return result;
+}
+
+std::vector<std::string> WrapMessageText(std::string_view text, int maxWidth,
+                                         const std::function<int(std::string_view)>& measure) {
+  std::vector<std::string> lines;
+  for (std::string_view paragraph : Paragraphs(text)) {
+    WrapParagraph(paragraph, maxWidth, measure, lines);
+  }
+  return lines;
 }
 
 TMessageBoxLayout LayoutMessageBox(TSize text, TSize icon, int buttonCount) {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/language_texts.h"
@@ -73,6 +76,15 @@ struct TMessageBoxLayout {
   TRect Text;
   std::vector<TRect> Buttons;
 };
+
+// The lines a message box shows its UTF-8 text in, each at most `maxWidth` wide as `measure`
+// measures a piece of text: a line break (LF, CR LF, or a CR alone, as some servers and older
+// texts write) starts a new line; lines are wrapped between words; and a word wider than
+// maxWidth (a file path, a name without spaces) is broken between characters, so that the box
+// never grows wider than the limit. Every line holds at least one character, however narrow
+// the limit; a UTF-8 sequence is never split.
+std::vector<std::string> WrapMessageText(std::string_view text, int maxWidth,
+                                         const std::function<int(std::string_view)>& measure);
 
 // The layout of a message box whose text, word-wrapped within half the screen width, measures
 // `text`, with an icon of size `icon` (0 x 0 for the custom kind, which has none) and

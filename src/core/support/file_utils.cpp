@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -193,6 +194,22 @@ UniqueFile OpenFile(const std::string& path, const char* mode) {
 bool PathExists(const std::string& path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0;
+}
+
+std::string CanonicalFolder(const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::path path = fs::weakly_canonical(fs::absolute(folder.empty() ? "." : folder, error), error);
+  if (error) path = fs::path(folder).lexically_normal();
+  // weakly_canonical keeps a trailing separator as an empty last part.
+  while (path.has_relative_path() && path.filename().empty()) path = path.parent_path();
+  std::string text = path.string();
+  if (text.empty() || text.back() != '/') text += '/';
+  return text;
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  return CanonicalFolder(a) == CanonicalFolder(b);
 }
 
 bool SameFileContent(const std::string& pathA, const std::string& pathB) {

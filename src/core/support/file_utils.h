@@ -53,6 +53,12 @@ UniqueFile OpenFile(const std::string& path, const char* mode);
 // Whether anything (file, folder, link) exists under path.
 bool PathExists(const std::string& path);
 
+// A folder as an absolute path with its links resolved as far as it exists, ending in "/": the
+// one spelling under which two starts compare the folder they were given.
+std::string CanonicalFolder(const std::string& folder);
+// Whether two folder paths name the same folder: "home", "./home/" and a link to it are one.
+bool SameFolder(const std::string& a, const std::string& b);
+
 // The whole content of a file. Throws tavrel::Error naming the file when it cannot be opened or
 // read, or when it is larger than maxBytes (outside input is never read without a bound).
 std::string ReadFileBytes(const std::string& path, std::size_t maxBytes);

@@ -12,6 +12,7 @@
 
 #include "support/error.h"
 #include "support/file_utils.h"
+#include "transfer/transfer_failure_words.h"
 
 namespace tavrel {
 
@@ -137,7 +138,10 @@ bool DownloadXmlFile(const std::string& url, const std::string& folder, std::str
   if (body.TooLarge || result == CURLE_FILESIZE_EXCEEDED)
     return Fail(failure, url + ": " + FeedTooLargeText());
   if (result != CURLE_OK) {
-    return Fail(failure, url + ": " + (errorText[0] != 0 ? errorText : curl_easy_strerror(result)));
+    return Fail(failure, url + ": " +
+                             TransferFailureText(
+                                 result, TTransferStage::FeedDownload,
+                                 errorText[0] != 0 ? errorText : curl_easy_strerror(result)));
   }
   long status = 0;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);

@@ -10,6 +10,7 @@
 #include <deque>
 
 #include "support/file_utils.h"
+#include "transfer/transfer_failure_words.h"
 #include "transfer/transfer_texts.h"
 
 namespace tavrel {
@@ -352,8 +353,12 @@ bool TPFTP::Perform(Transfer& transfer) {
     } else if (transfer.viewFailed) {
       lastError_ = "the progress display failed";
     } else {
-      lastError_ = errorText[0] != '\0' ? errorText : curl_easy_strerror(result);
-      if (!transfer.replies.empty()) lastError_ += " (server: " + transfer.replies.back() + ")";
+      std::string technical = errorText[0] != '\0' ? errorText : curl_easy_strerror(result);
+      if (!transfer.replies.empty()) technical += "; server: " + transfer.replies.back();
+      lastError_ = TransferFailureText(
+          result,
+          transfer.kind == Transfer::Kind::Upload ? TTransferStage::Upload : TTransferStage::Login,
+          technical);
     }
     connected_ = false;
     return false;

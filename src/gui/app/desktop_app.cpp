@@ -16,7 +16,9 @@
 #include "pipeline/settings_store.h"
 #include "render/teletext_fonts.h"
 #include "support/error.h"
+#include "support/file_utils.h"
 #include "support/lang_message_dlg.h"
+#include "support/language_texts.h"
 #include "support/qt_text.h"
 
 namespace tavrel::gui {
@@ -69,29 +71,49 @@ class TStartTrace : public QObject {
 
 }  // namespace
 
+std::unique_ptr<TRIGlobals> OpenSettingsForWindow(const std::string& programDir) {
+  // The shared texts are English from the start: the box below is the first window the program
+  // may show, before the main window (which selects English too) exists.
+  SetLanguage(UiLanguage::English, UiLanguage::English);
+  try {
+    return std::make_unique<TRIGlobals>(programDir);
+  } catch (const Error& error) {
+    LangMessageDlg(QString::fromLocal8Bit(error.what()), TMsgDlgType::Error, kButtonsOk);
+    return nullptr;
+  }
+}
+
 int RunDesktopApp(int argc, char** argv, const std::string& homeOption) {
   QApplication application(argc, argv);
   application.setApplicationName("Tavrel");
   application.setOrganizationName("Dravik");
   application.setFont(DialogFont());
 
-  TSingleInstance instance(SingleInstanceServerName());
-  if (instance.AskRunningInstanceToRaise()) return 0;
-
-  std::unique_ptr<TRIGlobals> globals;
-  try {
-    globals = std::make_unique<TRIGlobals>(ResolveProgramDir(homeOption, argc > 0 ? argv[0] : ""));
-  } catch (const Error& error) {
-    LangMessageDlg(QString::fromLocal8Bit(error.what()), TMsgDlgType::Error, kButtonsOk);
+  const std::string home = CanonicalFolder(ResolveProgramDir(homeOption, argc > 0 ? argv[0] : ""));
+  TSingleInstance instance(SingleInstanceServerName(), QString::fromLocal8Bit(home.c_str()));
+  QString runningHome;
+  if (instance.AskRunningInstanceToRaise(&runningHome)) {
+    if (runningHome.isEmpty() || SameFolder(runningHome.toLocal8Bit().toStdString(), home)) {
+      return 0;
+    }
+    // One window per user: the window that runs keeps its home, and this start opens nothing.
+    std::fprintf(stderr,
+                 "tavrel: a Tavrel window is already open on the home %s and was brought to the "
+                 "front; the home %s was not opened. Close that window first to work on it.\n",
+                 runningHome.toLocal8Bit().constData(), home.c_str());
     return 1;
   }
+
+  std::unique_ptr<TRIGlobals> globals = OpenSettingsForWindow(home);
+  if (!globals) return 1;
   // The window rewrites the settings file when it ends, as the program always has.
   globals->SaveOnExit = true;
 
   const QString programFolder = QCoreApplication::applicationDirPath();
   const TFontLoadResult fonts = LoadTeletextFonts(kFontFileAll1216);
   TRIMainForm window(*globals, programFolder);
-  instance.SetRaiseHandler([&window] { window.RaiseAndRestore(); });
+  instance.SetRaiseHandler(
+      [&window](const QString& askedHome) { window.RaiseAndRestore(askedHome); });
 
   const QByteArray trace = qgetenv("TAVREL_TRACE_START");
   std::unique_ptr<TStartTrace> startTrace;

@@ -20,6 +20,8 @@
 #include <mutex>
 #include <utility>
 
+#include "app/feed_file_watch.h"
+#include "app/scan_log_dlg.h"
 #include "app/window_position.h"
 #include "editor/template_editor_form.h"
 #include "page/broadcast_page_file.h"
@@ -33,6 +35,7 @@
 #include "render/prest_view.h"
 #include "support/about_dlg.h"
 #include "support/error.h"
+#include "support/file_utils.h"
 #include "support/lang_message_dlg.h"
 #include "support/language_texts.h"
 #include "support/qt_text.h"
@@ -126,7 +129,13 @@ TRIMainForm::TRIMainForm(TRIGlobals& globals, QString programFolder, QWidget* pa
   const auto regenerate = [this] {
     const TRegeneration made = RegenerateExport(globals_, textToPage_);
     QMetaObject::invokeMethod(
-        this, [this] { ReloadControlFile(); }, Qt::QueuedConnection);
+        this,
+        [this, lines = made.SummaryLines] {
+          // What the generator made goes into the scan log, as the service prints it.
+          for (const std::string& line : lines) AddScanLogLine(line);
+          ReloadControlFile();
+        },
+        Qt::QueuedConnection);
     return made.AnyPage;
   };
   TWorkflowHooks scanHooks;
@@ -138,8 +147,12 @@ TRIMainForm::TRIMainForm(TRIGlobals& globals, QString programFolder, QWidget* pa
         Qt::QueuedConnection);
   };
   scanView.SetLabelVisible = [this](bool visible) {
+    // A held failure does not blink: it must be seen at a glance.
     QMetaObject::invokeMethod(
-        this, [this, visible] { scanLabel_->setVisible(visible && autoScanOn_); },
+        this,
+        [this, visible] {
+          scanLabel_->setVisible((visible || scanLabelState_.HoldsFailure()) && autoScanOn_);
+        },
         Qt::QueuedConnection);
   };
   scanCycle_ = std::make_unique<TScanCycle>(MakeScanOperations(globals_, regenerate, scanHooks),
@@ -151,25 +164,14 @@ TRIMainForm::TRIMainForm(TRIGlobals& globals, QString programFolder, QWidget* pa
   scanTimer_->setInterval(static_cast<int>(TScanCycle::kTickInterval.count()));
   connect(scanTimer_, &QTimer::timeout, this, [this] { ScanTimerTimer(); });
 
-  feedWatcher_ = new QFileSystemWatcher(this);
-  feedQuietTimer_ = new QTimer(this);
-  feedQuietTimer_->setObjectName("FeedQuietTimer");
-  feedQuietTimer_->setSingleShot(true);
-  feedQuietTimer_->setInterval(static_cast<int>(kFeedQuietTime.count()));
-  connect(feedQuietTimer_, &QTimer::timeout, this, [this] { FeedFileSettled(); });
-  // Every write restarts the quiet time; a file replaced by a rename is seen in its folder.
-  const auto changed = [this] {
-    WatchFeedFile();
-    feedQuietTimer_->start();
-  };
-  connect(feedWatcher_, &QFileSystemWatcher::fileChanged, this, changed);
-  connect(feedWatcher_, &QFileSystemWatcher::directoryChanged, this, changed);
-
   CreateViews();
   UpdateCommands();
 }
 
-TRIMainForm::~TRIMainForm() { StopWorker(); }
+TRIMainForm::~TRIMainForm() {
+  feedWatch_.reset();
+  StopWorker();
+}
 
 void TRIMainForm::CreateMenus() {
   const auto add = [this](QMenu* menu, const char* name, const char* caption, auto command) {
@@ -196,6 +198,7 @@ void TRIMainForm::CreateMenus() {
       add(teletextMenu, "UploadMenuItem", "Upload", [this] { UploadMenuItemClick(); });
   startStopAutoScanMenuItem_ = add(teletextMenu, "StartStopAutoScanMenuItem", "Start Auto Scan",
                                    [this] { StartStopAutoScanMenuItemClick(); });
+  add(teletextMenu, "ScanLogMenuItem", "Scan Log", [this] { ScanLogMenuItemClick(); });
 
   toolsMenu_ = menuBar()->addMenu("T&ools");
   toolsMenu_->setObjectName("ToolsMenuItem");
@@ -246,16 +249,16 @@ void TRIMainForm::CreateToolBar() {
   templateEditorSpeedButton_ =
       AddSpeedButton("TemplateEditorSpeedButton", "Template editor", QStyle::SP_FileIcon);
   gap();
-  scanLabel_ = new QLabel(kScanIdle, testButtonPanel_);
+  scanLabel_ = new TScanStatusLabel(testButtonPanel_);
   scanLabel_->setObjectName("ScanLabel");
+  scanLabel_->ShowStatus(kScanIdle, kScanIdle);
   QFont bold = scanLabel_->font();
   bold.setBold(true);
   scanLabel_->setFont(bold);
   QPalette red = scanLabel_->palette();
   red.setColor(QPalette::WindowText, Qt::red);
   scanLabel_->setPalette(red);
-  row->addWidget(scanLabel_);
-  row->addStretch();
+  row->addWidget(scanLabel_, 1);
 
   connect(previewSpeedButton_, &QToolButton::clicked, this, [this] { PreviewMenuItemClick(); });
   connect(prevSpeedButton_, &QToolButton::clicked, this, [this] { PreviousPageMenuItemClick(); });
@@ -394,6 +397,7 @@ bool TRIMainForm::ShowPreviewPage(const std::string& section) {
 
   headerView_->SetHeaderText("\x03" + section.substr(0, 3));
   pageView_->SetPage(page);
+  pageView_->SetPageNumber(FromWindows1252(section.substr(0, 3)));
   if (fastextView_ != nullptr) {
     fastextView_->SetPage(page);
     // Prompts that cannot be read back (a space inside one, from a settings file edited by
@@ -427,6 +431,7 @@ void TRIMainForm::ReloadControlFile() {
   }
   headerView_->Clear();
   pageView_->Clear();
+  pageView_->SetPageNumber(QString());
   if (fastextView_ != nullptr) fastextView_->Clear();
   if (controlFile_ && !controlFile_->PageSections().empty()) {
     ShowPreviewPage(controlFile_->PageSections().front());
@@ -564,31 +569,39 @@ void TRIMainForm::StartStopAutoScanMenuItemClick() {
     scanCycle_->SetScanInterval(globals_.ScanInterval);
   }
   scanCycle_->SetAutoScan(autoScanOn_);
-  feedChangePending_ = false;
+  pendingFeedChange_.reset();
   WatchFeedFile();
   UpdateCommands();
 }
 
 void TRIMainForm::WatchFeedFile() {
-  const QStringList watched = feedWatcher_->files() + feedWatcher_->directories();
   if (!autoScanOn_ || globals_.IsXMLWeb || globals_.XMLFilePath.empty()) {
-    if (!watched.isEmpty()) feedWatcher_->removePaths(watched);
+    feedWatch_.reset();
     return;
   }
-  const QString file = QString::fromLocal8Bit(globals_.FeedFilePath().c_str());
-  const QString folder = QFileInfo(file).absolutePath();
-  if (!feedWatcher_->directories().contains(folder)) {
-    if (!watched.isEmpty()) feedWatcher_->removePaths(watched);
-    feedWatcher_->addPath(folder);
+  const std::string path = globals_.FeedFilePath();
+  if (feedWatch_ && feedWatch_->FeedPath() == path) return;
+  feedWatch_.reset();
+  try {
+    feedWatch_ = std::make_unique<TFeedFileWatch>(
+        path, [this](std::chrono::steady_clock::time_point lastWrite) {
+          QMetaObject::invokeMethod(
+              this, [this, lastWrite] { FeedFileSettled(lastWrite); }, Qt::QueuedConnection);
+        });
+  } catch (const Error& error) {
+    // The timer stays the schedule; the log says why a write does not start a step at once.
+    AddScanLogLine(std::string("Not watching the feed file: ") + error.what());
   }
-  // A file replaced by a rename drops out of the watch: it is added again.
-  if (!feedWatcher_->files().contains(file) && QFileInfo::exists(file)) feedWatcher_->addPath(file);
 }
 
-void TRIMainForm::FeedFileSettled() {
-  feedChangePending_ = true;
-  if (!autoScanOn_ || runInProgress_ || !scanCycle_->ClaimStep()) return;
-  feedChangePending_ = false;
+void TRIMainForm::FeedFileSettled(std::chrono::steady_clock::time_point lastWrite) {
+  // A step that started after the write (the timer's) has already fetched this change.
+  if (!autoScanOn_ || !FeedChangeNeedsStep(lastWrite, scanCycle_->LastStepStart())) return;
+  if (runInProgress_ || !scanCycle_->ClaimStep()) {
+    pendingFeedChange_ = lastWrite;
+    return;
+  }
+  pendingFeedChange_.reset();
   StartScanStep();
 }
 
@@ -601,6 +614,7 @@ void TRIMainForm::StartScanStep() {
   if (worker_.joinable()) worker_.join();
   runInProgress_ = true;
   runIsScanStep_ = true;
+  scanLabelState_.StepStarted();
   UpdateCommands();
   runStop_ = std::stop_source();
   PrepareProgressDialog(runStop_);
@@ -616,19 +630,50 @@ void TRIMainForm::StartScanStep() {
           stepProgress_->SetTarget(nullptr);
           runInProgress_ = false;
           ReleaseProgressDialog();
+          scanLabelState_.StepFinished(outcome);
           UpdateCommands();
+          ShowScanLabel();
           emit ScanStepFinished(outcome);
-          if (feedChangePending_) FeedFileSettled();
+          if (pendingFeedChange_) {
+            const auto lastWrite = *pendingFeedChange_;
+            pendingFeedChange_.reset();
+            FeedFileSettled(lastWrite);
+          }
         },
         Qt::QueuedConnection);
   });
 }
 
 void TRIMainForm::ShowScanStatus(const QString& status) {
-  scanLabel_->setText(status);
+  const std::string text = ToWindows1252(status);
+  AddScanLogLine(text);
+  scanLabelState_.StatusShown(text);
+  ShowScanLabel();
+  emit ScanStatusShown(status);
+}
+
+void TRIMainForm::ShowScanLabel() {
+  scanLabel_->ShowStatus(FromWindows1252(scanLabelState_.Text()),
+                         FromWindows1252(ShortScanStatus(scanLabelState_.Text())));
+  if (scanLabelState_.HoldsFailure() && autoScanOn_) scanLabel_->setVisible(true);
   // The text must be seen at once, even when the step's next status follows soon.
   scanLabel_->repaint();
-  emit ScanStatusShown(status);
+}
+
+void TRIMainForm::AddScanLogLine(const std::string& line) {
+  const auto now = std::chrono::system_clock::now();
+  scanLog_.Add(now, line);
+  if (scanLogDlg_) scanLogDlg_->AddNewestLine(ScanLogLine(now, line));
+}
+
+void TRIMainForm::ScanLogMenuItemClick() {
+  if (!scanLogDlg_) {
+    scanLogDlg_ = new TScanLogDlg(this);
+    scanLogDlg_->SetLines(scanLog_.Lines());
+  }
+  scanLogDlg_->show();
+  scanLogDlg_->raise();
+  scanLogDlg_->activateWindow();
 }
 
 void TRIMainForm::StopWorker() {
@@ -703,11 +748,23 @@ void TRIMainForm::TemplateEditorMenuItemClick() {
   form.exec();
 }
 
-void TRIMainForm::RaiseAndRestore() {
+void TRIMainForm::RaiseAndRestore(const QString& askedHome) {
   setWindowState(windowState() & ~Qt::WindowMinimized);
   showNormal();
   raise();
   activateWindow();
+  const std::string asked = askedHome.toLocal8Bit().toStdString();
+  if (asked.empty() || SameFolder(asked, globals_.ProgramDir)) return;
+  // Not modal: the request came through the single-instance server, and the window must go on
+  // serving the scan while the note is up.
+  auto* note = new TLangMessageDialog(
+      "This window works on the home " + QString::fromLocal8Bit(globals_.ProgramDir.c_str()) +
+          ".\nTavrel was started again for the home " + askedHome +
+          ", which was not opened: close this window first to work on it.",
+      TMsgDlgType::Information, kButtonsOk, 0, -1, -1, this);
+  note->setObjectName("OtherHomeMessage");
+  note->setAttribute(Qt::WA_DeleteOnClose);
+  note->show();
 }
 
 void TRIMainForm::HelpSubjectsMenuItemClick() { ShowHelpSubjects(programFolder_, this); }
@@ -724,13 +781,16 @@ void TRIMainForm::showEvent(QShowEvent* event) {
   shownOnce_ = true;
   FitWindow();
   setWindowTitle("Tavrel");
-  RestorePosition();
+  // A window manager puts its frame around the window only when it maps it, and a position
+  // applied before that lands on the window's client area instead of its frame.
+  RestoreWhenMapped(this, [this] { RestorePosition(); });
   if (globals_.StartScanAtProgramStart && !autoScanOn_) StartStopAutoScanMenuItemClick();
 }
 
 void TRIMainForm::closeEvent(QCloseEvent* event) {
   closing_ = true;
   scanTimer_->stop();
+  feedWatch_.reset();
   StopWorker();
   SavePosition();
   // Saved here rather than by the store's destructor, so that a failure is shown.
@@ -750,14 +810,17 @@ void TRIMainForm::RestorePosition() {
   }
   const TScreenPoint position = VisibleWindowPosition(
       {saved.x(), saved.y()}, {frameGeometry().width(), frameGeometry().height()}, screens);
+  // Left and Top are the frame's corner, as saved; move() places the frame there once the
+  // window manager's frame is known.
   move(position.X, position.Y);
 }
 
 void TRIMainForm::SavePosition() const {
   QSettings settings("Dravik", "Tavrel");
   settings.beginGroup("Position");
-  settings.setValue("Left", pos().x());
-  settings.setValue("Top", pos().y());
+  const QPoint frame = frameGeometry().topLeft();
+  settings.setValue("Left", frame.x());
+  settings.setValue("Top", frame.y());
 }
 
 QString SingleInstanceServerName() { return "Kalvane-" + QString::number(getuid()); }

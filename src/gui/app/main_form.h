@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QFileSystemWatcher>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,9 +11,12 @@
 #include <string>
 #include <thread>
 
+#include "app/scan_status_label.h"
 #include "pipeline/control_file_reader.h"
 #include "pipeline/operator_workflows.h"
 #include "pipeline/scan_cycle.h"
+#include "pipeline/scan_label_state.h"
+#include "pipeline/scan_log.h"
 #include "render/text_layout.h"
 
 class QAction;
@@ -27,8 +31,10 @@ class TRIGlobals;
 
 namespace tavrel::gui {
 
+class TFeedFileWatch;
 class TPrestView;
 class TPFileProgressDlg;
+class TScanLogDlg;
 class TProgressDialogView;
 
 // The program's main window and the owner of the pipeline: Preview, Upload and the automatic
@@ -60,9 +66,13 @@ class TRIMainForm : public QMainWindow {
   void TemplateEditorMenuItemClick();
   void HelpSubjectsMenuItemClick();
   void AboutMenuItemClick();
+  // Opens the scan log beside the window (or brings it to the front).
+  void ScanLogMenuItemClick();
 
   // A later start of the program asked for this window: out of the minimised state, to the top.
-  void RaiseAndRestore();
+  // When it asked for another home than this window's (askedHome, empty when it named none),
+  // the window says which home it works on and which one was asked for.
+  void RaiseAndRestore(const QString& askedHome = QString());
 
   // Replaces what the Template Editor command does (by default it opens the template editor
   // modally).
@@ -81,8 +91,11 @@ class TRIMainForm : public QMainWindow {
   void FollowPageNumber(const QString& number);
   // Reads ExportDir's "Control.dat" again and shows its first page, or nothing.
   void ReloadControlFile();
-  // Shows a text in the scan label and repaints it at once.
+  // Takes a status of the scan: into the scan log, and into the scan label (repainted at once),
+  // which keeps a failure shown until a step succeeds.
   void ShowScanStatus(const QString& status);
+  // The scan's lines of this session, newest first.
+  std::vector<std::string> ScanLogLines() const { return scanLog_.Lines(); }
 
   bool AutoScanOn() const { return autoScanOn_; }
   // A scan step, Preview or Upload is running on the worker.
@@ -120,7 +133,9 @@ class TRIMainForm : public QMainWindow {
   // A local feed file is watched while the scan is on: a step starts once the file has stayed
   // unchanged for a second after a write, instead of at the next timed step.
   void WatchFeedFile();
-  void FeedFileSettled();
+  void FeedFileSettled(std::chrono::steady_clock::time_point lastWrite);
+  void AddScanLogLine(const std::string& line);
+  void ShowScanLabel();
   // Runs a Preview or Upload on the worker.
   void StartRun(bool upload);
   void FinishRun(bool upload, const TWorkflowResult& result);
@@ -132,6 +147,8 @@ class TRIMainForm : public QMainWindow {
   void ReleaseProgressDialog();
   // Saves the settings file under the home's write lock; shows a failure and answers false.
   bool SaveSettingsNow();
+  // Moves the window to the saved frame position; called once the window is mapped, when a
+  // window manager has put its frame around it.
   void RestorePosition();
   void SavePosition() const;
 
@@ -151,10 +168,13 @@ class TRIMainForm : public QMainWindow {
   std::unique_ptr<TScanCycle> scanCycle_;
   TSteadyScanClock scanClock_;
   QTimer* scanTimer_;
-  QFileSystemWatcher* feedWatcher_;
-  QTimer* feedQuietTimer_;
-  // The watched feed changed while a step ran, which may have fetched it before the write.
-  bool feedChangePending_ = false;
+  std::unique_ptr<TFeedFileWatch> feedWatch_;
+  // The last write of a watched feed change that came while a step ran, which may have fetched
+  // the feed before the write.
+  std::optional<std::chrono::steady_clock::time_point> pendingFeedChange_;
+  TScanLabelState scanLabelState_;
+  TScanLog scanLog_;
+  QPointer<TScanLogDlg> scanLogDlg_;
 
   // The one worker: a Preview, an Upload or a scan step.
   std::jthread worker_;
@@ -170,7 +190,7 @@ class TRIMainForm : public QMainWindow {
 
   QWidget* testButtonPanel_;
   QWidget* testPanel_;
-  QLabel* scanLabel_;
+  TScanStatusLabel* scanLabel_;
   TPrestView* headerView_ = nullptr;
   TPrestView* pageView_ = nullptr;
   TPrestView* fastextView_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QLocalSocket>
+#include <optional>
 
 namespace tavrel::gui {
 
@@ -10,12 +11,27 @@ namespace {
 constexpr int kConnectMilliseconds = 1000;
 constexpr int kReplyMilliseconds = 3000;
 
+QByteArray Line(const char* word, const QString& home) {
+  QByteArray line(word);
+  if (!home.isEmpty()) line += ' ' + home.toUtf8();
+  return line + '\n';
+}
+
+// The home after the word of a line, or nothing when the line does not start with the word.
+std::optional<QString> HomeOf(const char* word, QByteArray line) {
+  if (line.endsWith('\n')) line.chop(1);
+  const QByteArray start(word);
+  if (line == start) return QString();
+  if (!line.startsWith(start + ' ')) return std::nullopt;
+  return QString::fromUtf8(line.mid(start.size() + 1));
+}
+
 }  // namespace
 
-TSingleInstance::TSingleInstance(QString serverName, QObject* parent)
-    : QObject(parent), serverName_(std::move(serverName)) {}
+TSingleInstance::TSingleInstance(QString serverName, QString home, QObject* parent)
+    : QObject(parent), serverName_(std::move(serverName)), home_(std::move(home)) {}
 
-bool TSingleInstance::AskRunningInstanceToRaise() {
+bool TSingleInstance::AskRunningInstanceToRaise(QString* runningHome) {
   // Two starts at the same moment must not both remove the other's socket and listen: the
   // check and the listen happen under one lock file.
   QLockFile startLock(QDir::temp().filePath(serverName_ + ".lock"));
@@ -25,10 +41,14 @@ bool TSingleInstance::AskRunningInstanceToRaise() {
   QLocalSocket socket;
   socket.connectToServer(serverName_);
   if (socket.waitForConnected(kConnectMilliseconds)) {
-    socket.write(kRaiseRequest);
+    socket.write(Line(kRaiseRequest, home_));
     socket.waitForBytesWritten(kReplyMilliseconds);
     // The reply says the request arrived; a first instance that hangs does not hold this one.
-    socket.waitForReadyRead(kReplyMilliseconds);
+    while (!socket.canReadLine() && socket.waitForReadyRead(kReplyMilliseconds)) {
+    }
+    if (runningHome != nullptr) {
+      *runningHome = HomeOf(kRaisedReply, socket.readLine()).value_or(QString());
+    }
     socket.disconnectFromServer();
     return true;
   }
@@ -45,11 +65,15 @@ void TSingleInstance::AcceptConnection() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-      const QByteArray request = socket->readAll();
-      if (!request.contains("raise")) return;
-      if (raise_) raise_();
-      socket->write(kRaisedReply);
-      socket->flush();
+      while (socket->canReadLine()) {
+        const std::optional<QString> askedHome = HomeOf(kRaiseRequest, socket->readLine());
+        if (!askedHome) continue;
+        // Answered first: the handler may show a message, and the later start must not wait
+        // for it.
+        socket->write(Line(kRaisedReply, home_));
+        socket->flush();
+        if (raise_) raise_(*askedHome);
+      }
     });
   }
 }

@@ -1,5 +1,8 @@
 #include "app/window_position.h"
 
+#include <QEvent>
+#include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 namespace tavrel::gui {
@@ -27,6 +30,43 @@ TScreenPoint VisibleWindowPosition(TScreenPoint saved, TScreenSize size,
   }
   const TScreenArea& first = screens.front();
   return {first.Left, first.Top};
+}
+
+namespace {
+
+// Waits on a window's native window for its first exposure, then calls once and goes.
+class TMappedWatcher : public QObject {
+ public:
+  TMappedWatcher(QWindow* window, std::function<void()> placed)
+      : QObject(window), placed_(std::move(placed)) {
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+      watched->removeEventFilter(this);
+      // After the exposure is handled, so the window's own first paint comes first.
+      QMetaObject::invokeMethod(
+          watched, [placed = std::move(placed_)] { placed(); }, Qt::QueuedConnection);
+      deleteLater();
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> placed_;
+};
+
+}  // namespace
+
+void RestoreWhenMapped(QWidget* window, std::function<void()> placed) {
+  QWindow* handle = window->windowHandle();
+  if (handle == nullptr || handle->isExposed()) {
+    placed();
+    return;
+  }
+  new TMappedWatcher(handle, std::move(placed));
 }
 
 }  // namespace tavrel::gui

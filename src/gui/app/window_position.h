@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <vector>
+
+class QWidget;
 
 namespace tavrel::gui {
 
@@ -28,5 +31,9 @@ struct TScreenArea {
 // Without screens the saved position stands.
 TScreenPoint VisibleWindowPosition(TScreenPoint saved, TScreenSize size,
                                    const std::vector<TScreenArea>& screens);
+
+// Calls `placed` once, when the top-level `window` is first exposed on the screen: by then a
+// window manager has mapped it inside its frame, so the frame's size and position are known.
+void RestoreWhenMapped(QWidget* window, std::function<void()> placed);
 
 }  // namespace tavrel::gui

@@ -6,6 +6,8 @@
 #include <QPainter>
 
 #include "render/page_renderer.h"
+#include "render/page_text.h"
+#include "support/qt_text.h"
 
 namespace tavrel::gui {
 namespace {
@@ -25,16 +27,31 @@ TEditorCanvas::TEditorCanvas(const TPageEditor& editor, const TFontSet& fonts, Q
   setAccessibleName("Teletext page");
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  UpdateAccessibleText();
   image_.DrawAll(editor_, fonts_);
 }
 
+void TEditorCanvas::UpdateAccessibleText() {
+  // Screen readers read the page's text as the editor holds it now (its grid, rows 1..23); the
+  // name has no number, a template has none.
+  TPrestPage page = editor_.Page;
+  for (int row = kFirstEditRow; row <= kLastEditRow; ++row) {
+    for (int column = 0; column < kPageColumns; ++column) {
+      page.Cell(row, column) = editor_.State.Grid.At(row, column);
+    }
+  }
+  setAccessibleDescription(FromWindows1252(PageText(page, kFirstEditRow)));
+}
+
 void TEditorCanvas::RedrawAll() {
+  UpdateAccessibleText();
   image_.DrawAll(editor_, fonts_);
   update(kImageRect);
   MoveCaret();
 }
 
 void TEditorCanvas::RedrawChanged(const TPixelRect& changed) {
+  UpdateAccessibleText();
   image_.DrawChanged(editor_, fonts_, changed);
   if (!changed.Empty()) update(ToQRect(changed));
   MoveCaret();

@@ -43,6 +43,8 @@ class TEditorCanvas : public QWidget {
 
  private:
   void MouseEvent(QMouseEvent* event);
+  // The page's text as the accessible description, renewed with every change of the page.
+  void UpdateAccessibleText();
 
   const TPageEditor& editor_;
   const TFontSet& fonts_;

@@ -85,6 +85,12 @@ TRIGeneralOptionsDlg::TRIGeneralOptionsDlg(TGeneralOptions options, std::string 
 
   ShowOptions();
   SetClientSize(420, layout->sizeHint().height() + kButtonPanelHeight);
+  // The dialog opens on its first field, the chosen feed source, not on OK: Enter must not
+  // close it before the operator has looked at anything.
+  const int chosen = sourceGroup_->ItemIndex();
+  if (chosen >= 0 && chosen < sourceGroup_->Items().size()) {
+    sourceGroup_->Items()[chosen]->setFocus();
+  }
 }
 
 void TRIGeneralOptionsDlg::ShowOptions() {

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -66,6 +67,7 @@ TRIPageListOptionsDlg::TRIPageListOptionsDlg(TRssTxtPageProperties table,
   connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] {
     if (CategoryRowsEditable(table_)) EditCategory();
   });
+  grid_->installEventFilter(this);
 
   SetClientSize(480, 300);
   FillGrid(0);
@@ -92,6 +94,18 @@ void TRIPageListOptionsDlg::FillGrid(int row) {
   } else {
     grid_->clearSelection();
   }
+}
+
+bool TRIPageListOptionsDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == grid_ && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enter && key->modifiers() == Qt::NoModifier) {
+      if (CategoryRowsEditable(table_)) EditCategory();
+      return true;
+    }
+  }
+  return TQorButtonDlg::eventFilter(watched, event);
 }
 
 int TRIPageListOptionsDlg::SelectedRow() const {

@@ -31,6 +31,10 @@ class TRIPageListOptionsDlg : public TQorButtonDlg {
   void EditCategory();
   void DeleteCategory();
 
+ protected:
+  // Enter on the grid edits the selected row, as a double click does, instead of pressing OK.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   // Refills the grid from the copy and selects `row` when it is an entry's row.
   void FillGrid(int row);

@@ -70,13 +70,14 @@ TRIXmlSchemaDlg::TRIXmlSchemaDlg(TXMLSchema schema, QWidget* parent)
     connect(edit, &QLineEdit::textChanged, this, [this] { UpdateSample(); });
   }
   // The two optional elements are switched on and off beside their edits.
-  useChannel_ = new QCheckBox(group);
+  // Each box says what it switches, beside the edit it belongs to.
+  useChannel_ = new QCheckBox("Use channel", group);
   useChannel_->setObjectName("UseChannelCheckBox");
   useChannel_->setToolTip("The feed has a channel element");
   useChannel_->setAccessibleName("Use channel element");
   useChannel_->setChecked(schema_.UseChannelElement);
   editGrid->addWidget(useChannel_, 3, 1);
-  useCategory_ = new QCheckBox(group);
+  useCategory_ = new QCheckBox("Use category", group);
   useCategory_->setObjectName("UseCategoryCheckBox");
   useCategory_->setToolTip("Messages carry a category element");
   useCategory_->setAccessibleName("Use category element");

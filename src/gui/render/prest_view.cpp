@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "render/page_text.h"
 #include "render/teletext_fonts.h"
 #include "support/qt_text.h"
 
@@ -12,6 +13,7 @@ namespace tavrel::gui {
 
 TPrestView::TPrestView(QWidget* parent) : QWidget(parent), cells_(kCellGridSize, 0) {
   setObjectName("PrestView");
+  SetPageNumber(QString());
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   SetFontSize(kFontSize1216);
@@ -60,7 +62,13 @@ void TPrestView::SetPage(const TPrestPage& page) {
   page_ = page;
   page_.FrameColor = 0;
   DecodePage(page_.Cells, firstRow_, showCodes_, cells_);
+  // A screen reader reads what the view shows, not the picture.
+  setAccessibleDescription(FromWindows1252(PageText(page_, firstRow_, firstRow_ + rows_ - 1)));
   Redraw();
+}
+
+void TPrestView::SetPageNumber(const QString& number) {
+  setAccessibleName(number.isEmpty() ? QString("Teletext page") : "Teletext page " + number);
 }
 
 void TPrestView::Clear() {

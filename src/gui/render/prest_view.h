@@ -48,6 +48,10 @@ class TPrestView : public QWidget {
   bool SetFastextFromControl(const std::string& prompts, const std::string& links);
   // The page number under a position in the view's pixels, or empty.
   QString PageNumberAt(int x, int y) const;
+  // The number of the page shown ("101"), for screen readers: the view's accessible name is
+  // "Teletext page 101", or "Teletext page" without a number. Its accessible description is
+  // always the text of the rows it shows.
+  void SetPageNumber(const QString& number);
 
   int FontSize() const { return sizeNumber_; }
   int Columns() const { return columns_; }

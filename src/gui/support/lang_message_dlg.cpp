@@ -10,6 +10,9 @@
 #include <QScreen>
 #include <QStyle>
 #include <array>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "support/qt_text.h"
 
@@ -50,9 +53,19 @@ TLangMessageDialog::TLangMessageDialog(const QString& text, TMsgDlgType kind,
   setFont(DialogFont());
   const QRect screen = ScreenArea(parent);
 
+  // The text is wrapped by the core's rule within half the screen: at line breaks (a bare CR
+  // too), between words, and inside a word too long for a line, so the buttons stay on screen.
   const QFontMetrics metrics(font());
-  const QRect textBounds = metrics.boundingRect(QRect(0, 0, screen.width() / 2, 0),
-                                                Qt::AlignLeft | Qt::TextWordWrap, text);
+  const int maxWidth = screen.width() / 2;
+  const std::vector<std::string> lines =
+      WrapMessageText(text.toStdString(), maxWidth, [&metrics](std::string_view piece) {
+        return metrics.horizontalAdvance(
+            QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
+      });
+  QStringList shownLines;
+  for (const std::string& line : lines) shownLines << QString::fromStdString(line);
+  const QString shown = shownLines.join('\n');
+  const QRect textBounds = metrics.boundingRect(QRect(0, 0, maxWidth, 0), Qt::AlignLeft, shown);
   QPixmap iconPixmap;
   if (kind != TMsgDlgType::Custom) {
     const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
@@ -72,9 +85,10 @@ TLangMessageDialog::TLangMessageDialog(const QString& text, TMsgDlgType kind,
     image->setPixmap(iconPixmap);
     image->setGeometry(ToQRect(layout.Icon));
   }
-  auto* message = new QLabel(text, this);
+  auto* message = new QLabel(shown, this);
   message->setObjectName("Message");
-  message->setWordWrap(true);
+  // The lines are already wrapped; the label's own wrapping would break them anew.
+  message->setWordWrap(false);
   message->setTextFormat(Qt::PlainText);
   message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   message->setGeometry(ToQRect(layout.Text));

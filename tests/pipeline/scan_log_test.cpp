@@ -1,4 +1,4 @@
-#include "status_printer.h"
+#include "pipeline/scan_log.h"
 
 #include <gtest/gtest.h>
 #include <time.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace tavrel::cli {
+namespace tavrel {
 namespace {
 
 // Sets TZ for the lifetime of the object and puts back what was there.
@@ -59,5 +59,22 @@ TEST(LocalTimeStamp, IsIsoLocalTimeWithTheOffsetOfThatMoment) {
   }
 }
 
+// The window lists the scan's lines newest first, and a scan that runs for months keeps only the
+// last lines rather than growing without end.
+TEST(ScanLog, ListsNewestFirstAndDropsTheOldestPastTheLimit) {
+  TimeZone zone("UTC0");
+  TScanLog log;
+  const auto start = std::chrono::system_clock::time_point(std::chrono::seconds(1765324800));
+  log.Add(start, "Checking");
+  log.Add(start + std::chrono::seconds(1), "Error: feed.xml: the server closed the connection");
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{
+                             "2025-12-10T00:00:01+00:00 Error: feed.xml: the server closed the "
+                             "connection",
+                             "2025-12-10T00:00:00+00:00 Checking"}));
+  for (std::size_t i = 0; i < TScanLog::kMaxLines; ++i) log.Add(start, "Idle");
+  EXPECT_EQ(log.Size(), TScanLog::kMaxLines);
+  EXPECT_EQ(log.Lines().back(), "2025-12-10T00:00:00+00:00 Idle");
+}
+
 }  // namespace
-}  // namespace tavrel::cli
+}  // namespace tavrel
