@@ -11,6 +11,7 @@
 #include "render/text_layout.h"
 #include "support/error.h"
 #include "support/home_lock.h"
+#include "support/text_encoding.h"
 #include "transfer/update_upload.h"
 
 namespace tavrel {
@@ -54,12 +55,13 @@ TWorkflowResult Guarded(const TRIGlobals& settings, const TWorkflowHooks& hooks,
     const THomeLock home(settings.ProgramDir, kHomeLockWait, hooks.Stop);
     road(result);
   } catch (const THomeInUse& busy) {
-    result.Outcome = hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled
-                                                 : TWorkflowOutcome::HomeInUse;
-    result.Detail = busy.what();
+    result.Outcome =
+        hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled : TWorkflowOutcome::HomeInUse;
+    result.Detail = MessageAsWindows1252Text(busy.what());
   } catch (const std::exception& error) {
     result.Outcome = TWorkflowOutcome::Failed;
-    result.Detail = error.what();
+    // The program's text, which the window and the commands convert for showing.
+    result.Detail = MessageAsWindows1252Text(error.what());
   }
   return result;
 }
@@ -204,7 +206,7 @@ std::optional<std::string> FeedReadFailure(const TRIGlobals& settings) {
     ReadFeedMessages(settings, ImportedFeedPath(settings));
     return std::nullopt;
   } catch (const Error& error) {
-    return std::string(error.what());
+    return MessageAsWindows1252Text(error.what());
   }
 }
 
