@@ -374,6 +374,19 @@ TEST(TRIGlobals, PathsKeepTheFileSystemsBytesInEitherEncoding) {
     TRIGlobals again(folder.Path());
     EXPECT_EQ(again.XMLFilePath, c.Feed);
     EXPECT_EQ(again.Categories[0].IndexTemplateFileName, c.IndexTemplate);
+
+    // Bytes that are not UTF-8 cannot be kept in either encoding: refused, the file untouched.
+    again.XMLFilePath = "/srv/\xF6.xml";
+    try {
+      again.SaveSettings();
+      ADD_FAILURE() << "a path that is not UTF-8 was saved";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()),
+                ini +
+                    ": [Settings] XMLFilePath: the path \"/srv/\xF6.xml\" is not UTF-8, so the "
+                    "settings file cannot keep it; the settings were not saved");
+    }
+    EXPECT_EQ(ReadBytes(ini), saved);
   }
 }
 

@@ -168,7 +168,9 @@ TEST(CheckWindows1252Fields, NamesTheFirstFieldAndEveryCharacterTheCodePageLacks
     SCOPED_TRACE(c.Name);
     const TTextFieldsCheck check = CheckWindows1252Fields(c.Fields);
     EXPECT_EQ(check.Ok, c.Ok);
-    if (!c.Ok) EXPECT_EQ(check.Field, c.Field);
+    if (!c.Ok) {
+      EXPECT_EQ(check.Field, c.Field);
+    }
     EXPECT_EQ(check.Message, c.Message);
   }
   EXPECT_EQ(CharactersWindows1252Lacks(U"ΕλλάδαΕ"), U"Ελάδα");

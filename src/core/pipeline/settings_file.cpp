@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "support/error.h"
 #include "support/file_utils.h"
 #include "support/text_encoding.h"
 #include "support/text_utils.h"
@@ -214,6 +215,12 @@ void TSettingsFile::WriteString(std::string_view section, std::string_view key,
 
 void TSettingsFile::WritePath(std::string_view section, std::string_view key,
                               std::string_view utf8) {
+  // Stored in a UTF-8 file, such bytes would make the next reading take the whole file for
+  // Windows-1252 and garble every other value; converted, they would name another file.
+  if (FindInvalidUtf8(utf8) != std::string_view::npos) {
+    throw Error("[" + std::string(section) + "] " + std::string(key) + ": the path \"" +
+                std::string(utf8) + "\" is not UTF-8, so the settings file cannot keep it");
+  }
   if (!savesUtf8_) {
     std::size_t lacking = 0;
     const std::string windows1252 = Utf8ToWindows1252(utf8, '?', &lacking);

@@ -109,7 +109,9 @@ class TSettingsFile {
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   // WritePath takes UTF-8 (a path as the file system has it). A Windows-1252 file that cannot
   // hold it is turned into UTF-8 first (ConvertToUtf8): losing a character of a path would
-  // point the setting at another file, and the program reads UTF-8 settings as well.
+  // point the setting at another file, and the program reads UTF-8 settings as well. A value
+  // that is not well-formed UTF-8 throws tavrel::Error naming the key: no encoding of the file
+  // could keep it.
   void WritePath(std::string_view section, std::string_view key, std::string_view utf8);
   void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);

@@ -142,11 +142,28 @@ TSettingsMerge MergeSettingsChanges(const TSettingsValues& readValues,
   // on disk) the table is written whole, numbered as saving always has; the disk's changes to
   // the table then give way.
   const bool wholeTable = tableChanged && !TableMergesKeyByKey(readFile, *disk, before, after);
+  // Section by section in the values' order, so that keys new to the file follow the order
+  // saving has always written them in. A section the program wrote to gets the keys that
+  // neither the disk nor the file as read held, so that it names every value.
+  for (const auto& section : after.Sections()) {
+    if (wholeTable && IsCategorySection(section.Name)) continue;
+    const bool written =
+        EqualsIgnoreCase(section.Name, kSettingsSection) ||
+        std::any_of(programChanges.begin(), programChanges.end(), [&](const auto& change) {
+          return EqualsIgnoreCase(change.first, section.Name);
+        });
+    if (!written) continue;
+    for (const std::string& key : after.KeyNames(section.Name)) {
+      const auto value = ValueAsUtf8(after, section.Name, key);
+      const bool changed = ValueAsUtf8(before, section.Name, key) != value;
+      const bool missing =
+          !merge.File.KeyExists(section.Name, key) && !readFile.KeyExists(section.Name, key);
+      if (changed || missing) merge.File.WritePath(section.Name, key, *value);
+    }
+  }
   for (const auto& [section, key] : programChanges) {
-    if (wholeTable && IsCategorySection(section)) continue;
-    if (const auto value = ValueAsUtf8(after, section, key)) {
-      merge.File.WritePath(section, key, *value);
-    } else if (!after.SectionExists(section)) {
+    if (after.KeyExists(section, key) || (wholeTable && IsCategorySection(section))) continue;
+    if (!after.SectionExists(section)) {
       // The program dropped the section (a category deleted, the later ones moved up).
       merge.File.EraseSection(section);
     } else {
@@ -161,12 +178,6 @@ TSettingsMerge MergeSettingsChanges(const TSettingsValues& readValues,
               merge.ConflictKeys.end()) {
         merge.ConflictKeys.push_back(key);
       }
-    }
-  }
-  for (const auto& key : after.KeyNames(kSettingsSection)) {
-    if (!merge.File.KeyExists(kSettingsSection, key) &&
-        !readFile.KeyExists(kSettingsSection, key)) {
-      merge.File.WritePath(kSettingsSection, key, *ValueAsUtf8(after, kSettingsSection, key));
     }
   }
   merge.BecameUtf8 = !disk->SavesUtf8() && merge.File.SavesUtf8();

@@ -82,8 +82,12 @@ TRIGlobals::TSaveReport TRIGlobals::SaveSettings() {
     disk->LoadFile(IniFileName, TSettingsFile::kMaxFileBytes,
                    TSettingsFile::TEncoding::Utf8OrWindows1252);
   }
-  const TSettingsMerge merge =
-      MergeSettingsChanges(readValues_, Values(), readFile_, readFileExisted_, disk);
+  TSettingsMerge merge;
+  try {
+    merge = MergeSettingsChanges(readValues_, Values(), readFile_, readFileExisted_, disk);
+  } catch (const Error& error) {
+    throw FileError(IniFileName, std::string(error.what()) + "; the settings were not saved");
+  }
   if (!merge.Write) return {};
   struct stat info {};
   // The atomic replace would give the new file its owner's write bit back.
