@@ -404,6 +404,7 @@ TEST(TRIGlobals, SavingNeverOverwritesTheDisksEditsNorALockedFile) {
   EXPECT_EQ(ReadBytes(ini), edited) << "nothing changed here: not a byte written";
 
   settings.ScanInterval = 30;
+  settings.Server.FTPProxi = "proxy:3128";  // for this session only: the file holds no proxy
   const TRIGlobals::TSaveReport report = settings.SaveSettings();
   EXPECT_TRUE(report.Written);
   EXPECT_EQ(report.Message, ini +
@@ -414,6 +415,7 @@ TEST(TRIGlobals, SavingNeverOverwritesTheDisksEditsNorALockedFile) {
   EXPECT_EQ(reread.Server.FTPPassword, "admin");
   EXPECT_EQ(reread.ScanInterval, 30);
   EXPECT_EQ(settings.Server.FTPPassword, "admin") << "the store holds what the file holds";
+  EXPECT_EQ(settings.Server.FTPProxi, "proxy:3128") << "and keeps what the file does not";
 
   // Locked by its owner: refused, the file and its mode as they were, the change kept.
   const std::string locked = ReadBytes(ini);

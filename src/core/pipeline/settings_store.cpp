@@ -100,7 +100,10 @@ TRIGlobals::TSaveReport TRIGlobals::SaveSettings() {
   file_ = merge.File;
   readFile_ = file_;
   readFileExisted_ = true;
-  LoadSettings();
+  // The disk's own changes come in; what the file does not hold stays as it was.
+  TSettingsValues values = Values();
+  ReadSettingsValuesInto(file_, values);
+  SetValues(values);
   readValues_ = Values();
   return {true, SettingsMergeMessage(IniFileName, merge)};
 }

@@ -51,8 +51,13 @@ void WriteField(TSettingsFile& file, const TSettingKey& key, bool value) {
 }  // namespace
 
 TSettingsValues ReadSettingsValues(const TSettingsFile& file) {
-  const TSettingsValues defaults;
   TSettingsValues values;
+  ReadSettingsValuesInto(file, values);
+  return values;
+}
+
+void ReadSettingsValuesInto(const TSettingsFile& file, TSettingsValues& values) {
+  const TSettingsValues defaults;
   for (const TSettingKey& key : kSettingKeys) {
     std::visit(
         [&](auto member) {
@@ -62,7 +67,6 @@ TSettingsValues ReadSettingsValues(const TSettingsFile& file) {
         key.Field);
   }
   values.Categories = LoadCategoryTable(file);
-  return values;
 }
 
 void WriteSettingsValues(const TSettingsValues& values, TSettingsFile& file) {

@@ -80,6 +80,10 @@ inline constexpr std::array<TSettingKey, 24> kSettingKeys = {{
 // read.
 TSettingsValues ReadSettingsValues(const TSettingsFile& file);
 
+// The same into an existing record: the fields the file does not hold (the server record's
+// session-only fields) keep their values.
+void ReadSettingsValuesInto(const TSettingsFile& file, TSettingsValues& values);
+
 // Writes every key of kSettingKeys into the file's "Settings" section in table order (existing
 // keys keep their place), then replaces the category sections with the table. Only the
 // in-memory file changes; saving it is the caller's business.
