@@ -21,6 +21,8 @@
 #include "status_printer.h"
 #include "step_exit_codes.h"
 #include "support/error.h"
+#include "support/text_encoding.h"
+#include "support/windows1252.h"
 #include "terminal_progress.h"
 #include "transfer/update_upload.h"
 
@@ -146,7 +148,8 @@ class TStopSignals {
 };
 
 std::string FeedSource(const TRIGlobals& globals) {
-  return globals.IsXMLWeb ? globals.XmlUrl : globals.XMLFilePath;
+  // Status lines are the program's Windows-1252 text; the path is the file system's UTF-8.
+  return globals.IsXMLWeb ? globals.XmlUrl : PathAsWindows1252Text(globals.XMLFilePath);
 }
 
 }  // namespace
@@ -206,7 +209,8 @@ int RunScanCommand(const CommandContext& context) {
         }
       });
     } catch (const Error& error) {
-      printer.Print(std::string("Not watching the feed file: ") + error.what());
+      printer.Print(std::string("Not watching the feed file: ") +
+                    MessageAsWindows1252Text(error.what()));
     }
   }
   cycle.Run([] { return !stopRequested.load(); });

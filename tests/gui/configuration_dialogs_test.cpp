@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,9 +17,12 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "pipeline/category_table.h"
 #include "pipeline/error_list_dlg.h"
 #include "pipeline/general_options_dlg.h"
 #include "pipeline/page_list_edit_dlg.h"
@@ -28,6 +32,7 @@
 #include "support/lang_message_dlg.h"
 #include "support/language_texts.h"
 #include "support/select_file_frame.h"
+#include "support/windows1252.h"
 #include "testing/temp_folder.h"
 
 namespace tavrel::gui {
@@ -678,6 +683,157 @@ TEST_F(ConfigurationDialogs, SettingsFileAfterOkHoldsExactlyTheConfirmedValues) 
            "FastextPrompt2=Test\nFastextPrompt3=Test\nFastextPrompt4=Test\nFastextLinkNr1=100\n"
            "FastextLinkNr2=898\nFastextLinkNr3=898\nFastextLinkNr4=100\n"
            "PreserveIndexCharset=0\nPreserveMessageCharset=0\n\n"));
+}
+
+// Chooses the file in the open dialog that a selector's "..." button brings up, and tells the
+// folder the dialog opened in (as the file system names it).
+std::string BrowseTo(const QWidget& dialog, const char* frameName, const std::string& file) {
+  std::string openedIn;
+  AnswerDialog("OpenDialog", [&openedIn, file](QWidget* modal) {
+    auto* open = qobject_cast<QFileDialog*>(modal);
+    openedIn = open->directory().absolutePath().toStdString();
+    open->selectFile(QString::fromUtf8(file));
+    static_cast<QDialog*>(open)->accept();  // QFileDialog hides its accept()
+  });
+  QTest::mouseClick(
+      Find<TPSelectFileFrame>(dialog, frameName)->findChild<QToolButton*>("BrowseButton"),
+      Qt::LeftButton);
+  return openedIn;
+}
+
+void FillServer(const QWidget& dialog) {
+  SetText(dialog, "NameEdit", "Varnex");
+  SetText(dialog, "HostEdit", "127.0.0.1");
+  SetText(dialog, "UserIdEdit", "newsdesk");
+  SetText(dialog, "PasswordEdit", "secret");
+  SetText(dialog, "PortEdit", "21");
+}
+
+// A home, a feed and templates whose names hold å, ä, ö, é and ß: the browsers open where they
+// should, OK finds what they chose, and the settings file keeps the names in its own encoding,
+// so that the next start finds the feed and both templates.
+TEST_F(ConfigurationDialogs, PathsBeyondAsciiGoFromTheBrowsersToTheFileAsTheFileSystemNamesThem) {
+  for (const bool utf8 : {true, false}) {
+    SCOPED_TRACE(utf8 ? "tavrel.ini in UTF-8" : "tavrel.ini in Windows-1252");
+    TempFolder temp;
+    const std::string home = temp / "h\xC3\xB6m\xC3\xA9 \xC3\xA5\xC3\xA4\xC3\x9F/";
+    const std::string feed = home +
+                             "Fl\xC3\xB6"
+                             "den/nyhet\xC3\xA9r-\xC3\x9F.xml";
+    const std::string indexTemplate = home + "Templates/index-\xC3\xA5.tpg";
+    const std::string messageTemplate = home + "Templates/meddelande-\xC3\xA4.tpg";
+    std::filesystem::create_directories(home +
+                                        "Fl\xC3\xB6"
+                                        "den");
+    std::filesystem::create_directories(home + "Templates");
+    WriteBytes(feed, "<root/>");
+    WriteBytes(indexTemplate, "");
+    WriteBytes(messageTemplate, "");
+    const std::string category = utf8 ? "S\xC3\xBC"
+                                        "d"
+                                      : "S\xFC"
+                                        "d";
+    WriteBytes(home + "tavrel.ini",
+               "[Settings]\r\nXMLFilePath=old.xml\r\n[XMLItem001]\r\nCategory=" + category +
+                   "\r\nFirstNumber=101\r\n");
+    TRIGlobals globals(home);
+
+    TRIGeneralOptionsDlg options(globals.GeneralOptions(), globals.ProgramDir);
+    options.show();
+    FillServer(options);
+    BrowseTo(options, "RssSelectFileFrame", feed);
+    {
+      TMessageBoxes boxes;
+      Click(options, "OKButton");
+      EXPECT_EQ(boxes.Texts, std::vector<std::string>{}) << "the file its browser chose is found";
+    }
+    ASSERT_EQ(options.result(), QDialog::Accepted);
+    EXPECT_EQ(options.Options().XMLFilePath, feed);
+    globals.SetGeneralOptions(options.Options());
+
+    TRIPageListEditDlg edit(globals.Categories, 0,
+                            {globals.ProgramDir, globals.TemplatesDir, globals.UseFastext});
+    edit.show();
+    EXPECT_EQ(BrowseTo(edit, "IndexTemplateFileFrame", indexTemplate) + "/", globals.TemplatesDir)
+        << "the browser opens in the home's Templates folder";
+    BrowseTo(edit, "MessageTemplateFileFrame", messageTemplate);
+    Click(edit, "OKButton");
+    ASSERT_EQ(edit.result(), QDialog::Accepted);
+    EXPECT_EQ(edit.Entry().IndexTemplateFileName, indexTemplate);
+    EXPECT_EQ(edit.Entry().MessageTemplateFileName, messageTemplate);
+    globals.Categories[0] = edit.Entry();
+    EXPECT_TRUE(globals.SaveSettings().Written);
+
+    const std::string saved = ReadBytes(home + "tavrel.ini");
+    const auto inFile = [utf8](const std::string& path) {
+      return utf8 ? path : Utf8ToWindows1252(path);
+    };
+    EXPECT_NE(saved.find("\r\nXMLFilePath=" + inFile(feed) + "\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\nIndexTemplateFileName=" + inFile(indexTemplate) + "\r\n"),
+              std::string::npos)
+        << saved;
+    EXPECT_NE(saved.find("\r\nCategory=" + category + "\r\n"), std::string::npos) << saved;
+    TRIGlobals again(home);
+    EXPECT_EQ(again.FeedFilePath(), feed);
+    EXPECT_TRUE(IsCategoryUsable(again.Categories,
+                                 "S\xFC"
+                                 "d",
+                                 again.ProgramDir))
+        << "both templates are found: the category's pages stay on air";
+  }
+}
+
+// Text a setting keeps in Windows-1252 is refused with the characters the code page lacks
+// named, and the dialog stays open on the field; nothing is stored with "?".
+TEST_F(ConfigurationDialogs, TextWindows1252LacksIsRefusedWithTheCharactersNamed) {
+  const TRssTxtPageProperties table = {Entry("Sport", 200, 201)};
+  struct Case {
+    const char* Name;
+    const char* Edit;
+    const char* Text;
+    std::string Message;
+  };
+  const std::vector<Case> cases = {
+      {"a Cyrillic category", "CategoryLabeledEdit",
+       "\xD0\x9F\xD1\x80\xD0\xB5\xD1\x81\xD1\x81\xD0\xB0",
+       "Category \"\xD0\x9F\xD1\x80\xD0\xB5\xD1\x81\xD1\x81\xD0\xB0\" holds characters that "
+       "Windows-1252 lacks: \"\xD0\x9F\" (U+041F), \"\xD1\x80\" (U+0440), \"\xD0\xB5\" "
+       "(U+0435), \"\xD1\x81\" (U+0441), \"\xD0\xB0\" (U+0430). Teletext pages cannot show "
+       "them; please use other characters."},
+      {"a prompt with a check mark", "Prompt2LabelEdit", "Top \xE2\x9C\x93",
+       "Prompt 2 \"Top \xE2\x9C\x93\" holds characters that Windows-1252 lacks: \"\xE2\x9C\x93\" "
+       "(U+2713). Teletext pages cannot show them; please use other characters."},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.Name);
+    TRIPageListEditDlg dialog(table, std::nullopt, {"", "/home/Templates/", true});
+    dialog.show();
+    SetText(dialog, "CategoryLabeledEdit", "Music");
+    SetText(dialog, "FirstNumberLabeledEdit", "301");
+    Find<QLineEdit>(dialog, row.Edit)->setText(QString::fromUtf8(row.Text));
+    TMessageBoxes boxes;
+    Click(dialog, "OKButton");
+    EXPECT_EQ(boxes.Texts, std::vector<std::string>{row.Message});
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.focusWidget(), Find<QLineEdit>(dialog, row.Edit));
+  }
+
+  TRIGeneralOptionsDlg options(TGeneralOptions{}, "/home/");
+  options.show();
+  Click(options, "RssSourceRadioGroupWeb");
+  FillServer(options);
+  SetText(options, "NameEdit", "V\xC3\xA4rnex s\xC3\xA4ndare \xE2\x9C\x93");
+  {
+    TMessageBoxes boxes;
+    Click(options, "OKButton");
+    EXPECT_EQ(boxes.Texts,
+              std::vector<std::string>{
+                  "Name \"V\xC3\xA4rnex s\xC3\xA4ndare \xE2\x9C\x93\" holds characters that "
+                  "Windows-1252 lacks: \"\xE2\x9C\x93\" (U+2713). Teletext pages cannot show them; "
+                  "please use other characters."});
+  }
+  EXPECT_TRUE(options.isVisible());
+  EXPECT_EQ(options.focusWidget(), Find<QLineEdit>(options, "NameEdit"));
 }
 
 }  // namespace

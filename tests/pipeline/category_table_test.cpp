@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "testing/temp_folder.h"
 #include "pipeline/feed_reader.h"
 #include "pipeline/settings_file.h"
 #include "pipeline/settings_store.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {
@@ -136,7 +136,7 @@ TEST(CategoryTable, SavingRenumbersAndReloads) {
        {"A", "C"}},
       {"gaps in the numbering close",
        "[XMLItem005]\nCategory=A\n[Settings]\n[XMLItem010]\nCategory=B\n",
-       [](TRssTxtPageProperties&) {},
+       [](TRssTxtPageProperties& table) { table[0].FirstNumber = 150; },
        {"Settings", "XMLItem001", "XMLItem002"},
        {"A", "B"}},
       // The lower-case section is not a category; left in the file it would swallow the third

@@ -1,5 +1,4 @@
 #include "pipeline/settings_store.h"
-#include "pipeline/settings_problems.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -9,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "testing/temp_folder.h"
+#include "pipeline/settings_problems.h"
 #include "support/error.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {
@@ -177,13 +177,13 @@ TEST(TRIGlobals, SavingKeepsOtherSectionsAndTheFileMode) {
   ::chmod(ini.c_str(), 0640);
   TRIGlobals settings(folder.Path());
   settings.Server.FTPHost = "new";
-  settings.SaveSettings();
+  EXPECT_TRUE(settings.SaveSettings().Written);
   const std::string text = ReadBytes(ini);
-  const std::string start = "[Settings]\r\nFTPHost=new\r\n";
-  EXPECT_EQ(text.substr(0, start.size()), start) << "sections and keys stay where they were";
-  // The category sections are written anew after the others.
-  EXPECT_NE(text.find("\r\n\r\n[Custom]\r\nx=1\r\n\r\n[XMLItem001]\r\nCategory=Sport\r\n"),
-            std::string::npos);
+  // Sections and keys stay where they were; keys the file lacked are added to their section.
+  const std::string start = "[XMLItem001]\r\nCategory=Sport\r\n\r\n[Settings]\r\nFTPHost=new\r\n";
+  EXPECT_EQ(text.substr(0, start.size()), start);
+  EXPECT_NE(text.find("\r\n\r\n[Custom]\r\nx=1\r\n\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nScanInterval=10\r\n"), std::string::npos);
   EXPECT_EQ(ModeOf(ini), 0640u);
 }
 
@@ -204,11 +204,12 @@ TEST(TRIGlobals, DestructorSavesOnlyForTheWindowAndNeverThrows) {
     fs::remove(ini);
     fs::create_directory(ini);
     settings.SaveOnExit = true;
+    settings.ScanInterval = 20;
     try {
       settings.SaveSettings();
       ADD_FAILURE() << "saving over a folder succeeded";
     } catch (const Error& error) {
-      EXPECT_EQ(std::string(error.what()), ini + ": cannot save: is a folder");
+      EXPECT_EQ(std::string(error.what()), ini + ": cannot read: Is a directory");
     }
   }
   EXPECT_TRUE(fs::is_directory(ini));
@@ -271,52 +272,190 @@ namespace {
 
 // Operators on Linux write the settings in UTF-8, the program keeps Windows-1252 text: a file
 // of well-formed UTF-8 with a byte above 127 is read as UTF-8, anything else byte for byte, and
-// saving writes what was read.
+// saving writes what was read. A value nobody changed goes back byte for byte, a character
+// Windows-1252 lacks included.
 TEST(TRIGlobals, SettingsFileIsReadAndSavedInTheEncodingItWasWrittenIn) {
   struct Case {
     const char* Name;
-    std::string OnDisk;           // the Category line of [XMLItem001]
+    std::string OnDisk;            // the Category line of [XMLItem001]
     std::string ExpectedCategory;  // Windows-1252
-    std::string ExpectedSaved;     // the Category line after a save
+    std::string ExpectedServer;    // the ServerName line after the server name "Caf\xE9"
   };
   const std::vector<Case> cases = {
-      {"UTF-8", "Category=\xC3\x89" "conomie", "\xC9" "conomie", "Category=\xC3\x89" "conomie"},
-      {"UTF-8 with a character Windows-1252 lacks", "Category=\xC5\x81\xC3\xB3" "d\xC5\xBA",
-       "L\xF3" "dz", "Category=L\xC3\xB3" "dz"},
-      {"UTF-8 with a byte order mark", "Category=\xE2\x82\xAC", "\x80", "Category=\xE2\x82\xAC"},
-      {"Windows-1252", "Category=\xC9" "conomie", "\xC9" "conomie", "Category=\xC9" "conomie"},
+      {"UTF-8",
+       "Category=\xC3\x89"
+       "conomie",
+       "\xC9"
+       "conomie",
+       "ServerName=Caf\xC3\xA9"},
+      {"UTF-8 with a character Windows-1252 lacks",
+       "Category=\xC5\x81\xC3\xB3"
+       "d\xC5\xBA",
+       "L\xF3"
+       "dz",
+       "ServerName=Caf\xC3\xA9"},
+      {"UTF-8 with a byte order mark", "Category=\xE2\x82\xAC", "\x80", "ServerName=Caf\xC3\xA9"},
+      {"Windows-1252",
+       "Category=\xC9"
+       "conomie",
+       "\xC9"
+       "conomie",
+       "ServerName=Caf\xE9"},
       {"Windows-1252 that is not UTF-8 by chance", "Category=\xC3\xA9t\xE9", "\xC3\xA9t\xE9",
-       "Category=\xC3\xA9t\xE9"},
+       "ServerName=Caf\xE9"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     TempFolder folder;
     const std::string ini = folder / "tavrel.ini";
-    const std::string mark = std::string(c.Name).find("order mark") != std::string::npos
-                                 ? "\xEF\xBB\xBF"
-                                 : "";
+    const std::string mark =
+        std::string(c.Name).find("order mark") != std::string::npos ? "\xEF\xBB\xBF" : "";
     WriteBytes(ini, mark + "[XMLItem001]\r\n" + c.OnDisk + "\r\n");
     TRIGlobals settings(folder.Path());
     ASSERT_EQ(settings.Categories.size(), 1u);
     EXPECT_EQ(settings.Categories[0].Category, c.ExpectedCategory);
+    settings.Server.ServerName = "Caf\xE9";
     settings.SaveSettings();
-    EXPECT_NE(ReadBytes(ini).find("\r\n" + c.ExpectedSaved + "\r\n"), std::string::npos)
-        << ReadBytes(ini);
+    const std::string saved = ReadBytes(ini);
+    EXPECT_EQ(saved.substr(0, mark.size() + 14), mark + "[XMLItem001]\r\n");
+    EXPECT_NE(saved.find("\r\n" + c.OnDisk + "\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\n" + c.ExpectedServer + "\r\n"), std::string::npos) << saved;
   }
 }
 
-// The check names every character of a UTF-8 settings file that Windows-1252 lacks and what
-// reading makes of it; a Windows-1252 file has none to name.
+// Paths are the file system's bytes (UTF-8 here) whatever the settings file's encoding: read
+// from a Windows-1252 file they are converted, from a UTF-8 file taken as they are (characters
+// Windows-1252 lacks included), and saving puts them back in the file's own encoding.
+TEST(TRIGlobals, PathsKeepTheFileSystemsBytesInEitherEncoding) {
+  const std::string feed = "/srv/h\xC3\xB6me \xC3\xA5\xC3\xA4/nyh\xC3\xA9ter-\xC3\x9F.xml";
+  const std::string feed1252 = "/srv/h\xF6me \xE5\xE4/nyh\xE9ter-\xDF.xml";
+  const std::string cyrillic = "/srv/\xD0\x9F\xD1\x80\xD0\xB5\xD1\x81\xD1\x81\xD0\xB0/index.tpg";
+  struct Case {
+    const char* Name;
+    std::string OnDisk;
+    std::string Feed;           // XMLFilePath as read
+    std::string IndexTemplate;  // as read
+    std::string SavedFeedLine;  // after a save of another change
+  };
+  const std::vector<Case> cases = {
+      {"UTF-8",
+       "[Settings]\r\nXMLFilePath=" + feed +
+           "\r\n[XMLItem001]\r\nCategory=S\xC3\xBC"
+           "d\r\n"
+           "IndexTemplateFileName=" +
+           cyrillic + "\r\n",
+       feed, cyrillic, "XMLFilePath=" + feed},
+      {"Windows-1252",
+       "[Settings]\r\nXMLFilePath=" + feed1252 +
+           "\r\n[XMLItem001]\r\nCategory=S\xFC"
+           "d\r\n"
+           "IndexTemplateFileName=/srv/\xDF.tpg\r\n",
+       feed, "/srv/\xC3\x9F.tpg", "XMLFilePath=" + feed1252},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempFolder folder;
+    const std::string ini = folder / "tavrel.ini";
+    WriteBytes(ini, c.OnDisk);
+    TRIGlobals settings(folder.Path());
+    EXPECT_EQ(settings.XMLFilePath, c.Feed);
+    EXPECT_EQ(settings.FeedFilePath(), c.Feed);
+    EXPECT_EQ(settings.XmlFileName(), "nyh\xC3\xA9ter-\xC3\x9F.xml");
+    ASSERT_EQ(settings.Categories.size(), 1u);
+    EXPECT_EQ(settings.Categories[0].Category,
+              "S\xFC"
+              "d")
+        << "page text is Windows-1252";
+    EXPECT_EQ(settings.Categories[0].IndexTemplateFileName, c.IndexTemplate);
+    settings.ScanInterval = 30;
+    settings.SaveSettings();
+    const std::string saved = ReadBytes(ini);
+    EXPECT_NE(saved.find("\r\n" + c.SavedFeedLine + "\r\n"), std::string::npos) << saved;
+    TRIGlobals again(folder.Path());
+    EXPECT_EQ(again.XMLFilePath, c.Feed);
+    EXPECT_EQ(again.Categories[0].IndexTemplateFileName, c.IndexTemplate);
+
+    // Bytes that are not UTF-8 cannot be kept in either encoding: refused, the file untouched.
+    again.XMLFilePath = "/srv/\xF6.xml";
+    try {
+      again.SaveSettings();
+      ADD_FAILURE() << "a path that is not UTF-8 was saved";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()),
+                ini +
+                    ": [Settings] XMLFilePath: the path \"/srv/\xF6.xml\" is not UTF-8, so the "
+                    "settings file cannot keep it; the settings were not saved");
+    }
+    EXPECT_EQ(ReadBytes(ini), saved);
+  }
+}
+
+// The window saves what it changed and nothing else: an edit made on disk while it ran
+// survives, a save without a change writes nothing, and a file its owner locked is refused.
+TEST(TRIGlobals, SavingNeverOverwritesTheDisksEditsNorALockedFile) {
+  TempFolder folder;
+  const std::string ini = folder / "tavrel.ini";
+  const std::string original = "[Settings]\r\nFTPPassword=old\r\nScanInterval=10\r\n";
+  WriteBytes(ini, original);
+  TRIGlobals settings(folder.Path());
+  const std::string edited = "[Settings]\r\nFTPPassword=admin\r\nScanInterval=10\r\n";
+  WriteBytes(ini, edited);
+  EXPECT_FALSE(settings.SaveSettings().Written);
+  EXPECT_EQ(ReadBytes(ini), edited) << "nothing changed here: not a byte written";
+
+  settings.ScanInterval = 30;
+  settings.Server.FTPProxi = "proxy:3128";  // for this session only: the file holds no proxy
+  const TRIGlobals::TSaveReport report = settings.SaveSettings();
+  EXPECT_TRUE(report.Written);
+  EXPECT_EQ(report.Message, ini +
+                                " was changed on disk since it was read: only the settings "
+                                "changed here were written ([Settings] ScanInterval); the "
+                                "disk's values were kept for [Settings] FTPPassword.");
+  TRIGlobals reread(folder.Path());
+  EXPECT_EQ(reread.Server.FTPPassword, "admin");
+  EXPECT_EQ(reread.ScanInterval, 30);
+  EXPECT_EQ(settings.Server.FTPPassword, "admin") << "the store holds what the file holds";
+  EXPECT_EQ(settings.Server.FTPProxi, "proxy:3128") << "and keeps what the file does not";
+
+  // Locked by its owner: refused, the file and its mode as they were, the change kept.
+  const std::string locked = ReadBytes(ini);
+  ::chmod(ini.c_str(), 0444);
+  settings.ScanInterval = 45;
+  try {
+    settings.SaveSettings();
+    ADD_FAILURE() << "a read-only settings file was replaced";
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              ini + ": is read-only (its owner may not write it); the settings were not saved");
+  }
+  EXPECT_EQ(ModeOf(ini), 0444u);
+  EXPECT_EQ(ReadBytes(ini), locked);
+  EXPECT_EQ(settings.ScanInterval, 45);
+  ::chmod(ini.c_str(), 0644);
+  EXPECT_TRUE(settings.SaveSettings().Written) << "unlocked, the kept change is saved";
+  EXPECT_EQ(TRIGlobals(folder.Path()).ScanInterval, 45);
+}
+
+// The check names every character of a UTF-8 settings file's texts that Windows-1252 lacks and
+// what reading makes of it; a Windows-1252 file has none to name, nor has a path.
 TEST(SettingsFileProblems, NamesCharactersWindows1252Lacks) {
   TempFolder folder;
   const std::string ini = folder / "tavrel.ini";
-  WriteBytes(ini, "[XMLItem001]\r\nCategory=\xC3\x89" "conomie\r\n"
-                  "FastextPrompt1=\xC5\x81\xC3\xB3" "d\xC5\xBA\r\n");
+  WriteBytes(ini,
+             "[XMLItem001]\r\nCategory=\xC3\x89"
+             "conomie\r\n"
+             "FastextPrompt1=\xC5\x81\xC3\xB3"
+             "d\xC5\xBA\r\n"
+             // A path reaches the file system as it is: nothing to name.
+             "IndexTemplateFileName=/\xC5\x81\xC3\xB3"
+             "d\xC5\xBA.tpg\r\n");
   EXPECT_EQ(SettingsFileProblems(ini),
             (std::vector<std::string>{
                 ini + ":3: \"\xC5\x81\" (U+0141) has no Windows-1252 form; it is read as \"L\"",
                 ini + ":3: \"\xC5\xBA\" (U+017A) has no Windows-1252 form; it is read as \"z\""}));
-  WriteBytes(ini, "[XMLItem001]\r\nCategory=\xC9" "conomie \x8C\r\n");
+  WriteBytes(ini,
+             "[XMLItem001]\r\nCategory=\xC9"
+             "conomie \x8C\r\n");
   EXPECT_TRUE(SettingsFileProblems(ini).empty());
 }
 

@@ -5,6 +5,9 @@
 
 #include <cerrno>
 #include <string>
+#include <vector>
+
+#include "support/windows1252_check.h"
 
 namespace tavrel {
 namespace {
@@ -117,6 +120,60 @@ TEST(Windows1252, MalformedOrForeignUtf8IsReplacedAndCounted) {
     EXPECT_EQ(Utf8ToWindows1252(c.utf8, '?', &replaced), c.expected);
     EXPECT_EQ(replaced, c.replaced);
   }
+}
+
+}  // namespace
+}  // namespace tavrel
+
+namespace tavrel {
+namespace {
+
+// Text a setting keeps in Windows-1252 is refused with the characters named, never stored with
+// "?": the rule the dialogs apply to category names, prompts and the server's fields.
+TEST(CheckWindows1252Fields, NamesTheFirstFieldAndEveryCharacterTheCodePageLacks) {
+  struct Case {
+    const char* Name;
+    std::vector<TTextField> Fields;
+    bool Ok;
+    std::size_t Field;
+    std::string Message;
+  };
+  const std::vector<Case> cases = {
+      {"Latin letters and the code page's typography pass",
+       {{"Category", U"Värnex sändare é ß – € “x”"}},
+       true,
+       0,
+       ""},
+      {"Cyrillic, each letter once",
+       {{"Category", U"Пресса"}},
+       false,
+       0,
+       "Category \"Пресса\" holds characters that Windows-1252 lacks: \"П\" (U+041F), "
+       "\"р\" (U+0440), \"е\" (U+0435), \"с\" (U+0441), \"а\" (U+0430). Teletext pages cannot "
+       "show them; please use other characters."},
+      {"the first failing field is named",
+       {{"Name", U"Värnex"}, {"FTP Host", U"host"}, {"Prompt 2", U"Värnex sändare ✓"}},
+       false,
+       2,
+       "Prompt 2 \"Värnex sändare ✓\" holds characters that Windows-1252 lacks: \"✓\" (U+2713). "
+       "Teletext pages cannot show them; please use other characters."},
+      {"a character beyond the basic plane",
+       {{"Category", U"x😀"}},
+       false,
+       0,
+       "Category \"x😀\" holds characters that Windows-1252 lacks: \"😀\" (U+1F600). Teletext "
+       "pages cannot show them; please use other characters."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TTextFieldsCheck check = CheckWindows1252Fields(c.Fields);
+    EXPECT_EQ(check.Ok, c.Ok);
+    if (!c.Ok) {
+      EXPECT_EQ(check.Field, c.Field);
+    }
+    EXPECT_EQ(check.Message, c.Message);
+  }
+  EXPECT_EQ(CharactersWindows1252Lacks(U"ΕλλάδαΕ"), U"Ελάδα");
 }
 
 }  // namespace

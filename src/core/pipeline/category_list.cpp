@@ -1,6 +1,7 @@
 #include "pipeline/category_list.h"
 
 #include "support/error.h"
+#include "support/text_encoding.h"
 
 namespace tavrel {
 
@@ -15,7 +16,8 @@ std::vector<TCategoryGridRow> CategoryGridRows(const TRssTxtPageProperties& tabl
       row.Cells[3] = std::to_string(MaxPages(entry, programDir));
     } catch (const Error& error) {
       // A damaged template must not keep the operator from the table that names it.
-      row.Problem = error.what();
+      // The grid shows the program's text; the message names the template in UTF-8.
+      row.Problem = MessageAsWindows1252Text(error.what());
     }
     rows.push_back(std::move(row));
   }

@@ -39,6 +39,10 @@ TRssTxtPageProperty ReadEntry(const TSettingsFile& file, const std::string& sect
     return file.ReadInteger(section, key, fallback);
   };
   auto flag = [&](const char* key, bool fallback) { return file.ReadBool(section, key, fallback); };
+  // The templates are paths: the file system's UTF-8 bytes, whatever the file's encoding.
+  auto path = [&](const char* key, const std::string& fallback) {
+    return file.ReadPath(section, key, fallback);
+  };
   entry.Category = text("Category", defaults.Category);
   entry.FirstNumber = number("FirstNumber", defaults.FirstNumber);
   entry.IndexNumber = number("IndexNumber", defaults.IndexNumber);
@@ -46,8 +50,8 @@ TRssTxtPageProperty ReadEntry(const TSettingsFile& file, const std::string& sect
   entry.EmptyRowAfterTitle = flag("EmptyRowAfterTitle", defaults.EmptyRowAfterTitle);
   entry.TitleUpperCase = flag("TitleUpperCase", defaults.TitleUpperCase);
   entry.IndexNumberColor = number("IndexNumberColor", defaults.IndexNumberColor);
-  entry.IndexTemplateFileName = text("IndexTemplateFileName", defaults.IndexTemplateFileName);
-  entry.MessageTemplateFileName = text("MessageTemplateFileName", defaults.MessageTemplateFileName);
+  entry.IndexTemplateFileName = path("IndexTemplateFileName", defaults.IndexTemplateFileName);
+  entry.MessageTemplateFileName = path("MessageTemplateFileName", defaults.MessageTemplateFileName);
   entry.FastextPrompt1 = text("FastextPrompt1", defaults.FastextPrompt1);
   entry.FastextPrompt2 = text("FastextPrompt2", defaults.FastextPrompt2);
   entry.FastextPrompt3 = text("FastextPrompt3", defaults.FastextPrompt3);
@@ -70,8 +74,8 @@ void WriteEntry(const TRssTxtPageProperty& entry, const std::string& section, TS
   file.WriteBool(section, "EmptyRowAfterTitle", entry.EmptyRowAfterTitle);
   file.WriteBool(section, "TitleUpperCase", entry.TitleUpperCase);
   file.WriteInteger(section, "IndexNumberColor", entry.IndexNumberColor);
-  file.WriteString(section, "IndexTemplateFileName", entry.IndexTemplateFileName);
-  file.WriteString(section, "MessageTemplateFileName", entry.MessageTemplateFileName);
+  file.WritePath(section, "IndexTemplateFileName", entry.IndexTemplateFileName);
+  file.WritePath(section, "MessageTemplateFileName", entry.MessageTemplateFileName);
   file.WriteString(section, "FastextPrompt1", entry.FastextPrompt1);
   file.WriteString(section, "FastextPrompt2", entry.FastextPrompt2);
   file.WriteString(section, "FastextPrompt3", entry.FastextPrompt3);

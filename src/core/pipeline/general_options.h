@@ -14,6 +14,7 @@ namespace tavrel {
 // and the ones a first start writes; they are written down here and nowhere else.
 struct TGeneralOptions {
   // Feed source: the local file XMLFilePath, or the web address XmlUrl when IsXMLWeb is set.
+  // XMLFilePath is a path, held as the file system's UTF-8 bytes (not Windows-1252 text).
   bool IsXMLWeb = false;
   std::string XMLFilePath;
   std::string XmlUrl;

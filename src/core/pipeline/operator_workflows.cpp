@@ -11,6 +11,7 @@
 #include "render/text_layout.h"
 #include "support/error.h"
 #include "support/home_lock.h"
+#include "support/text_encoding.h"
 #include "transfer/update_upload.h"
 
 namespace tavrel {
@@ -56,10 +57,11 @@ TWorkflowResult Guarded(const TRIGlobals& settings, const TWorkflowHooks& hooks,
   } catch (const THomeInUse& busy) {
     result.Outcome =
         hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled : TWorkflowOutcome::HomeInUse;
-    result.Detail = busy.what();
+    result.Detail = MessageAsWindows1252Text(busy.what());
   } catch (const std::exception& error) {
     result.Outcome = TWorkflowOutcome::Failed;
-    result.Detail = error.what();
+    // The program's text, which the window and the commands convert for showing.
+    result.Detail = MessageAsWindows1252Text(error.what());
   }
   return result;
 }
@@ -216,7 +218,7 @@ std::optional<std::string> FeedReadFailure(const TRIGlobals& settings) {
     ReadFeedMessages(settings, ImportedFeedPath(settings));
     return std::nullopt;
   } catch (const Error& error) {
-    return std::string(error.what());
+    return MessageAsWindows1252Text(error.what());
   }
 }
 

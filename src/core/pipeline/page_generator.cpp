@@ -20,6 +20,7 @@
 #include "support/error.h"
 #include "support/file_utils.h"
 #include "support/text_utils.h"
+#include "support/windows1252.h"
 
 namespace tavrel {
 
@@ -241,7 +242,7 @@ std::vector<std::string> TGenerationSummary::Lines(const std::string& exportDir)
   }
   lines.push_back(pages);
   lines.push_back("Files: " + CountOf(PageFiles, "page file", "page files") + " and " +
-                  kControlFileName + " in " + exportDir);
+                  kControlFileName + " in " + PathAsWindows1252Text(exportDir));
   if (Skipped.empty()) {
     lines.push_back("Skipped: nothing");
   } else {
@@ -364,7 +365,7 @@ bool TRICreateRssTxtPages::CheckTemplates(std::vector<std::string>& lines) const
     for (const std::string* path : {&entry.IndexTemplateFileName, &entry.MessageTemplateFileName}) {
       if (!seen.insert(*path).second) continue;
       const std::string problem = TemplateProblem(*path);
-      if (!problem.empty()) lines.push_back(*path + ": " + problem);
+      if (!problem.empty()) lines.push_back(PathAsWindows1252Text(*path) + ": " + problem);
     }
   }
   return lines.size() == before;
@@ -556,10 +557,12 @@ void TRICreateRssTxtPages::LoadTemplate(const std::string& fileName) {
   }
   Charset = file.GetCharSet();
   if (Charset < 0 || Charset > kHighestCharSet) {
-    Skip(fileName + ": character set is not a number from 0 to 15; 8 is used.");
+    Skip(PathAsWindows1252Text(fileName) +
+         ": character set is not a number from 0 to 15; 8 is used.");
     Charset = kDefaultCharSet;
   }
-  templateFileName_ = fileName;
+  // Kept for the skip messages, which are the program's Windows-1252 text.
+  templateFileName_ = PathAsWindows1252Text(fileName);
 }
 
 TPrestPage TRICreateRssTxtPages::TemplatePage() const {

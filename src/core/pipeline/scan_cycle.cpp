@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "support/home_lock.h"
+#include "support/text_encoding.h"
 
 namespace tavrel {
 
@@ -142,7 +143,8 @@ TScanOutcome TScanCycle::RunClaimedStep(std::stop_token stop) {
   try {
     outcome = CheckFeedAndSendChanges(stop);
   } catch (const std::exception& error) {
-    ShowStatus(std::string(kScanErrorPrefix) + error.what());
+    // Statuses are the program's text; the message names files in UTF-8.
+    ShowStatus(std::string(kScanErrorPrefix) + MessageAsWindows1252Text(error.what()));
     PauseForStatus(stop);
   } catch (...) {
     ShowStatus(std::string(kScanErrorPrefix) + "unknown failure");
@@ -177,7 +179,7 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
       home = operations_.HoldHome(stop);
     } catch (const THomeInUse& busy) {
       if (cancelled()) return TScanOutcome::Cancelled;
-      ShowStatus(busy.what());
+      ShowStatus(MessageAsWindows1252Text(busy.what()));
       PauseForStatus(stop);
       return TScanOutcome::HomeInUse;
     }

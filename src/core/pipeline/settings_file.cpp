@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "support/error.h"
 #include "support/file_utils.h"
 #include "support/text_encoding.h"
 #include "support/text_utils.h"
@@ -10,6 +11,8 @@
 namespace tavrel {
 
 namespace {
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // Calls visit for every line of text, split at CR LF, CR or LF.
 template <typename Visit>
@@ -76,26 +79,25 @@ bool IsUtf8SettingsText(std::string_view bytes) {
 
 void TSettingsFile::LoadFile(const std::string& path, std::size_t maxBytes, TEncoding encoding) {
   const bool detect = encoding == TEncoding::Utf8OrWindows1252;
+  byteOrderMark_ = false;
   if (!PathExists(path)) {
     Clear();
     savesUtf8_ = detect;
     return;
   }
-  std::string bytes = ReadFileBytes(path, maxBytes);
+  const std::string bytes = ReadFileBytes(path, maxBytes);
   savesUtf8_ = detect && IsUtf8SettingsText(bytes);
-  if (!savesUtf8_) {
-    LoadText(bytes);
-    return;
+  std::string_view content = bytes;
+  if (savesUtf8_ && content.substr(0, 3) == kUtf8ByteOrderMark) {
+    content.remove_prefix(3);
+    byteOrderMark_ = true;
   }
-  std::string_view utf8 = bytes;
-  if (utf8.substr(0, 3) == "\xEF\xBB\xBF") utf8.remove_prefix(3);  // a byte order mark
-  TWindows1252Transliterator transliterator;
-  LoadText(transliterator.Convert(utf8));
-  savesUtf8_ = true;
+  LoadText(content);
 }
 
 std::string TSettingsFile::ToText() const {
   std::string text;
+  if (savesUtf8_ && byteOrderMark_) text = kUtf8ByteOrderMark;
   for (const auto& entry : preamble_) AppendEntry(text, entry);
   if (!preamble_.empty()) text += "\r\n";
   for (const auto& section : sections_) {
@@ -109,9 +111,24 @@ std::string TSettingsFile::ToText() const {
 }
 
 void TSettingsFile::SaveToFile(const std::string& path, unsigned newFileMode) const {
-  const std::string text = ToText();
-  ReplaceFileAtomically(path, savesUtf8_ ? Windows1252ToUtf8(text) : text,
-                        static_cast<mode_t>(newFileMode));
+  ReplaceFileAtomically(path, ToText(), static_cast<mode_t>(newFileMode));
+}
+
+void TSettingsFile::ConvertToUtf8() {
+  if (savesUtf8_) return;
+  const auto convert = [](std::string& text) { text = Windows1252ToUtf8(text); };
+  const auto convertEntries = [&](std::vector<Entry>& entries) {
+    for (Entry& entry : entries) {
+      convert(entry.Name);
+      convert(entry.Value);
+    }
+  };
+  convertEntries(preamble_);
+  for (Section& section : sections_) {
+    convert(section.Name);
+    convertEntries(section.Entries);
+  }
+  savesUtf8_ = true;
 }
 
 std::vector<std::string> TSettingsFile::SectionNames() const {
@@ -151,7 +168,19 @@ std::optional<std::string> TSettingsFile::FindValue(std::string_view section,
 std::string TSettingsFile::ReadString(std::string_view section, std::string_view key,
                                       std::string_view defaultValue) const {
   auto value = FindValue(section, key);
-  return value ? *value : std::string(defaultValue);
+  if (!value) return std::string(defaultValue);
+  const bool ascii = std::all_of(value->begin(), value->end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (!savesUtf8_ || ascii) return *value;
+  TWindows1252Transliterator transliterator;
+  return transliterator.Convert(*value);
+}
+
+std::string TSettingsFile::ReadPath(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue) const {
+  auto value = FindValue(section, key);
+  if (!value) return std::string(defaultValue);
+  return savesUtf8_ ? *value : Windows1252ToUtf8(*value);
 }
 
 std::int32_t TSettingsFile::ReadInteger(std::string_view section, std::string_view key,
@@ -167,7 +196,7 @@ bool TSettingsFile::ReadBool(std::string_view section, std::string_view key,
   return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void TSettingsFile::WriteString(std::string_view section, std::string_view key,
+void TSettingsFile::WriteStored(std::string_view section, std::string_view key,
                                 std::string_view value) {
   Section& target = SectionForWrite(section);
   for (auto& entry : target.Entries) {
@@ -177,6 +206,31 @@ void TSettingsFile::WriteString(std::string_view section, std::string_view key,
     }
   }
   target.Entries.push_back({OneLine(key), OneLine(value), true});
+}
+
+void TSettingsFile::WriteString(std::string_view section, std::string_view key,
+                                std::string_view value) {
+  WriteStored(section, key, savesUtf8_ ? Windows1252ToUtf8(value) : std::string(value));
+}
+
+void TSettingsFile::WritePath(std::string_view section, std::string_view key,
+                              std::string_view utf8) {
+  // Stored in a UTF-8 file, such bytes would make the next reading take the whole file for
+  // Windows-1252 and garble every other value; converted, they would name another file.
+  if (FindInvalidUtf8(utf8) != std::string_view::npos) {
+    throw Error("[" + std::string(section) + "] " + std::string(key) + ": the path \"" +
+                std::string(utf8) + "\" is not UTF-8, so the settings file cannot keep it");
+  }
+  if (!savesUtf8_) {
+    std::size_t lacking = 0;
+    const std::string windows1252 = Utf8ToWindows1252(utf8, '?', &lacking);
+    if (lacking == 0) {
+      WriteStored(section, key, windows1252);
+      return;
+    }
+    ConvertToUtf8();
+  }
+  WriteStored(section, key, utf8);
 }
 
 void TSettingsFile::WriteInteger(std::string_view section, std::string_view key,

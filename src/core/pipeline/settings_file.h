@@ -36,37 +36,44 @@ class TSettingsFile {
     std::vector<Entry> Entries;
   };
 
-  // How the file's bytes are taken. The content is always the program's Windows-1252 text.
+  // How the file's bytes are taken. The values are held as the file has them, so that a value
+  // nobody changes goes back to the disk byte for byte; ReadString and WriteString convert to
+  // and from the program's Windows-1252 text, ReadPath and WritePath to and from the file
+  // system's UTF-8 bytes.
   enum class TEncoding {
     Windows1252,  // byte for byte
     // Operators on Linux edit the settings in UTF-8: a file of well-formed UTF-8 that holds a
-    // byte above 127 is read as UTF-8 (characters Windows-1252 lacks transliterated), any other
-    // as Windows-1252, and saving writes the encoding it was read in.
+    // byte above 127 is read as UTF-8, any other as Windows-1252, and saving writes the
+    // encoding it was read in (see WritePath for the one exception).
     Utf8OrWindows1252,
   };
 
   TSettingsFile() = default;
 
-  // Replaces the content with the parsed text.
+  // Replaces the content with the parsed text, taken in the encoding the content had before
+  // (Windows-1252 for a new object).
   void LoadText(std::string_view text);
 
   // Replaces the content with the file's. A missing file gives an empty content (saved in
   // UTF-8 under Utf8OrWindows1252); a file that exists but cannot be read, or is larger than
-  // maxBytes, throws tavrel::Error naming it.
+  // maxBytes, throws tavrel::Error naming it. A UTF-8 file's byte order mark is kept for saving.
   void LoadFile(const std::string& path, std::size_t maxBytes = kMaxFileBytes,
                 TEncoding encoding = TEncoding::Windows1252);
 
-  // The file as saving writes it, in Windows-1252.
+  // The file as saving writes it, in its encoding (SavesUtf8).
   std::string ToText() const;
 
-  // Writes ToText() to path atomically (see ReplaceFileAtomically), converted to UTF-8 when
-  // the file was read as UTF-8 (SavesUtf8); a new file gets newFileMode less the umask.
-  // Throws tavrel::Error naming the file on failure.
+  // Writes ToText() to path atomically (see ReplaceFileAtomically); a new file gets
+  // newFileMode less the umask. Throws tavrel::Error naming the file on failure.
   void SaveToFile(const std::string& path, unsigned newFileMode) const;
 
-  // Whether SaveToFile writes UTF-8: the file was read as UTF-8, or was missing under
-  // Utf8OrWindows1252.
+  // Whether the content is UTF-8: the file was read as UTF-8, was missing under
+  // Utf8OrWindows1252, or took a path Windows-1252 cannot hold (WritePath).
   bool SavesUtf8() const { return savesUtf8_; }
+
+  // Turns the content of a Windows-1252 file into UTF-8, losing nothing; from then on it is
+  // saved in UTF-8. Nothing happens to a UTF-8 content.
+  void ConvertToUtf8();
 
   // Reading.
   const std::vector<Section>& Sections() const { return sections_; }
@@ -75,13 +82,20 @@ class TSettingsFile {
   bool SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
   // Names of the section's "Key=Value" lines in file order (empty for a missing section).
   std::vector<std::string> KeyNames(std::string_view section) const;
-  // The value of the first line of the section with that key, or nothing.
+  // The value of the first line of the section with that key as the file holds it (see
+  // SavesUtf8), or nothing.
   std::optional<std::string> FindValue(std::string_view section, std::string_view key) const;
   bool KeyExists(std::string_view section, std::string_view key) const {
     return FindValue(section, key).has_value();
   }
+  // The value as the program's Windows-1252 text: a UTF-8 file's characters that Windows-1252
+  // lacks are transliterated ("?" where nothing is like them; `check` names them).
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view defaultValue) const;
+  // The value as UTF-8, losslessly: a path, which must reach open() as the file system's bytes
+  // whatever encoding the settings file is in. A Windows-1252 file's value is converted.
+  std::string ReadPath(std::string_view section, std::string_view key,
+                       std::string_view defaultValue) const;
   // Decimal, or hexadecimal after "$" or "0x"; the default when missing or not a number.
   std::int32_t ReadInteger(std::string_view section, std::string_view key,
                            std::int32_t defaultValue) const;
@@ -91,7 +105,14 @@ class TSettingsFile {
   // Writing. A missing section is created at the end; an existing key is replaced in place,
   // a new key appended to its section. Line breaks in a value become spaces, so that a value
   // can never split into lines that would read back as other keys or sections.
+  // WriteString takes the program's Windows-1252 text.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  // WritePath takes UTF-8 (a path as the file system has it). A Windows-1252 file that cannot
+  // hold it is turned into UTF-8 first (ConvertToUtf8): losing a character of a path would
+  // point the setting at another file, and the program reads UTF-8 settings as well. A value
+  // that is not well-formed UTF-8 throws tavrel::Error naming the key: no encoding of the file
+  // could keep it.
+  void WritePath(std::string_view section, std::string_view key, std::string_view utf8);
   void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
   void EraseSection(std::string_view section);
@@ -99,6 +120,9 @@ class TSettingsFile {
   void Clear();
 
  private:
+  // Stores a value given in the content's encoding.
+  void WriteStored(std::string_view section, std::string_view key, std::string_view value);
+
   Section* FindSectionForWrite(std::string_view section);
   Section& SectionForWrite(std::string_view section);
 
@@ -106,6 +130,7 @@ class TSettingsFile {
   std::vector<Entry> preamble_;
   std::vector<Section> sections_;
   bool savesUtf8_ = false;
+  bool byteOrderMark_ = false;  // a UTF-8 file that started with one
 };
 
 // Whether the bytes of a settings file are read as UTF-8 under Utf8OrWindows1252: well-formed

@@ -50,6 +50,20 @@ bool IsNumberKey(std::string_view section, std::string_view key) {
   return false;
 }
 
+// Whether a key holds a path: its value is taken as UTF-8, losslessly, whatever characters it
+// holds (see TSettingsFile::ReadPath).
+bool IsPathKey(std::string_view section, std::string_view key) {
+  if (EqualsIgnoreCase(section, kSettingsSection)) {
+    for (const TSettingKey& setting : kSettingKeys) {
+      if (EqualsIgnoreCase(setting.Key, key)) return setting.IsPath;
+    }
+    return false;
+  }
+  if (section.substr(0, kCategorySectionPrefix.size()) != kCategorySectionPrefix) return false;
+  return EqualsIgnoreCase(key, "IndexTemplateFileName") ||
+         EqualsIgnoreCase(key, "MessageTemplateFileName");
+}
+
 std::string Lower(std::string_view text) {
   std::string lower(text);
   for (char& c : lower) c = ToLowerAscii(c);
@@ -112,7 +126,13 @@ std::vector<std::string> SettingsFileProblems(const std::string& path) {
     }
     if (line.empty() || line.front() == ';') continue;
     const std::string where = path + ":" + std::to_string(number) + ": ";
-    if (utf8) AddUntranslatable(line, where, *transliterator, lines);
+    const std::size_t equals = line.find('=');
+    // A path's characters all reach the file system; only the key's name could be named.
+    const bool pathValue = inSection && equals != std::string_view::npos &&
+                           IsPathKey(section, TrimBlanks(line.substr(0, equals)));
+    if (utf8) {
+      AddUntranslatable(pathValue ? line.substr(0, equals) : line, where, *transliterator, lines);
+    }
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
       section = std::string(TrimBlanks(line.substr(1, line.size() - 2)));
       inSection = true;
@@ -123,7 +143,6 @@ std::vector<std::string> SettingsFileProblems(const std::string& path) {
       }
       continue;
     }
-    const std::size_t equals = line.find('=');
     if (!inSection || equals == std::string_view::npos) continue;
     const std::string key(TrimBlanks(line.substr(0, equals)));
     const std::string_view value = TrimBlanks(line.substr(equals + 1));

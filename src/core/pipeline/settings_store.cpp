@@ -2,9 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
+
+#include "pipeline/settings_merge.h"
+#include "support/error.h"
+#include "support/file_utils.h"
 
 namespace tavrel {
 
@@ -40,18 +46,23 @@ TRIGlobals::TRIGlobals(const std::string& programDir) {
   TemplatesDir = ProgramDir + "Templates/";
   CreateWorkingFolders();
   IniFileName = ProgramDir + kSettingsFileName;
+  readFileExisted_ = PathExists(IniFileName);
   file_.LoadFile(IniFileName, TSettingsFile::kMaxFileBytes,
-                TSettingsFile::TEncoding::Utf8OrWindows1252);
+                 TSettingsFile::TEncoding::Utf8OrWindows1252);
+  readFile_ = file_;
   LoadSettings();
+  readValues_ = Values();
 }
 
 TRIGlobals::~TRIGlobals() {
   if (!SaveOnExit) return;
   try {
-    SaveSettings();
+    const TSaveReport report = SaveSettings();
+    if (!report.Message.empty()) std::fprintf(stderr, "tavrel: %s\n", report.Message.c_str());
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "tavrel: %s\n", error.what());
   } catch (...) {
-    // Nothing sensible is left to do at the end of the run; the window reports save failures
-    // from its explicit saves.
+    // Nothing sensible is left to do at the end of the run.
   }
 }
 
@@ -64,10 +75,37 @@ void TRIGlobals::CreateWorkingFolders() const {
 
 void TRIGlobals::LoadSettings() { SetValues(ReadSettingsValues(file_)); }
 
-void TRIGlobals::SaveSettings() {
-  WriteSettingsValues(Values(), file_);
+TRIGlobals::TSaveReport TRIGlobals::SaveSettings() {
+  std::optional<TSettingsFile> disk;
+  if (PathExists(IniFileName)) {
+    disk.emplace();
+    disk->LoadFile(IniFileName, TSettingsFile::kMaxFileBytes,
+                   TSettingsFile::TEncoding::Utf8OrWindows1252);
+  }
+  TSettingsMerge merge;
+  try {
+    merge = MergeSettingsChanges(readValues_, Values(), readFile_, readFileExisted_, disk);
+  } catch (const Error& error) {
+    throw FileError(IniFileName, std::string(error.what()) + "; the settings were not saved");
+  }
+  if (!merge.Write) return {};
+  struct stat info {};
+  // The atomic replace would give the new file its owner's write bit back.
+  if (disk && ::stat(IniFileName.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) == 0) {
+    throw FileError(IniFileName,
+                    "is read-only (its owner may not write it); the settings were not saved");
+  }
   // The file holds the FTP password in plain text: a new one is for its owner's eyes only.
-  file_.SaveToFile(IniFileName, S_IRUSR | S_IWUSR);
+  merge.File.SaveToFile(IniFileName, S_IRUSR | S_IWUSR);
+  file_ = merge.File;
+  readFile_ = file_;
+  readFileExisted_ = true;
+  // The disk's own changes come in; what the file does not hold stays as it was.
+  TSettingsValues values = Values();
+  ReadSettingsValuesInto(file_, values);
+  SetValues(values);
+  readValues_ = Values();
+  return {true, SettingsMergeMessage(IniFileName, merge)};
 }
 
 std::string TRIGlobals::ResolvePath(const std::string& path) const {

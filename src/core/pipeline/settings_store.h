@@ -21,6 +21,10 @@ std::string ResolveProgramDir(const std::string& homeOption, const std::string& 
 //
 // Only the desktop window rewrites the file at the end of its run (it sets SaveOnExit); a
 // headless command never does, so it can never overwrite what an operator is editing.
+//
+// Saving writes only what changed here since the file was read, into the file as it is on disk
+// then (see MergeSettingsChanges): an edit made on disk meanwhile survives, and with no change
+// here nothing is written at all. A file its owner may not write is never replaced.
 class TRIGlobals : public TSettingsValues {
  public:
   // The settings file's name inside ProgramDir.
@@ -32,7 +36,8 @@ class TRIGlobals : public TSettingsValues {
   // cannot be read.
   explicit TRIGlobals(const std::string& programDir);
 
-  // Saves when SaveOnExit is set; a failure then is swallowed, as a destructor must not throw.
+  // Saves when SaveOnExit is set. What saving has to say, and a failure, go to stderr: a
+  // destructor must not throw, and the window has said what it had to in its own saves.
   ~TRIGlobals();
 
   TRIGlobals(const TRIGlobals&) = delete;
@@ -45,10 +50,21 @@ class TRIGlobals : public TSettingsValues {
   // Takes every value from the in-memory file (see ReadSettingsValues).
   void LoadSettings();
 
-  // Writes every value into the in-memory file (see WriteSettingsValues), then replaces the
-  // file on disk atomically. A new file is readable by its owner only (it holds the FTP
-  // password); an existing one keeps its mode. Throws tavrel::Error naming the file on failure.
-  void SaveSettings();
+  // What a save did.
+  struct TSaveReport {
+    bool Written = false;  // false: nothing was changed here, the file was left alone
+    // For the operator, in UTF-8: a change on disk that was kept, the file's new encoding.
+    // Empty when there is nothing to say.
+    std::string Message;
+  };
+
+  // Writes the values changed here since the file was read into the file as it is on disk now
+  // (MergeSettingsChanges) and replaces it atomically; afterwards the store holds what the file
+  // holds, the disk's own changes included. A new file is readable by its owner only (it holds
+  // the FTP password); an existing one keeps its mode. Throws tavrel::Error naming the file when
+  // it cannot be written, or is read-only (no write permission for its owner: an operator who
+  // locked it meant it); the values stay as they are, to be saved later.
+  TSaveReport SaveSettings();
 
   // The values as one copyable record, and taking such a record back whole (the folders and
   // the file stay as they are; nothing reaches the disk before SaveSettings()).
@@ -96,6 +112,11 @@ class TRIGlobals : public TSettingsValues {
 
  private:
   TSettingsFile file_;
+  // The file as last read or saved, and the values taken from it: saving compares against
+  // these to find what changed here and what changed on disk.
+  TSettingsFile readFile_;
+  bool readFileExisted_ = false;
+  TSettingsValues readValues_;
 };
 
 }  // namespace tavrel

@@ -22,47 +22,56 @@ auto& RecordOf(Values& values, Value TXMLSchema::*) {
 }
 
 // The file's reading and writing of each kind of field.
-void ReadField(const TSettingsFile& file, std::string_view key, const std::string& fallback,
+void ReadField(const TSettingsFile& file, const TSettingKey& key, const std::string& fallback,
                std::string& field) {
-  field = file.ReadString(kSettingsSection, key, fallback);
+  field = key.IsPath ? file.ReadPath(kSettingsSection, key.Key, fallback)
+                     : file.ReadString(kSettingsSection, key.Key, fallback);
 }
-void ReadField(const TSettingsFile& file, std::string_view key, std::int32_t fallback,
+void ReadField(const TSettingsFile& file, const TSettingKey& key, std::int32_t fallback,
                std::int32_t& field) {
-  field = file.ReadInteger(kSettingsSection, key, fallback);
+  field = file.ReadInteger(kSettingsSection, key.Key, fallback);
 }
-void ReadField(const TSettingsFile& file, std::string_view key, bool fallback, bool& field) {
-  field = file.ReadBool(kSettingsSection, key, fallback);
+void ReadField(const TSettingsFile& file, const TSettingKey& key, bool fallback, bool& field) {
+  field = file.ReadBool(kSettingsSection, key.Key, fallback);
 }
-void WriteField(TSettingsFile& file, std::string_view key, const std::string& value) {
-  file.WriteString(kSettingsSection, key, value);
+void WriteField(TSettingsFile& file, const TSettingKey& key, const std::string& value) {
+  if (key.IsPath) {
+    file.WritePath(kSettingsSection, key.Key, value);
+  } else {
+    file.WriteString(kSettingsSection, key.Key, value);
+  }
 }
-void WriteField(TSettingsFile& file, std::string_view key, std::int32_t value) {
-  file.WriteInteger(kSettingsSection, key, value);
+void WriteField(TSettingsFile& file, const TSettingKey& key, std::int32_t value) {
+  file.WriteInteger(kSettingsSection, key.Key, value);
 }
-void WriteField(TSettingsFile& file, std::string_view key, bool value) {
-  file.WriteBool(kSettingsSection, key, value);
+void WriteField(TSettingsFile& file, const TSettingKey& key, bool value) {
+  file.WriteBool(kSettingsSection, key.Key, value);
 }
 
 }  // namespace
 
 TSettingsValues ReadSettingsValues(const TSettingsFile& file) {
-  const TSettingsValues defaults;
   TSettingsValues values;
+  ReadSettingsValuesInto(file, values);
+  return values;
+}
+
+void ReadSettingsValuesInto(const TSettingsFile& file, TSettingsValues& values) {
+  const TSettingsValues defaults;
   for (const TSettingKey& key : kSettingKeys) {
     std::visit(
         [&](auto member) {
-          ReadField(file, key.Key, RecordOf(defaults, member).*member,
+          ReadField(file, key, RecordOf(defaults, member).*member,
                     RecordOf(values, member).*member);
         },
         key.Field);
   }
   values.Categories = LoadCategoryTable(file);
-  return values;
 }
 
 void WriteSettingsValues(const TSettingsValues& values, TSettingsFile& file) {
   for (const TSettingKey& key : kSettingKeys) {
-    std::visit([&](auto member) { WriteField(file, key.Key, RecordOf(values, member).*member); },
+    std::visit([&](auto member) { WriteField(file, key, RecordOf(values, member).*member); },
                key.Field);
   }
   SaveCategoryTable(values.Categories, file);

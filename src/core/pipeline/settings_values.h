@@ -37,10 +37,12 @@ using TSettingField =
                  bool TMediaServer::*, std::string TXMLSchema::*, bool TXMLSchema::*>;
 
 // One key of the "Settings" section and the field it holds. The default is the field's value in
-// a default-constructed TSettingsValues.
+// a default-constructed TSettingsValues. A path is kept as the file system's UTF-8 bytes, every
+// other text as the program's Windows-1252 text (see TSettingsFile::ReadPath).
 struct TSettingKey {
   std::string_view Key;
   TSettingField Field;
+  bool IsPath = false;
 };
 
 // Maps every key of the "Settings" section to its field, in the order in which the file has
@@ -48,7 +50,7 @@ struct TSettingKey {
 // keys in exactly this order.
 inline constexpr std::array<TSettingKey, 24> kSettingKeys = {{
     {"IsXMLWeb", &TGeneralOptions::IsXMLWeb},
-    {"XMLFilePath", &TGeneralOptions::XMLFilePath},
+    {"XMLFilePath", &TGeneralOptions::XMLFilePath, true},
     {"XmlUrl", &TGeneralOptions::XmlUrl},
     {"ServerName", &TMediaServer::ServerName},
     {"FTPHost", &TMediaServer::FTPHost},
@@ -77,6 +79,10 @@ inline constexpr std::array<TSettingKey, 24> kSettingKeys = {{
 // or, for a number or a flag, unreadable), then the category table. Only the in-memory file is
 // read.
 TSettingsValues ReadSettingsValues(const TSettingsFile& file);
+
+// The same into an existing record: the fields the file does not hold (the server record's
+// session-only fields) keep their values.
+void ReadSettingsValuesInto(const TSettingsFile& file, TSettingsValues& values);
 
 // Writes every key of kSettingKeys into the file's "Settings" section in table order (existing
 // keys keep their place), then replaces the category sections with the table. Only the

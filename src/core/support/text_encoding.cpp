@@ -206,6 +206,11 @@ TConversionFailure TIconv::Convert(std::string_view input, std::string& output) 
   return failure;
 }
 
+std::string MessageAsWindows1252Text(std::string_view message) {
+  if (FindInvalidUtf8(message) != std::string_view::npos) return std::string(message);
+  return Utf8ToWindows1252(message);
+}
+
 std::size_t FindInvalidUtf8(std::string_view text) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();

@@ -136,6 +136,13 @@ inline char32_t DecodeUtf8Sequence(const unsigned char* bytes, std::size_t lengt
 // forms, surrogates and values above U+10FFFF are ill-formed), or npos when all is well.
 std::size_t FindInvalidUtf8(std::string_view text);
 
+// An error message of the core as the program's Windows-1252 text. Such a message names files
+// as the file system does (UTF-8), and is shown through the conversions at the program's edges,
+// which take their input as Windows-1252: well-formed UTF-8 is converted (characters the code
+// page lacks become "?", in the message only), anything else is taken to be Windows-1252
+// already and kept.
+std::string MessageAsWindows1252Text(std::string_view message);
+
 // Line and column (both from 1, the column counted in characters) of a byte offset into UTF-8
 // text, for error messages.
 struct TTextPosition {

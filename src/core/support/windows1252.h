@@ -106,6 +106,12 @@ std::u32string Windows1252ToUtf32(std::string_view text);
 std::string Utf8ToWindows1252(std::string_view utf8, char replacement = '?',
                               std::size_t* replaced = nullptr);
 
+// A path (the file system's UTF-8 bytes) as Windows-1252 text, for a message worded in the
+// program's text: the edges turn such a message into UTF-8, and the path then reads as it is
+// named on disk. Only the message carries this copy; characters the code page lacks become "?"
+// there, never in a path that is opened.
+inline std::string PathAsWindows1252Text(std::string_view path) { return Utf8ToWindows1252(path); }
+
 // Encodes UTF-32 text; characters the code page lacks become `replacement`.
 std::string Utf32ToWindows1252(std::u32string_view text, char replacement = '?',
                                std::size_t* replaced = nullptr);

@@ -106,7 +106,7 @@ int RunDesktopApp(int argc, char** argv, const std::string& homeOption) {
 
   std::unique_ptr<TRIGlobals> globals = OpenSettingsForWindow(home);
   if (!globals) return 1;
-  // The window rewrites the settings file when it ends, as the program always has.
+  // The window saves the settings it changed when it ends (never over an edit made on disk).
   globals->SaveOnExit = true;
 
   const QString programFolder = QCoreApplication::applicationDirPath();

@@ -724,11 +724,18 @@ bool TRIMainForm::SaveSettingsNow() {
   globals_.SaveOnExit = true;
   try {
     // Replaced atomically, so a command or service reading it meanwhile sees the old file or
-    // the new one; no home lock is needed for that.
-    globals_.SaveSettings();
+    // the new one; no home lock is needed for that. Only what was changed here is written, so
+    // an edit made on disk meanwhile survives; the operator is told when there was one.
+    const TRIGlobals::TSaveReport report = globals_.SaveSettings();
+    if (!report.Message.empty()) {
+      LangMessageDlg(FromUtf8(report.Message), TMsgDlgType::Information, kButtonsOk, 0, -1, -1,
+                     this);
+    }
     return true;
   } catch (const Error& error) {
-    ShowError(this, error.what());
+    // The message names the file as the file system does, in UTF-8. The values stay in the
+    // store, so the next save tries again.
+    LangMessageDlg(FromMessageText(error.what()), TMsgDlgType::Error, kButtonsOk, 0, -1, -1, this);
     return false;
   }
 }

@@ -15,6 +15,7 @@
 #include "support/lang_message_dlg.h"
 #include "support/qt_text.h"
 #include "support/select_file_frame.h"
+#include "support/windows1252_check.h"
 #include "transfer/ftp_edit_frame.h"
 
 namespace tavrel::gui {
@@ -95,7 +96,7 @@ TRIGeneralOptionsDlg::TRIGeneralOptionsDlg(TGeneralOptions options, std::string 
 
 void TRIGeneralOptionsDlg::ShowOptions() {
   sourceGroup_->SetItemIndex(options_.IsXMLWeb ? kSourceWeb : kSourceFile);
-  fileFrame_->SetFileName(FromWindows1252(options_.XMLFilePath));
+  fileFrame_->SetFileName(FromPath(options_.XMLFilePath));
   urlEdit_->setText(FromWindows1252(options_.XmlUrl));
   scanInterval_->setValue(options_.ScanInterval);
   startScan_->setChecked(options_.StartScanAtProgramStart);
@@ -107,7 +108,7 @@ void TRIGeneralOptionsDlg::ShowOptions() {
 TGeneralOptions TRIGeneralOptionsDlg::ReadOptions() const {
   TGeneralOptions options = options_;
   options.IsXMLWeb = sourceGroup_->ItemIndex() == kSourceWeb;
-  options.XMLFilePath = ToWindows1252(fileFrame_->FileName());
+  options.XMLFilePath = ToPath(fileFrame_->FileName());
   options.XmlUrl = ToWindows1252(urlEdit_->text());
   options.ScanInterval = scanInterval_->value();
   options.StartScanAtProgramStart = startScan_->isChecked();
@@ -122,6 +123,13 @@ void TRIGeneralOptionsDlg::UpdateSource() {
 }
 
 void TRIGeneralOptionsDlg::accept() {
+  // The address is kept as the program's Windows-1252 text: refused rather than stored with "?".
+  const TTextFieldsCheck text = CheckWindows1252Fields({{"Web", Utf32Of(urlEdit_->text())}});
+  if (!text.Ok) {
+    LangMessageDlg(FromUtf8(text.Message), TMsgDlgType::Warning, kButtonsOk, 0, -1, -1, this);
+    urlEdit_->setFocus();
+    return;
+  }
   TGeneralOptions options = ReadOptions();
   const TGeneralOptionsCheck check = ValidateGeneralOptions(options, programDir_);
   if (!check.Ok) {

@@ -7,6 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <array>
+#include <string_view>
+#include <vector>
 
 #include "pipeline/category_validation.h"
 #include "pipeline/dialog_controls.h"
@@ -14,10 +17,15 @@
 #include "support/lang_message_dlg.h"
 #include "support/qt_text.h"
 #include "support/select_file_frame.h"
+#include "support/windows1252_check.h"
 
 namespace tavrel::gui {
 
 namespace {
+
+// The captions of the four prompt edits, which name them in messages.
+constexpr std::array<std::string_view, 4> kPromptLabels = {"Prompt 1", "Prompt 2", "Prompt 3",
+                                                           "Prompt 4"};
 
 QCheckBox* AddCheckBox(QLayout* layout, const QString& text, const char* objectName) {
   auto* box = new QCheckBox(text, layout->parentWidget());
@@ -136,10 +144,10 @@ void TRIPageListEditDlg::ShowForm(const TCategoryForm& form) {
     promptEdits_[i]->setText(FromWindows1252(form.Prompts[i]));
     linkEdits_[i]->setText(FromWindows1252(form.Texts.LinkNumbers[i]));
   }
-  indexTemplateFrame_->SetFileName(FromWindows1252(form.IndexTemplateFileName));
-  messageTemplateFrame_->SetFileName(FromWindows1252(form.MessageTemplateFileName));
+  indexTemplateFrame_->SetFileName(FromPath(form.IndexTemplateFileName));
+  messageTemplateFrame_->SetFileName(FromPath(form.MessageTemplateFileName));
   for (TPSelectFileFrame* frame : {indexTemplateFrame_, messageTemplateFrame_}) {
-    frame->InitialDir = FromWindows1252(form.TemplateInitialDir);
+    frame->InitialDir = FromPath(form.TemplateInitialDir);
     frame->Filter = FromWindows1252(form.TemplateFilter);
   }
   colorGroup_->SetItemIndex(form.ColorItem);
@@ -161,8 +169,8 @@ TCategoryForm TRIPageListEditDlg::ReadForm() const {
     form.Prompts[i] = ToWindows1252(promptEdits_[i]->text());
     form.Texts.LinkNumbers[i] = ToWindows1252(linkEdits_[i]->text());
   }
-  form.IndexTemplateFileName = ToWindows1252(indexTemplateFrame_->FileName());
-  form.MessageTemplateFileName = ToWindows1252(messageTemplateFrame_->FileName());
+  form.IndexTemplateFileName = ToPath(indexTemplateFrame_->FileName());
+  form.MessageTemplateFileName = ToPath(messageTemplateFrame_->FileName());
   form.ColorItem = colorGroup_->ItemIndex();
   form.PreserveIndexCharset = preserveIndexCharset_->isChecked();
   form.ShowTitle = showTitle_->isChecked();
@@ -198,6 +206,19 @@ QLineEdit* TRIPageListEditDlg::EditOf(TCategoryField field) const {
 }
 
 void TRIPageListEditDlg::accept() {
+  // The name and the prompts are page text, kept in Windows-1252: refused rather than stored
+  // with "?" for each character the code page lacks.
+  std::vector<TTextField> texts = {{"Category", Utf32Of(categoryEdit_->text())}};
+  std::vector<QLineEdit*> textEdits = {categoryEdit_};
+  for (std::size_t i = 0; i < promptEdits_.size(); ++i) {
+    texts.push_back({kPromptLabels[i], Utf32Of(promptEdits_[i]->text())});
+    textEdits.push_back(promptEdits_[i]);
+  }
+  if (const TTextFieldsCheck text = CheckWindows1252Fields(texts); !text.Ok) {
+    LangMessageDlg(FromUtf8(text.Message), TMsgDlgType::Warning, kButtonsOk, 0, -1, -1, this);
+    textEdits[text.Field]->setFocus();
+    return;
+  }
   const TCategoryForm form = ReadForm();
   const TCategoryCheck check = ValidateCategoryForm(form, table_, editIndex_, context_.UseFastext);
   if (!check.Ok) {

@@ -9,13 +9,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <array>
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "support/lang_message_dlg.h"
 #include "support/language_texts.h"
 #include "support/qt_text.h"
+#include "support/windows1252_check.h"
 #include "transfer/ftp_client.h"
 
 namespace tavrel::gui {
@@ -219,6 +222,19 @@ QLineEdit* TPFtpEditFrame::FieldEdit(TFtpField field) const {
 }
 
 bool TPFtpEditFrame::Validate() {
+  // The fields are kept as the program's Windows-1252 text; a character the code page lacks is
+  // refused rather than stored as "?".
+  constexpr std::array kTextFields = {TFtpField::Name, TFtpField::Host, TFtpField::UserId,
+                                      TFtpField::Password, TFtpField::Proxi};
+  std::vector<TTextField> fields;
+  for (const TFtpField field : kTextFields) {
+    fields.push_back({FtpFieldLabel(field), Utf32Of(FieldEdit(field)->text())});
+  }
+  if (const TTextFieldsCheck check = CheckWindows1252Fields(fields); !check.Ok) {
+    LangMessageDlg(FromUtf8(check.Message), TMsgDlgType::Error, kButtonsOk);
+    FieldEdit(kTextFields[check.Field])->setFocus();
+    return false;
+  }
   TFtpFrameTexts texts = Texts();
   const TFtpCheck check = ValidateFtpFrame(texts);
   // The required-field checks trim the edits they pass, as the operator then sees them.
