@@ -51,7 +51,7 @@ class TMessageBoxes {
       QWidget* box = QApplication::activeModalWidget();
       if (box == nullptr || box->objectName() != "LangMessageDlg" || !box->isVisible()) return;
       Captions.push_back(box->windowTitle().toStdString());
-      Texts.push_back(box->findChild<QLabel*>("Message")->text().toStdString());
+      Texts.push_back(box->findChild<QLabel*>("Message")->accessibleName().toStdString());
       QTest::mouseClick(box->findChild<QPushButton*>(MessageButtonObjectName(answer)),
                         Qt::LeftButton);
     });

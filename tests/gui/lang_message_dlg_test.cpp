@@ -118,6 +118,8 @@ TEST_F(LangMessageDlgTest, CarriageReturnsBreakLines) {
     auto* message = box.findChild<QLabel*>("Message");
     EXPECT_TRUE(message->text().endsWith(c.LastLines)) << message->text().toStdString();
     EXPECT_FALSE(message->text().contains('\r'));
+    // Screen readers get the message as written, not the lines it was broken into.
+    EXPECT_EQ(message->accessibleName(), c.Text);
     EXPECT_GE(message->height(), c.LineCount * metrics.height());
     EXPECT_LT(message->width(), metrics.horizontalAdvance(c.Text));
   }

@@ -33,7 +33,7 @@ class TMessageBoxTexts {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
       QWidget* box = QApplication::activeModalWidget();
       if (box == nullptr || box->objectName() != "LangMessageDlg" || !box->isVisible()) return;
-      Texts.push_back(box->findChild<QLabel*>("Message")->text().toStdString());
+      Texts.push_back(box->findChild<QLabel*>("Message")->accessibleName().toStdString());
       QTest::mouseClick(box->findChild<QPushButton*>(MessageButtonObjectName(TMsgDlgBtn::OK)),
                         Qt::LeftButton);
     });

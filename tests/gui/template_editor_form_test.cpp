@@ -300,7 +300,7 @@ TEST_F(TemplateEditorFormTest, OpeningAFileWithoutThePageSectionSaysSoAndKeepsTh
   QString shown;
   AnswerNextModal([&](QWidget* dialog) {
     AnswerNextModal([&shown](QWidget* box) {
-      if (auto* message = box->findChild<QLabel*>("Message")) shown = message->text();
+      if (auto* message = box->findChild<QLabel*>("Message")) shown = message->accessibleName();
       QTest::keyClick(box, Qt::Key_Return);
     });
     auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");

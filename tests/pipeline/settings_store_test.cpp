@@ -271,7 +271,7 @@ namespace tavrel {
 namespace {
 
 // Operators on Linux write the settings in UTF-8, the program keeps Windows-1252 text: a file
-// of well-formed UTF-8 with a byte above 127 is read as UTF-8, anything else byte for byte, and
+// of well-formed UTF-8 (plain ASCII too) is read as UTF-8, anything else byte for byte, and
 // saving writes what was read. A value nobody changed goes back byte for byte, a character
 // Windows-1252 lacks included.
 TEST(TRIGlobals, SettingsFileIsReadAndSavedInTheEncodingItWasWrittenIn) {
@@ -303,6 +303,8 @@ TEST(TRIGlobals, SettingsFileIsReadAndSavedInTheEncodingItWasWrittenIn) {
        "ServerName=Caf\xE9"},
       {"Windows-1252 that is not UTF-8 by chance", "Category=\xC3\xA9t\xE9", "\xC3\xA9t\xE9",
        "ServerName=Caf\xE9"},
+      // Plain ASCII reads the same either way; what is added goes in as UTF-8, as in a new file.
+      {"plain ASCII", "Category=Sport", "Sport", "ServerName=Caf\xC3\xA9"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -86,7 +86,9 @@ void TSettingsFile::LoadFile(const std::string& path, std::size_t maxBytes, TEnc
     return;
   }
   const std::string bytes = ReadFileBytes(path, maxBytes);
-  savesUtf8_ = detect && IsUtf8SettingsText(bytes);
+  // A file of plain ASCII reads the same either way; it is saved as UTF-8, as a new file is,
+  // so that a name beyond ASCII written into it later reads right in the operator's editor.
+  savesUtf8_ = detect && FindInvalidUtf8(bytes) == std::string_view::npos;
   std::string_view content = bytes;
   if (savesUtf8_ && content.substr(0, 3) == kUtf8ByteOrderMark) {
     content.remove_prefix(3);

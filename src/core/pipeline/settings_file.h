@@ -42,9 +42,9 @@ class TSettingsFile {
   // system's UTF-8 bytes.
   enum class TEncoding {
     Windows1252,  // byte for byte
-    // Operators on Linux edit the settings in UTF-8: a file of well-formed UTF-8 that holds a
-    // byte above 127 is read as UTF-8, any other as Windows-1252, and saving writes the
-    // encoding it was read in (see WritePath for the one exception).
+    // Operators on Linux edit the settings in UTF-8: a file of well-formed UTF-8 (plain ASCII
+    // included) is read as UTF-8, any other as Windows-1252, and saving writes the encoding it
+    // was read in (see WritePath for the one exception).
     Utf8OrWindows1252,
   };
 

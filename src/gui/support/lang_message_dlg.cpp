@@ -87,6 +87,8 @@ TLangMessageDialog::TLangMessageDialog(const QString& text, TMsgDlgType kind,
   }
   auto* message = new QLabel(shown, this);
   message->setObjectName("Message");
+  // A screen reader reads the message as it was written, not broken into the lines shown.
+  message->setAccessibleName(text);
   // The lines are already wrapped; the label's own wrapping would break them anew.
   message->setWordWrap(false);
   message->setTextFormat(Qt::PlainText);
