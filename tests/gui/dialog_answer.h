@@ -1,9 +1,16 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QAction>
 #include <QApplication>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <functional>
+#include <stdexcept>
+#include <string>
 
 namespace tavrel::gui::testing {
 
@@ -20,5 +27,68 @@ inline void AnswerNextModal(std::function<void(QWidget*)> answer) {
   });
   timer->start();
 }
+
+// The child of `parent` with that object name. A missing one throws, which fails the running
+// test with the name in its message (a renamed control must not crash the whole test binary).
+template <typename T>
+T* Find(const QObject* parent, const QString& name) {
+  T* child = parent != nullptr ? parent->findChild<T*>(name) : nullptr;
+  if (child == nullptr) {
+    throw std::runtime_error("no " + std::string(T::staticMetaObject.className()) + " named \"" +
+                             name.toStdString() + "\" under " +
+                             (parent != nullptr ? parent->objectName().toStdString() : "nothing"));
+  }
+  return child;
+}
+
+// Triggers the action of that name under `parent`; throws, failing the test, when it is missing
+// or disabled, as an operator could not reach it either.
+inline void Trigger(const QObject* parent, const QString& name) {
+  QAction* action = Find<QAction>(parent, name);
+  if (!action->isEnabled()) {
+    throw std::runtime_error("the action \"" + name.toStdString() + "\" is disabled");
+  }
+  action->trigger();
+}
+
+// Answers the next modal dialog while in scope. A box that has not opened by the time the scope
+// ends, or within the time-out, fails the test; the timer never outlives the scope, so it
+// cannot reach a finished test's locals.
+class TScopedModalAnswer {
+ public:
+  explicit TScopedModalAnswer(std::function<void(QWidget*)> answer,
+                              std::chrono::milliseconds timeOut = std::chrono::seconds(10))
+      : answer_(std::move(answer)), timer_(new QTimer) {
+    timer_->setInterval(10);
+    const auto deadline = std::chrono::steady_clock::now() + timeOut;
+    QObject::connect(timer_, &QTimer::timeout, [this, deadline] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal != nullptr && modal->isVisible()) {
+        timer_->stop();
+        answered_ = true;
+        answer_(modal);
+      } else if (std::chrono::steady_clock::now() > deadline) {
+        timer_->stop();
+        timedOut_ = true;
+        ADD_FAILURE() << "no modal dialog opened within the time-out";
+      }
+    });
+    timer_->start();
+  }
+  ~TScopedModalAnswer() {
+    if (!answered_ && !timedOut_) ADD_FAILURE() << "the expected modal dialog never opened";
+    delete timer_;
+  }
+  TScopedModalAnswer(const TScopedModalAnswer&) = delete;
+  TScopedModalAnswer& operator=(const TScopedModalAnswer&) = delete;
+
+  bool Answered() const { return answered_; }
+
+ private:
+  std::function<void(QWidget*)> answer_;
+  QTimer* timer_;
+  bool answered_ = false;
+  bool timedOut_ = false;
+};
 
 }  // namespace tavrel::gui::testing

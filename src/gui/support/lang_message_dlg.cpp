@@ -141,4 +141,9 @@ TModalResult LangMessageDlg(const QString& text, TMsgDlgType kind, TMsgDlgButton
   return static_cast<TModalResult>(dialog.exec());
 }
 
+TModalResult LangMessageDlg(QWidget* parent, const QString& text, TMsgDlgType kind,
+                            TMsgDlgButtons buttons) {
+  return LangMessageDlg(text, kind, buttons, 0, -1, -1, parent);
+}
+
 }  // namespace tavrel::gui

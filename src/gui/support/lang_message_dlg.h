@@ -35,6 +35,10 @@ TModalResult LangMessageDlg(const QString& text, TMsgDlgType kind, TMsgDlgButton
                             int helpContext = 0, int top = -1, int left = -1,
                             QWidget* parent = nullptr);
 
+// The same, centred, over a parent window: the form most callers want.
+TModalResult LangMessageDlg(QWidget* parent, const QString& text, TMsgDlgType kind,
+                            TMsgDlgButtons buttons = kButtonsOk);
+
 // Object names of the box's buttons, in TMsgDlgBtn order.
 QString MessageButtonObjectName(TMsgDlgBtn button);
 
