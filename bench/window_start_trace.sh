@@ -2,10 +2,13 @@
 # Times the window's start: the program reports when its window has first been painted (fonts
 # loaded, settings read, views drawn), measured from the moment the kernel started the process,
 # and then ends. Runs it RUNS times under Xvfb on a copy of the sample workspace and prints each
-# time and the median.
+# time and the median. Given tavrel, the figure holds its hand-over: tavrel replaces itself by
+# tavrel-window (one process, so the start time counts from tavrel's start); given
+# tavrel-window, the window alone.
 #   bench/window_start_trace.sh build/release/tavrel [RUNS]
+#   bench/window_start_trace.sh build/release/tavrel-window [RUNS]
 set -eu
-program=${1:?usage: window_start_trace.sh PATH/TO/tavrel [RUNS]}
+program=${1:?usage: window_start_trace.sh PATH/TO/tavrel[-window] [RUNS]}
 runs=${2:-15}
 root=$(cd "$(dirname "$0")/.." && pwd)
 home=$(mktemp -d)

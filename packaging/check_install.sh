@@ -1,10 +1,11 @@
 #!/bin/bash
 # Installs the build into a fresh prefix and checks what a server operator gets: the program
-# with its font files and help text beside it, the link in bin/, the service unit pointing at that link, the
-# desktop file, and the version the program reports from there.
-#   check_install.sh CMAKE BUILD_DIR PREFIX VERSION
+# with its font files and help text beside it, the window there too when it was built
+# (WITH_WINDOW true), the link in bin/, the service unit pointing at that link, the desktop
+# file, and the version the program reports from there.
+#   check_install.sh CMAKE BUILD_DIR PREFIX VERSION [WITH_WINDOW]
 set -u
-cmake=$1 build=$2 prefix=$3 version=$4
+cmake=$1 build=$2 prefix=$3 version=$4 with_window=${5:-OFF}
 
 fail() {
   echo "check_install: $*" >&2
@@ -20,6 +21,27 @@ for font in p1216all.fon txtfont1.fnt txtfont2.fnt txtfont3.fnt txtfont4.fnt txt
             txtfont6.fnt Help.rtf; do
   cmp -s "$build/$font" "$program_dir/$font" || fail "$program_dir/$font differs from $build/$font"
 done
+
+window=$program_dir/tavrel-window
+case $with_window in
+  ON | on | TRUE | true | 1) with_window=1 ;;
+  *) with_window=0 ;;
+esac
+if [ $with_window = 1 ]; then
+  [ -x "$window" ] || fail "$window missing or not executable"
+  cmp -s "$build/tavrel-window" "$window" || fail "$window differs from $build/tavrel-window"
+  mv "$window" "$window.away"
+fi
+# tavrel without a command looks for the window beside itself, the link in bin/ resolved; a
+# server without the window gets a clear error naming that path.
+missing=$("$prefix/bin/tavrel" --home "$prefix" 2>&1 >/dev/null)
+status=$?
+[ $with_window = 1 ] && mv "$window.away" "$window"
+[ $status -eq 1 ] || fail "tavrel without a command and without the window exited with $status"
+case $missing in
+  *"the desktop window is not installed ($window)"*) ;;
+  *) fail "tavrel without the window says: $missing" ;;
+esac
 
 [ -L "$prefix/bin/tavrel" ] || fail "$prefix/bin/tavrel is not a link"
 # The program finds its fonts in the folder of the resolved executable.

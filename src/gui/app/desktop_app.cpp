@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -88,6 +89,19 @@ int RunDesktopApp(int argc, char** argv, const std::string& homeOption) {
   application.setApplicationName("Tavrel");
   application.setOrganizationName("Dravik");
   application.setFont(DialogFont());
+  // Qt has taken its own options out of argv; what remains besides --home is a mistake, said
+  // before any window opens.
+  for (int index = 1; index < argc; ++index) {
+    if (std::strcmp(argv[index], "--home") == 0) {
+      ++index;
+      continue;
+    }
+    std::fprintf(stderr,
+                 "tavrel: unknown argument '%s' for the window ('tavrel-window --help' lists "
+                 "what it takes)\n",
+                 argv[index]);
+    return 2;
+  }
 
   const std::string home = CanonicalFolder(ResolveProgramDir(homeOption, argc > 0 ? argv[0] : ""));
   TSingleInstance instance(SingleInstanceServerName(), QString::fromLocal8Bit(home.c_str()));

@@ -15,9 +15,10 @@ std::unique_ptr<TRIGlobals> OpenSettingsForWindow(const std::string& programDir)
 
 // Runs the desktop window until it closes and answers the exit code. Only this path creates a
 // QApplication, so the headless commands never need a display. homeOption is --home (may be
-// empty); programPath is argv[0]. When a window of this user runs already, it is raised and
-// restored and this start ends: with 0, or with 1 and a line on stderr naming the home of that
-// window when this start was given another.
+// empty); argv may hold Qt's own options besides --home DIR, and anything else ends this
+// start with code 2 before a window opens. When a window of this user runs already, it is
+// raised and restored and this start ends: with 0, or with 1 and a line on stderr naming the
+// home of that window when this start was given another.
 int RunDesktopApp(int argc, char** argv, const std::string& homeOption);
 
 }  // namespace tavrel::gui
