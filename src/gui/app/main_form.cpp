@@ -516,7 +516,13 @@ void TRIMainForm::FinishRun(bool upload, const TWorkflowResult& result) {
       // ExportDir may have been emptied or filled anew.
       ReloadControlFile();
       break;
-    default:
+    // Stopped before the generator ran: the pages shown are still those on disk.
+    case TWorkflowOutcome::FeedNotFound:
+    case TWorkflowOutcome::ConnectionFailed:
+    case TWorkflowOutcome::ServerBusy:
+    case TWorkflowOutcome::SchemaMismatch:
+    case TWorkflowOutcome::CategoryProblems:
+    case TWorkflowOutcome::HomeInUse:
       UpdateCommands();
       break;
   }
