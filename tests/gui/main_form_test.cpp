@@ -53,6 +53,8 @@
 namespace tavrel::gui {
 namespace {
 
+using tavrel::gui::testing::Find;
+using tavrel::gui::testing::Trigger;
 using tavrel::testing::PageRecord;
 using tavrel::testing::ReadBytes;
 using tavrel::testing::TempFolder;
