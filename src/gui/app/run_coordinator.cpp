@@ -4,7 +4,6 @@
 #include <mutex>
 #include <utility>
 
-#include "app/feed_file_watch.h"
 #include "pipeline/feed_watch.h"
 #include "pipeline/settings_store.h"
 #include "support/error.h"
@@ -179,7 +178,7 @@ void TRunCoordinator::WatchFeedFile() {
   feedWatch_.reset();
   try {
     feedWatch_ = std::make_unique<TFeedFileWatch>(
-        path, [this](std::chrono::steady_clock::time_point lastWrite) {
+        path, [this](std::chrono::steady_clock::time_point lastWrite, std::stop_token) {
           QMetaObject::invokeMethod(
               this, [this, lastWrite] { FeedFileSettled(lastWrite); }, Qt::QueuedConnection);
         });

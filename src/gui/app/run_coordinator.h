@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/feed_watch.h"
 #include "pipeline/operator_workflows.h"
 #include "pipeline/scan_cycle.h"
 #include "render/text_layout.h"
@@ -24,7 +25,6 @@ class TRIGlobals;
 
 namespace tavrel::gui {
 
-class TFeedFileWatch;
 class TPFileProgressDlg;
 class TProgressDialogView;
 
