@@ -188,12 +188,13 @@ int RunScanCommand(const CommandContext& context) {
     const std::optional<TScanOutcome> outcome = cycle.RunStep();
     return outcome ? ExitCodeOf(*outcome) : kExitError;
   }
-  printer.Print("Scan started: a step every " + std::to_string(cycle.ScanInterval()) + " s, feed " +
-                FeedSource(globals) + ", server " + server);
   cycle.SetAutoScan(true);
   // A local feed is also watched: a step starts once the file has stayed unchanged for a
-  // second after a write, instead of at the next tick. The timer stays the fallback.
+  // second after a write, instead of at the next tick. The timer stays the fallback. The watch
+  // is in place before the start line, so a feed written once a script has read that line is
+  // never left to the timer.
   std::optional<TFeedFileWatch> watcher;
+  std::string notWatching;
   if (!globals.IsXMLWeb) {
     try {
       watcher.emplace(
@@ -208,10 +209,12 @@ int RunScanCommand(const CommandContext& context) {
             }
           });
     } catch (const Error& error) {
-      printer.Print(std::string("Not watching the feed file: ") +
-                    MessageAsWindows1252Text(error.what()));
+      notWatching = "Not watching the feed file: " + MessageAsWindows1252Text(error.what());
     }
   }
+  printer.Print("Scan started: a step every " + std::to_string(cycle.ScanInterval()) + " s, feed " +
+                FeedSource(globals) + ", server " + server);
+  if (!notWatching.empty()) printer.Print(notWatching);
   cycle.Run([] { return !stopRequested.load(); });
   watcher.reset();  // asks the watch to end and waits for a step it started
   printer.Print("Scan stopped");
