@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "child_process.h"
-#include "testing/temp_folder.h"
 #include "integration/http_server_fixture.h"
 #include "integration/varnex_sim_fixture.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {

@@ -78,7 +78,7 @@ class TRIMainForm : public QMainWindow {
   // Enables the commands for the state: manual, automatic scan, or a run in progress.
   void UpdateCommands();
   // Shows the page of a "Control.dat" section ("101.0000"); false, changing nothing, when the
-  // section's page file does not exist.
+  // entry names no page file of the export folder or that file does not exist.
   bool ShowPreviewPage(const std::string& section);
   // A page number clicked on the page or a fastext link: sub-page 0000, else 0001.
   void FollowPageNumber(const QString& number);
