@@ -433,6 +433,24 @@ TEST_F(MainFormTest, OptionsTurningFastextOffShrinksTheWindowAndSaves) {
             std::string::npos);
 }
 
+// The preview reads "Control.dat" as the export does: an entry that names a file outside the
+// export folder shows nothing, however real that file is; the folder's own pages still show.
+TEST_F(MainFormTest, ThePreviewShowsOnlyPagesOfTheExportFolder) {
+  WriteExport({"101.0000"});
+  WriteBytes(home_.Dir() + "outside.pag", PageRecord(100, "Outside the export folder"));
+  WriteBytes(globals_->ExportDir + "Control.dat",
+             "[100.0000]\r\nFilename=../outside.pag\r\nCharSet=0\r\n\r\n" +
+                 ReadBytes(globals_->ExportDir + "Control.dat"));
+  TRIMainForm window(*globals_, QString());
+  window.show();
+  window.ReloadControlFile();
+  EXPECT_EQ(window.PageSections(), (std::vector<std::string>{"100.0000", "101.0000"}));
+  EXPECT_EQ(window.PreviewIndex(), -1);
+  EXPECT_FALSE(window.ShowPreviewPage("100.0000"));
+  EXPECT_TRUE(window.ShowPreviewPage("101.0000"));
+  EXPECT_EQ(window.PreviewIndex(), 1);
+}
+
 TEST_F(MainFormTest, PageNumberClickShowsSubPageZeroElseOne) {
   struct Case {
     const char* name;
