@@ -188,31 +188,33 @@ int RunScanCommand(const CommandContext& context) {
     const std::optional<TScanOutcome> outcome = cycle.RunStep();
     return outcome ? ExitCodeOf(*outcome) : kExitError;
   }
-  printer.Print("Scan started: a step every " + std::to_string(cycle.ScanInterval()) + " s, feed " +
-                FeedSource(globals) + ", server " + server);
   cycle.SetAutoScan(true);
   // A local feed is also watched: a step starts once the file has stayed unchanged for a
-  // second after a write, instead of at the next tick. The timer stays the fallback.
-  std::optional<std::jthread> watcher;
+  // second after a write, instead of at the next tick. The timer stays the fallback. The watch
+  // is in place before the start line, so a feed written once a script has read that line is
+  // never left to the timer.
+  std::optional<TFeedFileWatch> watcher;
+  std::string notWatching;
   if (!globals.IsXMLWeb) {
     try {
-      auto watch = std::make_shared<TFeedWatch>(globals.FeedFilePath());
-      watcher.emplace([watch, &cycle](std::stop_token stop) {
-        while (watch->WaitForSettledChange(stop)) {
-          // A step under way may have fetched the feed before the write: run one more after
-          // it, unless a step started after the write (the timer's) has taken the change. The
-          // stop of the service ends the wait, never a step under way.
-          while (FeedChangeNeedsStep(watch->LastChange(), cycle.LastStepStart()) &&
-                 !cycle.RunStep() && !stop.stop_requested()) {
-            std::this_thread::sleep_for(TScanCycle::kTickInterval / 5);
-          }
-        }
-      });
+      watcher.emplace(
+          globals.FeedFilePath(),
+          [&cycle](std::chrono::steady_clock::time_point lastWrite, std::stop_token stop) {
+            // A step under way may have fetched the feed before the write: run one more after
+            // it, unless a step started after the write (the timer's) has taken the change. The
+            // stop of the service ends the wait, never a step under way.
+            while (FeedChangeNeedsStep(lastWrite, cycle.LastStepStart()) && !cycle.RunStep() &&
+                   !stop.stop_requested()) {
+              std::this_thread::sleep_for(TScanCycle::kTickInterval / 5);
+            }
+          });
     } catch (const Error& error) {
-      printer.Print(std::string("Not watching the feed file: ") +
-                    MessageAsWindows1252Text(error.what()));
+      notWatching = "Not watching the feed file: " + MessageAsWindows1252Text(error.what());
     }
   }
+  printer.Print("Scan started: a step every " + std::to_string(cycle.ScanInterval()) + " s, feed " +
+                FeedSource(globals) + ", server " + server);
+  if (!notWatching.empty()) printer.Print(notWatching);
   cycle.Run([] { return !stopRequested.load(); });
   watcher.reset();  // asks the watch to end and waits for a step it started
   printer.Print("Scan stopped");

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <array>
-#include <string>
-
 #include "pipeline/scan_cycle.h"
 
 namespace tavrel::cli {
@@ -20,28 +17,32 @@ inline constexpr int kExitNothingGenerated = 7;
 // Another Tavrel (the scan service, a manual command) kept the home folder for the whole wait.
 inline constexpr int kExitHomeInUse = 8;
 
-struct TStepExitCode {
-  TScanOutcome Outcome;
-  int Code;
-};
-
-// Maps each way a scan step can end to the exit code of a single step.
-inline constexpr std::array<TStepExitCode, 8> kStepExitCodes = {{
-    {TScanOutcome::Uploaded, kExitUploaded},
-    {TScanOutcome::Failed, kExitError},
-    {TScanOutcome::NoChanges, kExitNoChanges},
-    {TScanOutcome::ConnectionFailed, kExitConnectionFailed},
-    {TScanOutcome::ServerBusy, kExitServerBusy},
-    {TScanOutcome::UploadFailed, kExitUploadFailed},
-    {TScanOutcome::NothingToSend, kExitNothingGenerated},
-    {TScanOutcome::HomeInUse, kExitHomeInUse},
-}};
-
+// The exit code of a single step for each way it can end. A switch without a default, so that
+// the compiler (-Wswitch, an error in our own builds) names an outcome added without its code.
 constexpr int ExitCodeOf(TScanOutcome outcome) {
-  for (const TStepExitCode& entry : kStepExitCodes) {
-    if (entry.Outcome == outcome) return entry.Code;
+  switch (outcome) {
+    case TScanOutcome::Uploaded:
+      return kExitUploaded;
+    case TScanOutcome::Failed:
+    // The inputs are those a step already failed on: the same error as that step's.
+    case TScanOutcome::WaitingForChange:
+      return kExitError;
+    case TScanOutcome::NoChanges:
+      return kExitNoChanges;
+    case TScanOutcome::ConnectionFailed:
+      return kExitConnectionFailed;
+    case TScanOutcome::ServerBusy:
+      return kExitServerBusy;
+    // A stop during the step broke the upload off, as a stopped `upload` reports it.
+    case TScanOutcome::UploadFailed:
+    case TScanOutcome::Cancelled:
+      return kExitUploadFailed;
+    case TScanOutcome::NothingToSend:
+      return kExitNothingGenerated;
+    case TScanOutcome::HomeInUse:
+      return kExitHomeInUse;
   }
-  return kExitError;
+  return kExitError;  // not an enumerator: a value cast from outside the enum
 }
 
 }  // namespace tavrel::cli

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -13,9 +14,9 @@
 #include <vector>
 
 #include "child_process.h"
-#include "testing/temp_folder.h"
 #include "integration/http_server_fixture.h"
 #include "integration/varnex_sim_fixture.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {
@@ -202,6 +203,32 @@ TEST(ScanService, StopSignalEndsItAfterTheCurrentStep) {
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
   }
+}
+
+// The service watches the feed file by its name: a file written beside it in the same folder
+// starts no step, a write of the feed itself starts one once the file has settled, long before
+// the hour the timer waits.
+TEST(ScanService, OnlyAWriteOfTheFeedFileStartsAStep) {
+  VarnexSimulator simulator;
+  Home home(simulator);
+  fs::create_directories(home.HandledCopy().parent_path());
+  WriteBytes(home.HandledCopy().string(), kFeed);
+  ChildProcess scan({kProgram, "--home", home.Dir.string(), "scan", "--interval", "3600"});
+  ASSERT_TRUE(scan.WaitForOutput(" Scan started", 30s)) << scan.Out;
+
+  WriteBytes((home.FeedFile.parent_path() / "notes.txt").string(), "not the feed");
+  WriteBytes((home.FeedFile.parent_path() / "news.xml.part").string(), kFeed);
+  EXPECT_FALSE(scan.WaitForOutput(" Checking", 3s)) << scan.Out;
+
+  WriteBytes(home.FeedFile.string(),
+             "<rss><channel><item><title>Flood</title></item></channel></rss>\r\n");
+  EXPECT_TRUE(scan.WaitForOutput(" Checking", 30s)) << scan.Out;
+  ASSERT_TRUE(scan.WaitForOutput(" Idle", 60s)) << scan.Out;
+  scan.Signal(SIGTERM);
+  EXPECT_EQ(scan.Finish(30s), 0) << scan.Err;
+  std::vector<std::string> texts = StatusTexts(scan.Out);
+  // One step, for the one write of the feed.
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "Checking"), 1) << scan.Out;
 }
 
 TEST(ServiceCommands, WrongUsageIsExitCodeTwoWithTheReason) {

@@ -53,6 +53,8 @@
 namespace tavrel::gui {
 namespace {
 
+using tavrel::gui::testing::Find;
+using tavrel::gui::testing::Trigger;
 using tavrel::testing::PageRecord;
 using tavrel::testing::ReadBytes;
 using tavrel::testing::TempFolder;
@@ -195,6 +197,65 @@ TEST_F(MainFormTest, CommandsFollowTheScanState) {
   {
     SCOPED_TRACE("Manual again");
     EXPECT_EQ(CommandStates(window), manual);
+  }
+}
+
+// A tool button shows its menu item's action: one command, one enabled state, one down state;
+// buttons and items keep their object names, and a button's tooltip and accessible name stay
+// its hint. A command the state holds back cannot be reached from either.
+TEST_F(MainFormTest, EachButtonShowsItsMenuItemsAction) {
+  WriteExport({"100.0000", "101.0000"});
+  globals_->ScanInterval = 3600;
+  TRIMainForm window(*globals_, QString());
+  window.show();
+  window.ReloadControlFile();
+  struct Row {
+    const char* Button;
+    const char* MenuItem;
+    const char* Hint;
+  };
+  constexpr Row kRows[] = {
+      {"PreviewSpeedButton", "PreviewMenuItem", "Test preview"},
+      {"PrevSpeedButton", "PreviousPageMenuItem", "Previous preview page"},
+      {"NextSpeedButton", "NextPageMenuItem", "Next preview page"},
+      {"UploadSpeedButton", "UploadMenuItem", "Test upload to Varnex"},
+      {"AutoScanButton", "StartStopAutoScanMenuItem", "Start/stop auto scan"},
+      {"PageListSpeedButton", "PageListMenuItem", "Categories"},
+      {"TemplateEditorSpeedButton", "TemplateEditorMenuItem", "Template editor"},
+  };
+  try {
+    for (const Row& row : kRows) {
+      SCOPED_TRACE(row.Button);
+      auto* button = Find<QToolButton>(&window, row.Button);
+      EXPECT_EQ(button->defaultAction(), Find<QAction>(&window, row.MenuItem));
+      EXPECT_EQ(button->toolTip(), row.Hint);
+      EXPECT_EQ(button->accessibleName(), row.Hint);
+    }
+    // The next page from the button: the menu's previous item comes on with the button's.
+    Find<QToolButton>(&window, "NextSpeedButton")->click();
+    EXPECT_EQ(window.PreviewIndex(), 1);
+    EXPECT_TRUE(Find<QAction>(&window, "PreviousPageMenuItem")->isEnabled());
+    EXPECT_FALSE(Find<QToolButton>(&window, "NextSpeedButton")->isEnabled());
+
+    // The scan from its button: the menu item says so and is down with it.
+    Find<QToolButton>(&window, "AutoScanButton")->click();
+    ASSERT_TRUE(window.AutoScanOn());
+    auto* scanItem = Find<QAction>(&window, "StartStopAutoScanMenuItem");
+    EXPECT_TRUE(scanItem->isChecked());
+    EXPECT_EQ(scanItem->text(), "Stop Auto Scan");
+    EXPECT_TRUE(Find<QToolButton>(&window, "AutoScanButton")->isChecked());
+    EXPECT_THROW(Trigger(&window, "PreviewMenuItem"), std::runtime_error);
+    EXPECT_THROW(Trigger(&window, "XMLSchemaMenuItem"), std::runtime_error);
+    // Asked directly, the command still refuses: nothing runs while the scan is on.
+    window.UploadMenuItemClick();
+    EXPECT_FALSE(window.RunInProgress());
+
+    Trigger(&window, "StartStopAutoScanMenuItem");
+    EXPECT_FALSE(window.AutoScanOn());
+    EXPECT_FALSE(Find<QToolButton>(&window, "AutoScanButton")->isChecked());
+    EXPECT_TRUE(Find<QAction>(&window, "PreviewMenuItem")->isEnabled());
+  } catch (const std::exception& error) {
+    FAIL() << error.what();
   }
 }
 
@@ -370,6 +431,24 @@ TEST_F(MainFormTest, OptionsTurningFastextOffShrinksTheWindowAndSaves) {
   EXPECT_EQ(before - window.height(), 16 + 4);
   EXPECT_NE(tavrel::testing::ReadBytes(home_.Dir() + "tavrel.ini").find("UseFastext=0"),
             std::string::npos);
+}
+
+// The preview reads "Control.dat" as the export does: an entry that names a file outside the
+// export folder shows nothing, however real that file is; the folder's own pages still show.
+TEST_F(MainFormTest, ThePreviewShowsOnlyPagesOfTheExportFolder) {
+  WriteExport({"101.0000"});
+  WriteBytes(home_.Dir() + "outside.pag", PageRecord(100, "Outside the export folder"));
+  WriteBytes(globals_->ExportDir + "Control.dat",
+             "[100.0000]\r\nFilename=../outside.pag\r\nCharSet=0\r\n\r\n" +
+                 ReadBytes(globals_->ExportDir + "Control.dat"));
+  TRIMainForm window(*globals_, QString());
+  window.show();
+  window.ReloadControlFile();
+  EXPECT_EQ(window.PageSections(), (std::vector<std::string>{"100.0000", "101.0000"}));
+  EXPECT_EQ(window.PreviewIndex(), -1);
+  EXPECT_FALSE(window.ShowPreviewPage("100.0000"));
+  EXPECT_TRUE(window.ShowPreviewPage("101.0000"));
+  EXPECT_EQ(window.PreviewIndex(), 1);
 }
 
 TEST_F(MainFormTest, PageNumberClickShowsSubPageZeroElseOne) {

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <functional>
 
-#include "testing/temp_folder.h"
 #include "pipeline/control_file.h"
 #include "support/error.h"
+#include "testing/temp_folder.h"
 
 namespace tavrel {
 namespace {
@@ -99,6 +99,42 @@ TEST(ControlFileReader, EntryValueIsEverythingAfterTheFirstEquals) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.key);
     EXPECT_EQ(TPTxtControlFile::EntryValue(entry, c.key), c.expected);
+  }
+}
+
+// The entry as the preview and the export read it: a page file of the export folder only, never
+// a path that reaches outside it, and a character set that is not a number read as 0.
+TEST(ControlFileReader, EntryNamesOnlyFilesOfTheExportFolder) {
+  TempFolder dir;
+  const std::string path = dir.Path() + "Control.dat";
+  std::ofstream(path, std::ios::binary)
+      << CrLf({"[100.0000]", "Filename=100-0000.pag", "CharSet=4", "Links=101 102 103 104",
+               "[101.0000]", "Filename= 101-0000.pag ", "CharSet=x", "[102.0000]",
+               "Filename=../outside.pag", "[103.0000]", "Filename=sub\\103.pag", "[104.0000]",
+               "Filename=..", "[105.0000]", "Filename=", "[106.0000]", "CharSet=1"});
+  const TPTxtControlFile reader(path);
+  struct Case {
+    const char* Section;
+    const char* FileName;
+    int CharSet;
+    bool HasLinks;
+  };
+  const Case cases[] = {
+      {"100.0000", "100-0000.pag", 4, true},
+      {"101.0000", "101-0000.pag", 0, false},
+      {"102.0000", "", 0, false},
+      {"103.0000", "", 0, false},
+      {"104.0000", "", 0, false},
+      {"105.0000", "", 0, false},
+      {"106.0000", "", 1, false},
+      {"107.0000", "", 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Section);
+    const TControlEntry entry = reader.Entry(c.Section);
+    EXPECT_EQ(entry.FileName, c.FileName);
+    EXPECT_EQ(entry.CharSet, c.CharSet);
+    EXPECT_EQ(entry.Links.has_value(), c.HasLinks);
   }
 }
 

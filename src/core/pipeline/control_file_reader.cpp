@@ -1,6 +1,8 @@
 #include "pipeline/control_file_reader.h"
 
 #include <algorithm>
+#include <exception>
+#include <string>
 
 #include "support/text_utils.h"
 
@@ -13,6 +15,32 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
+
+std::string ExportFolderFileName(std::string_view value) {
+  const std::size_t first = value.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = value.find_last_not_of(" \t");
+  const std::string name(value.substr(first, last - first + 1));
+  if (name.find_first_of("/\\") != std::string::npos || name == "." || name == "..") return {};
+  return name;
+}
+
+TControlEntry TPTxtControlFile::Entry(const std::string& section) const {
+  std::vector<std::string> lines;
+  ReadEntry(section, lines);
+  TControlEntry entry;
+  entry.FileName = ExportFolderFileName(EntryValue(lines, "Filename").value_or(""));
+  if (const auto value = EntryValue(lines, "CharSet")) {
+    try {
+      entry.CharSet = std::stoi(*value);
+    } catch (const std::exception&) {
+      entry.CharSet = 0;
+    }
+  }
+  entry.Prompts = EntryValue(lines, "Prompts");
+  entry.Links = EntryValue(lines, "Links");
+  return entry;
+}
 
 TPTxtControlFile::TPTxtControlFile(const std::string& path) {
   file_.LoadFile(path);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "support/error.h"
 
@@ -77,6 +78,18 @@ bool TFeedWatch::WaitForSettledChange(std::stop_token stop, std::chrono::millise
 bool FeedChangeNeedsStep(std::chrono::steady_clock::time_point changedAt,
                          std::optional<std::chrono::steady_clock::time_point> lastStepStart) {
   return !lastStepStart || *lastStepStart <= changedAt;
+}
+
+TFeedFileWatch::TFeedFileWatch(std::string feedPath, TSettled settled)
+    : feedPath_(std::move(feedPath)), watch_(std::make_shared<TFeedWatch>(feedPath_)) {
+  thread_ = std::jthread([watch = watch_, settled = std::move(settled)](std::stop_token stop) {
+    while (watch->WaitForSettledChange(stop)) settled(watch->LastChange(), stop);
+  });
+}
+
+TFeedFileWatch::~TFeedFileWatch() {
+  thread_.request_stop();
+  if (thread_.joinable()) thread_.join();
 }
 
 }  // namespace tavrel

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <thread>
 
 namespace tavrel {
 
@@ -46,5 +49,30 @@ class TFeedWatch {
 // before the last write, and may have read the file half written, is.
 bool FeedChangeNeedsStep(std::chrono::steady_clock::time_point changedAt,
                          std::optional<std::chrono::steady_clock::time_point> lastStepStart);
+
+// The watch of a local feed file as the scan service and the window run it: TFeedWatch on a
+// thread of its own, calling `settled` on that thread for each settled change with the time of
+// its last write and the watch's stop (requested when the watch goes), so that both react to
+// the same paths after the same quiet time.
+class TFeedFileWatch {
+ public:
+  using TSettled =
+      std::function<void(std::chrono::steady_clock::time_point lastWrite, std::stop_token stop)>;
+
+  // Throws tavrel::Error naming the folder when it cannot be watched.
+  TFeedFileWatch(std::string feedPath, TSettled settled);
+  // Ends the watch and waits for its thread: at most a tenth of a second, or the end of what
+  // `settled` is doing.
+  ~TFeedFileWatch();
+  TFeedFileWatch(const TFeedFileWatch&) = delete;
+  TFeedFileWatch& operator=(const TFeedFileWatch&) = delete;
+
+  const std::string& FeedPath() const { return feedPath_; }
+
+ private:
+  std::string feedPath_;
+  std::shared_ptr<TFeedWatch> watch_;
+  std::jthread thread_;
+};
 
 }  // namespace tavrel

@@ -69,13 +69,6 @@ long long WholeNumber(const std::string& text) {
   return value;
 }
 
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return "";
-  const std::size_t last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
-
 // The links of "Links=": four whole numbers separated by blanks.
 std::array<int, 4> ParseLinks(const std::string& value, const std::string& controlPath,
                               const std::string& section) {
@@ -116,21 +109,15 @@ TTeletextExport::TTeletextExport(const std::string& exportDir) : exportDir_(expo
     if (!IsBroadcastPageNumber(number) || subPage < 0 || subPage > 9999) {
       throw FileError(controlPath, "entry [" + section + "] is not a page and sub-page number");
     }
-    std::vector<std::string> lines;
-    control.ReadEntry(section, lines);
+    const TControlEntry entry = control.Entry(section);
     TExportedPage page;
     page.Number = static_cast<int>(number);
     page.SubPage = static_cast<int>(subPage);
-    page.FileName = Trimmed(TPTxtControlFile::EntryValue(lines, "Filename").value_or(""));
-    // The control file names files in the export folder only; a path in it would reach
-    // outside the folder.
-    if (page.FileName.empty() || page.FileName.find_first_of("/\\") != std::string::npos ||
-        page.FileName == "." || page.FileName == "..") {
+    page.FileName = entry.FileName;
+    if (page.FileName.empty()) {
       throw FileError(controlPath, "entry [" + section + "] names no page file of the folder");
     }
-    if (const auto links = TPTxtControlFile::EntryValue(lines, "Links")) {
-      page.Links = ParseLinks(*links, controlPath, section);
-    }
+    if (entry.Links) page.Links = ParseLinks(*entry.Links, controlPath, section);
     const std::string pagePath = exportDir + page.FileName;
     const std::string bytes = ReadFileBytes(pagePath, kPagRecordBytes);
     if (bytes.size() != page.Record.size()) {

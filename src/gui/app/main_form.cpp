@@ -13,25 +13,20 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStyle>
-#include <QTimer>
 #include <QToolButton>
-#include <algorithm>
-#include <filesystem>
-#include <mutex>
 #include <utility>
 
-#include "app/feed_file_watch.h"
+#include "app/preview_panel.h"
+#include "app/run_coordinator.h"
 #include "app/scan_log_dlg.h"
 #include "app/window_position.h"
 #include "editor/template_editor_form.h"
-#include "page/broadcast_page_file.h"
 #include "pipeline/error_list_dlg.h"
-#include "pipeline/feed_watch.h"
 #include "pipeline/general_options_dlg.h"
+#include "pipeline/main_window_commands.h"
 #include "pipeline/page_list_options_dlg.h"
 #include "pipeline/settings_store.h"
 #include "pipeline/xml_schema_dlg.h"
-#include "render/page_renderer.h"
 #include "render/prest_view.h"
 #include "support/about_dlg.h"
 #include "support/error.h"
@@ -40,25 +35,16 @@
 #include "support/language_texts.h"
 #include "support/qt_text.h"
 #include "support/view_text_dlg.h"
-#include "transfer/file_progress_dlg.h"
-#include "transfer/progress_dialog_view.h"
 
 namespace tavrel::gui {
 
 namespace {
 
-// The preview's geometry: the views sit 8 pixels in from the panel's corner, the page view a
-// header row below the header view, and the fastext view over the page's last row.
-constexpr int kViewMargin = 8;
-constexpr int kHeaderRowStep = 24;
-constexpr int kFastextOverlap = 28;
-constexpr int kBottomMargin = 12;
-constexpr int kBottomMarginWithoutFastext = 4;
 constexpr int kToolBarHeight = 30;
 constexpr int kSpeedButtonSize = 26;
 
 void ShowError(QWidget* parent, const std::string& text) {
-  LangMessageDlg(FromWindows1252(text), TMsgDlgType::Error, kButtonsOk, 0, -1, -1, parent);
+  LangMessageDlg(parent, FromWindows1252(text), TMsgDlgType::Error);
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
@@ -69,114 +55,87 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-// Forwards the scan's upload progress to the dialog of the step that runs now. The window sets
-// the target before it starts a step and clears it after the step's thread has finished with it.
-class TRIMainForm::TStepProgressView final : public TFileProgressView {
- public:
-  void SetTarget(TFileProgressView* target) {
-    const std::lock_guard lock(mutex_);
-    target_ = target;
-  }
-  void Show(TPFileProgress& progress) override {
-    if (TFileProgressView* target = Target()) target->Show(progress);
-  }
-  void Update(TPFileProgress& progress) override {
-    if (TFileProgressView* target = Target()) target->Update(progress);
-  }
-  void WaitUntilClosed(TPFileProgress& progress) override {
-    if (TFileProgressView* target = Target()) target->WaitUntilClosed(progress);
-  }
-  void Close(TPFileProgress& progress) override {
-    if (TFileProgressView* target = Target()) target->Close(progress);
-  }
-
- private:
-  TFileProgressView* Target() {
-    const std::lock_guard lock(mutex_);
-    return target_;
-  }
-  std::mutex mutex_;
-  TFileProgressView* target_ = nullptr;
-};
-
 TRIMainForm::TRIMainForm(TRIGlobals& globals, QString programFolder, QWidget* parent)
-    : QMainWindow(parent),
-      globals_(globals),
-      programFolder_(std::move(programFolder)),
-      stepProgress_(std::make_unique<TStepProgressView>()) {
+    : QMainWindow(parent), globals_(globals), programFolder_(std::move(programFolder)) {
   SetLanguage(UiLanguage::English, UiLanguage::English);
   setObjectName("RIMainForm");
   setWindowTitle("Tavrel");
-  textToPage_.SetFormatCorrection(globals_.FormatCorrection);
 
   auto* client = new QWidget;
   client->setObjectName("MainFormClient");
-  testButtonPanel_ = new QWidget(client);
-  testButtonPanel_->setObjectName("TestButtonPanel");
-  testButtonPanel_->setFixedHeight(kToolBarHeight);
-  testPanel_ = new QWidget(client);
-  testPanel_->setObjectName("TestPanel");
-  testPanel_->setAutoFillBackground(true);
-  QPalette black = testPanel_->palette();
-  black.setColor(QPalette::Window, Qt::black);
-  testPanel_->setPalette(black);
+  toolBarPanel_ = new QWidget(client);
+  toolBarPanel_->setObjectName("TestButtonPanel");
+  toolBarPanel_->setFixedHeight(kToolBarHeight);
+  previewPanel_ = new TPreviewPanel(client);
+  previewPanel_->setObjectName("TestPanel");
   setCentralWidget(client);
 
   CreateMenus();
   CreateToolBar();
-
-  // Every step reads the settings anew, so a change made between steps counts at the next.
-  const auto regenerate = [this] {
-    const TRegeneration made = RegenerateExport(globals_, textToPage_);
-    QMetaObject::invokeMethod(
-        this,
-        [this, lines = made.SummaryLines] {
-          // What the generator made goes into the scan log, as the service prints it.
-          for (const std::string& line : lines) AddScanLogLine(line);
-          ReloadControlFile();
-        },
-        Qt::QueuedConnection);
-    return made.AnyPage;
-  };
-  TWorkflowHooks scanHooks;
-  scanHooks.ProgressView = stepProgress_.get();
-  TScanView scanView;
-  scanView.ShowStatus = [this](const std::string& status) {
-    QMetaObject::invokeMethod(
-        this, [this, text = FromWindows1252(status)] { ShowScanStatus(text); },
-        Qt::QueuedConnection);
-  };
-  scanView.SetLabelVisible = [this](bool visible) {
-    // A held failure does not blink: it must be seen at a glance.
-    QMetaObject::invokeMethod(
-        this,
-        [this, visible] {
-          scanLabel_->setVisible((visible || scanLabelState_.HoldsFailure()) && autoScanOn_);
-        },
-        Qt::QueuedConnection);
-  };
-  scanCycle_ = std::make_unique<TScanCycle>(MakeScanOperations(globals_, regenerate, scanHooks),
-                                            scanClock_, scanView);
-  scanCycle_->SetScanInterval(globals_.ScanInterval);
-
-  scanTimer_ = new QTimer(this);
-  scanTimer_->setObjectName("ScanTimer");
-  scanTimer_->setInterval(static_cast<int>(TScanCycle::kTickInterval.count()));
-  connect(scanTimer_, &QTimer::timeout, this, [this] { ScanTimerTimer(); });
+  runs_ = new TRunCoordinator(globals_, this);
+  ConnectRuns();
+  connect(previewPanel_, &TPreviewPanel::PagesChanged, this, [this] { UpdateCommands(); });
 
   CreateViews();
   UpdateCommands();
 }
 
 TRIMainForm::~TRIMainForm() {
-  feedWatch_.reset();
-  StopWorker();
+  // Before the window's children go: a run's last reports reach them.
+  delete runs_;
 }
+
+void TRIMainForm::ConnectRuns() {
+  connect(runs_, &TRunCoordinator::StateChanged, this, [this] { UpdateCommands(); });
+  connect(runs_, &TRunCoordinator::RunFinished, this,
+          [this](bool upload, const TWorkflowResult& result) { FinishRun(upload, result); });
+  connect(runs_, &TRunCoordinator::ScanStepStarted, this, [this] {
+    scanLabelState_.StepStarted();
+    UpdateCommands();
+  });
+  connect(runs_, &TRunCoordinator::ScanStepFinished, this, [this](TScanOutcome outcome) {
+    scanLabelState_.StepFinished(outcome);
+    UpdateCommands();
+    ShowScanLabel();
+    emit ScanStepFinished(outcome);
+  });
+  connect(runs_, &TRunCoordinator::ScanStatus, this,
+          [this](const QString& status) { ShowScanStatus(status); });
+  connect(runs_, &TRunCoordinator::ScanLabelBlink, this, [this](bool visible) {
+    // A held failure does not blink: it must be seen at a glance.
+    scanLabel_->setVisible((visible || scanLabelState_.HoldsFailure()) && AutoScanOn());
+  });
+  connect(runs_, &TRunCoordinator::PagesRegenerated, this,
+          [this](const std::vector<std::string>& lines) {
+            // What the generator made goes into the scan log, as the service prints it.
+            for (const std::string& line : lines) AddScanLogLine(line);
+            ReloadControlFile();
+          });
+  connect(runs_, &TRunCoordinator::LogLine, this,
+          [this](const std::string& line) { AddScanLogLine(line); });
+}
+
+bool TRIMainForm::AutoScanOn() const { return runs_->AutoScanOn(); }
+bool TRIMainForm::RunInProgress() const { return runs_->RunInProgress(); }
+TScanCycle& TRIMainForm::ScanCycle() { return runs_->ScanCycle(); }
+int TRIMainForm::PreviewIndex() const { return previewPanel_->PreviewIndex(); }
+std::vector<std::string> TRIMainForm::PageSections() const { return previewPanel_->PageSections(); }
+TPrestView* TRIMainForm::HeaderView() const { return previewPanel_->HeaderView(); }
+TPrestView* TRIMainForm::PageView() const { return previewPanel_->PageView(); }
+TPrestView* TRIMainForm::FastextView() const { return previewPanel_->FastextView(); }
 
 void TRIMainForm::CreateMenus() {
   const auto add = [this](QMenu* menu, const char* name, const char* caption, auto command) {
     QAction* action = menu->addAction(caption, this, command);
     action->setObjectName(name);
+    return action;
+  };
+  // A command that the window's state can hold back: its one action, kept by command, which
+  // the menu shows and a tool button may show too.
+  const auto addCommand = [this, &add](QMenu* menu, TMainCommand command, const char* name,
+                                       const char* caption, auto run) {
+    QAction* action = add(menu, name, caption, run);
+    commandActions_[static_cast<std::size_t>(command)] = action;
     return action;
   };
   QMenu* fileMenu = menuBar()->addMenu("&File");
@@ -185,29 +144,34 @@ void TRIMainForm::CreateMenus() {
 
   QMenu* teletextMenu = menuBar()->addMenu("&Teletext");
   teletextMenu->setObjectName("TeletextMenuItem");
-  previewMenuItem_ =
-      add(teletextMenu, "PreviewMenuItem", "Preview", [this] { PreviewMenuItemClick(); });
-  previousPageMenuItem_ = add(teletextMenu, "PreviousPageMenuItem", "Previous Page",
-                              [this] { PreviousPageMenuItemClick(); });
-  previousPageMenuItem_->setShortcut(QKeySequence(Qt::Key_PageUp));
-  nextPageMenuItem_ =
-      add(teletextMenu, "NextPageMenuItem", "Next Page", [this] { NextPageMenuItemClick(); });
-  nextPageMenuItem_->setShortcut(QKeySequence(Qt::Key_PageDown));
+  addCommand(teletextMenu, TMainCommand::Preview, "PreviewMenuItem", "Preview",
+             [this] { PreviewMenuItemClick(); });
+  addCommand(teletextMenu, TMainCommand::PreviousPage, "PreviousPageMenuItem", "Previous Page",
+             [this] { PreviousPageMenuItemClick(); })
+      ->setShortcut(QKeySequence(Qt::Key_PageUp));
+  addCommand(teletextMenu, TMainCommand::NextPage, "NextPageMenuItem", "Next Page", [this] {
+    NextPageMenuItemClick();
+  })->setShortcut(QKeySequence(Qt::Key_PageDown));
   teletextMenu->addSeparator();
-  uploadMenuItem_ =
-      add(teletextMenu, "UploadMenuItem", "Upload", [this] { UploadMenuItemClick(); });
-  startStopAutoScanMenuItem_ = add(teletextMenu, "StartStopAutoScanMenuItem", "Start Auto Scan",
-                                   [this] { StartStopAutoScanMenuItemClick(); });
+  addCommand(teletextMenu, TMainCommand::Upload, "UploadMenuItem", "Upload",
+             [this] { UploadMenuItemClick(); });
+  // Its down state follows AutoScanOn, which UpdateCommands sets after every toggle.
+  addCommand(teletextMenu, TMainCommand::AutoScan, "StartStopAutoScanMenuItem", "Start Auto Scan",
+             [this] { StartStopAutoScanMenuItemClick(); })
+      ->setCheckable(true);
   add(teletextMenu, "ScanLogMenuItem", "Scan Log", [this] { ScanLogMenuItemClick(); });
 
   toolsMenu_ = menuBar()->addMenu("T&ools");
   toolsMenu_->setObjectName("ToolsMenuItem");
   toolsMenu_->menuAction()->setObjectName("ToolsMenuItem");
-  add(toolsMenu_, "OptionsMenuItem", "Options", [this] { OptionsMenuItemClick(); });
-  add(toolsMenu_, "PageListMenuItem", "Categories", [this] { PageListMenuItemClick(); });
-  add(toolsMenu_, "TemplateEditorMenuItem", "Template Editor",
-      [this] { TemplateEditorMenuItemClick(); });
-  add(toolsMenu_, "XMLSchemaMenuItem", "XML Schema", [this] { XMLSchemaMenuItemClick(); });
+  addCommand(toolsMenu_, TMainCommand::Options, "OptionsMenuItem", "Options",
+             [this] { OptionsMenuItemClick(); });
+  addCommand(toolsMenu_, TMainCommand::PageList, "PageListMenuItem", "Categories",
+             [this] { PageListMenuItemClick(); });
+  addCommand(toolsMenu_, TMainCommand::TemplateEditor, "TemplateEditorMenuItem", "Template Editor",
+             [this] { TemplateEditorMenuItemClick(); });
+  addCommand(toolsMenu_, TMainCommand::XMLSchema, "XMLSchemaMenuItem", "XML Schema",
+             [this] { XMLSchemaMenuItemClick(); });
 
   QMenu* helpMenu = menuBar()->addMenu("&Help");
   helpMenu->setObjectName("HelpMenuItem");
@@ -215,41 +179,50 @@ void TRIMainForm::CreateMenus() {
   add(helpMenu, "AboutMenuItem", "About", [this] { AboutMenuItemClick(); });
 }
 
-QToolButton* TRIMainForm::AddSpeedButton(const char* name, const char* hint, int icon) {
-  auto* button = new QToolButton(testButtonPanel_);
+QAction* TRIMainForm::CommandAction(TMainCommand command) const {
+  return commandActions_[static_cast<std::size_t>(command)];
+}
+
+void TRIMainForm::AddSpeedButton(const char* name, TMainCommand command, const char* hint,
+                                 int icon) {
+  QAction* action = CommandAction(command);
+  // The button shows the menu's action: its icon, its enabled and down state and, as its
+  // tooltip, the hint. The menu keeps showing the caption alone.
+  action->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+  action->setIconVisibleInMenu(false);
+  action->setToolTip(hint);
+  auto* button = new QToolButton(toolBarPanel_);
   button->setObjectName(name);
-  button->setToolTip(hint);
   button->setAccessibleName(hint);
   button->setAutoRaise(true);
   button->setFixedSize(kSpeedButtonSize, kSpeedButtonSize);
-  button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
-  testButtonPanel_->layout()->addWidget(button);
-  return button;
+  button->setDefaultAction(action);
+  toolBarPanel_->layout()->addWidget(button);
 }
 
 void TRIMainForm::CreateToolBar() {
-  auto* row = new QHBoxLayout(testButtonPanel_);
+  auto* row = new QHBoxLayout(toolBarPanel_);
   row->setContentsMargins(4, 2, 8, 2);
   row->setSpacing(1);
   const auto gap = [row] { row->addSpacing(8); };
-  previewSpeedButton_ =
-      AddSpeedButton("PreviewSpeedButton", "Test preview", QStyle::SP_FileDialogContentsView);
-  prevSpeedButton_ =
-      AddSpeedButton("PrevSpeedButton", "Previous preview page", QStyle::SP_ArrowLeft);
-  nextSpeedButton_ = AddSpeedButton("NextSpeedButton", "Next preview page", QStyle::SP_ArrowRight);
+  AddSpeedButton("PreviewSpeedButton", TMainCommand::Preview, "Test preview",
+                 QStyle::SP_FileDialogContentsView);
+  AddSpeedButton("PrevSpeedButton", TMainCommand::PreviousPage, "Previous preview page",
+                 QStyle::SP_ArrowLeft);
+  AddSpeedButton("NextSpeedButton", TMainCommand::NextPage, "Next preview page",
+                 QStyle::SP_ArrowRight);
   gap();
-  uploadSpeedButton_ =
-      AddSpeedButton("UploadSpeedButton", "Test upload to Varnex", QStyle::SP_ArrowUp);
-  autoScanButton_ =
-      AddSpeedButton("AutoScanButton", "Start/stop auto scan", QStyle::SP_BrowserReload);
-  autoScanButton_->setCheckable(true);
+  AddSpeedButton("UploadSpeedButton", TMainCommand::Upload, "Test upload to Varnex",
+                 QStyle::SP_ArrowUp);
+  AddSpeedButton("AutoScanButton", TMainCommand::AutoScan, "Start/stop auto scan",
+                 QStyle::SP_BrowserReload);
   gap();
-  pageListSpeedButton_ =
-      AddSpeedButton("PageListSpeedButton", "Categories", QStyle::SP_FileDialogDetailedView);
-  templateEditorSpeedButton_ =
-      AddSpeedButton("TemplateEditorSpeedButton", "Template editor", QStyle::SP_FileIcon);
+  AddSpeedButton("PageListSpeedButton", TMainCommand::PageList, "Categories",
+                 QStyle::SP_FileDialogDetailedView);
+  AddSpeedButton("TemplateEditorSpeedButton", TMainCommand::TemplateEditor, "Template editor",
+                 QStyle::SP_FileIcon);
   gap();
-  scanLabel_ = new TScanStatusLabel(testButtonPanel_);
+  scanLabel_ = new TScanStatusLabel(toolBarPanel_);
   scanLabel_->setObjectName("ScanLabel");
   scanLabel_->ShowStatus(kScanIdle, kScanIdle);
   QFont bold = scanLabel_->font();
@@ -259,252 +232,69 @@ void TRIMainForm::CreateToolBar() {
   red.setColor(QPalette::WindowText, Qt::red);
   scanLabel_->setPalette(red);
   row->addWidget(scanLabel_, 1);
-
-  connect(previewSpeedButton_, &QToolButton::clicked, this, [this] { PreviewMenuItemClick(); });
-  connect(prevSpeedButton_, &QToolButton::clicked, this, [this] { PreviousPageMenuItemClick(); });
-  connect(nextSpeedButton_, &QToolButton::clicked, this, [this] { NextPageMenuItemClick(); });
-  connect(uploadSpeedButton_, &QToolButton::clicked, this, [this] { UploadMenuItemClick(); });
-  // The toggle's down state follows AutoScanOn, which UpdateCommands sets.
-  connect(autoScanButton_, &QToolButton::clicked, this,
-          [this] { StartStopAutoScanMenuItemClick(); });
-  connect(pageListSpeedButton_, &QToolButton::clicked, this, [this] { PageListMenuItemClick(); });
-  connect(templateEditorSpeedButton_, &QToolButton::clicked, this,
-          [this] { TemplateEditorMenuItemClick(); });
 }
 
-void TRIMainForm::CreateViews() {
-  delete headerView_;
-  delete pageView_;
-  delete fastextView_;
-  fastextView_ = nullptr;
-
-  const auto makeView = [this](const char* name, int rows) {
-    auto* view = new TPrestView(testPanel_);
-    view->setObjectName(name);
-    view->SetFontSize(3);
-    view->SetRows(rows);
-    view->SetLinksEnabled(true);
-    view->show();
-    return view;
-  };
-  headerView_ = makeView("HeaderView", 1);
-  headerView_->SetFastextMode(true);
-  headerView_->move(kViewMargin, kViewMargin);
-
-  pageView_ = makeView("PageView", kPageRows - 1);
-  pageView_->move(kViewMargin, headerView_->y() + kHeaderRowStep);
-  connect(pageView_, &TPrestView::OnPageClick, this,
-          [this](TPrestView*, Qt::MouseButton button, QPoint, int, int, const QString& number) {
-            if (button == Qt::LeftButton) FollowPageNumber(number);
-          });
-
-  if (globals_.UseFastext) {
-    pageView_->SetRows(kPageRows);
-    fastextView_ = makeView("FastextView", 1);
-    fastextView_->SetFrameVisible(false);
-    fastextView_->SetFastextMode(true);
-    fastextView_->move(pageView_->x(), pageView_->y() + pageView_->height() - kFastextOverlap);
-    // The fastext row lies over the page's last row, but its hidden frame would still cover the
-    // foot of the row above it: only the row itself and the sides and foot of the frame are
-    // drawn over the page.
-    fastextView_->setMask(QRegion(0, kFrameThickness, fastextView_->width(),
-                                  fastextView_->height() - kFrameThickness));
-    connect(fastextView_, &TPrestView::OnFastextLink, this,
-            [this](TPrestView*, const QString& link) { FollowPageNumber(link); });
-  }
-  headerView_->Clear();
-  pageView_->Clear();
-  if (fastextView_ != nullptr) fastextView_->Clear();
-}
+void TRIMainForm::CreateViews() { previewPanel_->CreateViews(globals_.UseFastext); }
 
 void TRIMainForm::FitWindow() {
-  const TPrestView* lowest = fastextView_ != nullptr ? fastextView_ : pageView_;
-  const int width = pageView_->x() + pageView_->width() + kViewMargin;
-  int panelHeight = lowest->y() + lowest->height() + kBottomMargin;
-  if (fastextView_ == nullptr) panelHeight -= kBottomMarginWithoutFastext;
-  testButtonPanel_->setGeometry(0, 0, width, kToolBarHeight);
-  testPanel_->setGeometry(0, kToolBarHeight, width, panelHeight);
-  centralWidget()->setFixedSize(width, kToolBarHeight + panelHeight);
+  const QSize preview = previewPanel_->FittedSize();
+  toolBarPanel_->setGeometry(0, 0, preview.width(), kToolBarHeight);
+  previewPanel_->setGeometry(0, kToolBarHeight, preview.width(), preview.height());
+  centralWidget()->setFixedSize(preview.width(), kToolBarHeight + preview.height());
   // The window is as large as its contents and cannot be resized.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   adjustSize();
 }
 
-bool TRIMainForm::RunInProgress() const { return runInProgress_; }
+TMainWindowState TRIMainForm::CommandState() const {
+  return {runs_->AutoScanOn(), runs_->RunInProgress(), runs_->RunIsScanStep(),
+          previewPanel_->PreviewIndex(), static_cast<int>(previewPanel_->PageSections().size())};
+}
 
-std::vector<std::string> TRIMainForm::PageSections() const {
-  return controlFile_ ? controlFile_->PageSections() : std::vector<std::string>{};
+bool TRIMainForm::CommandEnabled(TMainCommand command) const {
+  return MainCommandState(command, CommandState()).Enabled;
 }
 
 void TRIMainForm::UpdateCommands() {
-  const int sectionCount = controlFile_ ? static_cast<int>(controlFile_->PageSections().size()) : 0;
-  const bool previous = controlFile_ && previewIndex_ > 0;
-  const bool next = controlFile_ && previewIndex_ < sectionCount - 1;
-  // A Preview or Upload on the worker holds the commands as the automatic scan does.
-  const bool free = !autoScanOn_ && !runInProgress_;
-  for (QAction* action : {previewMenuItem_, uploadMenuItem_, toolsMenu_->menuAction()}) {
-    action->setEnabled(free);
+  const TMainWindowState state = CommandState();
+  for (int index = 0; index < kMainCommandCount; ++index) {
+    const auto command = static_cast<TMainCommand>(index);
+    const TMainCommandState commandState = MainCommandState(command, state);
+    QAction* action = CommandAction(command);
+    action->setEnabled(commandState.Enabled);
+    action->setChecked(commandState.Checked);
   }
-  for (QToolButton* button : {templateEditorSpeedButton_, previewSpeedButton_, uploadSpeedButton_,
-                              pageListSpeedButton_}) {
-    button->setEnabled(free);
-  }
-  prevSpeedButton_->setEnabled(previous && free);
-  previousPageMenuItem_->setEnabled(previous && free);
-  nextSpeedButton_->setEnabled(next && free);
-  nextPageMenuItem_->setEnabled(next && free);
-
-  // The scan can be switched off during its own step, but not started during a Preview or
-  // Upload: that run holds the worker.
-  const bool toggleEnabled = !(runInProgress_ && !runIsScanStep_);
-  autoScanButton_->setEnabled(toggleEnabled);
-  startStopAutoScanMenuItem_->setEnabled(toggleEnabled);
-  autoScanButton_->setChecked(autoScanOn_);
-  scanLabel_->setVisible(autoScanOn_);
-  startStopAutoScanMenuItem_->setText(autoScanOn_ ? "Stop Auto Scan" : "Start Auto Scan");
-  if (autoScanOn_ && !scanTimer_->isActive()) scanTimer_->start();
-  if (!autoScanOn_) scanTimer_->stop();
+  toolsMenu_->menuAction()->setEnabled(CommandEnabled(TMainCommand::Options));
+  CommandAction(TMainCommand::AutoScan)
+      ->setText(state.AutoScanOn ? "Stop Auto Scan" : "Start Auto Scan");
+  scanLabel_->setVisible(state.AutoScanOn);
 }
 
 bool TRIMainForm::ShowPreviewPage(const std::string& section) {
-  if (!controlFile_) return false;
-  std::vector<std::string> entry;
-  controlFile_->ReadEntry(section, entry);
-  const std::optional<std::string> fileName = TPTxtControlFile::EntryValue(entry, "Filename");
-  if (!fileName || fileName->empty()) return false;
-  const std::string path = globals_.ExportDir + *fileName;
-  std::error_code ignored;
-  if (!std::filesystem::is_regular_file(path, ignored)) return false;
-
-  TPrestPage page{};
-  TPrestPageHeader header{};
-  try {
-    if (!ReadPagFile(path, page, header)) return false;
-  } catch (const Error& error) {
-    // A broken page file must not end the program; the operator learns which file it is.
-    ShowError(this, error.what());
-    return false;
-  }
-  int charSet = 0;
-  if (const auto value = TPTxtControlFile::EntryValue(entry, "CharSet")) {
-    try {
-      charSet = std::stoi(*value);
-    } catch (const std::exception&) {
-      charSet = 0;
-    }
-  }
-  page.CharSet = static_cast<std::uint8_t>(charSet);
-
-  headerView_->SetHeaderText("\x03" + section.substr(0, 3));
-  pageView_->SetPage(page);
-  pageView_->SetPageNumber(FromWindows1252(section.substr(0, 3)));
-  if (fastextView_ != nullptr) {
-    fastextView_->SetPage(page);
-    // Prompts that cannot be read back (a space inside one, from a settings file edited by
-    // hand) leave an empty row, never the page's own row 1 with the last page's links.
-    if (!fastextView_->SetFastextFromControl(
-            TPTxtControlFile::EntryValue(entry, "Prompts").value_or(""),
-            TPTxtControlFile::EntryValue(entry, "Links").value_or(""))) {
-      fastextView_->SetFastext({}, {});
-    }
-  }
-  const std::vector<std::string>& sections = controlFile_->PageSections();
-  const auto found = std::find(sections.begin(), sections.end(), section);
-  previewIndex_ = found == sections.end() ? -1 : static_cast<int>(found - sections.begin());
-  UpdateCommands();
-  return true;
+  return previewPanel_->ShowPage(section);
 }
 
 void TRIMainForm::FollowPageNumber(const QString& number) {
-  if (number.isEmpty()) return;
-  const std::string page = ToWindows1252(number);
-  if (!ShowPreviewPage(page + ".0000")) ShowPreviewPage(page + ".0001");
+  previewPanel_->FollowPageNumber(number);
 }
 
-void TRIMainForm::ReloadControlFile() {
-  controlFile_.reset();
-  previewIndex_ = -1;
-  try {
-    controlFile_ = std::make_unique<TPTxtControlFile>(globals_.ExportDir + "Control.dat");
-  } catch (const Error& error) {
-    ShowError(this, error.what());
-  }
-  headerView_->Clear();
-  pageView_->Clear();
-  pageView_->SetPageNumber(QString());
-  if (fastextView_ != nullptr) fastextView_->Clear();
-  if (controlFile_ && !controlFile_->PageSections().empty()) {
-    ShowPreviewPage(controlFile_->PageSections().front());
-  }
-  UpdateCommands();
-}
+void TRIMainForm::ReloadControlFile() { previewPanel_->Reload(globals_.ExportDir); }
 
-void TRIMainForm::PreviousPageMenuItemClick() {
-  if (!controlFile_ || previewIndex_ <= 0) return;
-  ShowPreviewPage(controlFile_->PageSections()[static_cast<std::size_t>(previewIndex_ - 1)]);
-}
+void TRIMainForm::PreviousPageMenuItemClick() { previewPanel_->ShowPreviousPage(); }
 
-void TRIMainForm::NextPageMenuItemClick() {
-  if (!controlFile_ || previewIndex_ < 0) return;
-  const auto& sections = controlFile_->PageSections();
-  if (previewIndex_ >= static_cast<int>(sections.size()) - 1) return;
-  ShowPreviewPage(sections[static_cast<std::size_t>(previewIndex_ + 1)]);
-}
+void TRIMainForm::NextPageMenuItemClick() { previewPanel_->ShowNextPage(); }
 
 void TRIMainForm::PreviewMenuItemClick() { StartRun(false); }
 
 void TRIMainForm::UploadMenuItemClick() { StartRun(true); }
 
-void TRIMainForm::PrepareProgressDialog(std::stop_source runStop) {
-  progressDialog_ = new TPFileProgressDlg(this);
-  progressDialog_->setObjectName("FileProgressDlg");
-  progressView_ = std::make_unique<TProgressDialogView>(progressDialog_);
-  // The dialog's Cancel button ends the whole run: the upload, and anything before it.
-  progressStopBridge_.emplace(
-      progressView_->StopToken(),
-      std::function<void()>([runStop]() mutable { runStop.request_stop(); }));
-}
-
-void TRIMainForm::ReleaseProgressDialog() {
-  progressStopBridge_.reset();
-  progressView_.reset();
-  if (progressDialog_ != nullptr) {
-    progressDialog_->hide();
-    progressDialog_->deleteLater();
-    progressDialog_ = nullptr;
-  }
-}
-
 void TRIMainForm::StartRun(bool upload) {
-  if (runInProgress_ || autoScanOn_) return;
-  if (worker_.joinable()) worker_.join();
-  runInProgress_ = true;
-  runIsScanStep_ = false;
-  UpdateCommands();
+  if (!CommandEnabled(upload ? TMainCommand::Upload : TMainCommand::Preview)) return;
+  runs_->StartRun(upload);
   setCursor(Qt::BusyCursor);
-  globals_.SaveOnExit = true;
-
-  runStop_ = std::stop_source();
-  TWorkflowHooks hooks;
-  hooks.Stop = runStop_.get_token();
-  if (upload) {
-    PrepareProgressDialog(runStop_);
-    hooks.ProgressView = progressView_.get();
-  }
-  worker_ = std::jthread([this, upload, hooks] {
-    // Both take the home folder for their whole run, so a scan service on the same home
-    // waits for them, and they for it.
-    const TWorkflowResult result =
-        upload ? RunUpload(globals_, textToPage_, hooks) : RunPreview(globals_, textToPage_, hooks);
-    QMetaObject::invokeMethod(
-        this, [this, upload, result] { FinishRun(upload, result); }, Qt::QueuedConnection);
-  });
 }
 
 void TRIMainForm::FinishRun(bool upload, const TWorkflowResult& result) {
-  if (worker_.joinable()) worker_.join();
-  runInProgress_ = false;
-  ReleaseProgressDialog();
   unsetCursor();
   switch (result.Outcome) {
     case TWorkflowOutcome::Generated:
@@ -516,7 +306,13 @@ void TRIMainForm::FinishRun(bool upload, const TWorkflowResult& result) {
       // ExportDir may have been emptied or filled anew.
       ReloadControlFile();
       break;
-    default:
+    // Stopped before the generator ran: the pages shown are still those on disk.
+    case TWorkflowOutcome::FeedNotFound:
+    case TWorkflowOutcome::ConnectionFailed:
+    case TWorkflowOutcome::ServerBusy:
+    case TWorkflowOutcome::SchemaMismatch:
+    case TWorkflowOutcome::CategoryProblems:
+    case TWorkflowOutcome::HomeInUse:
       UpdateCommands();
       break;
   }
@@ -548,7 +344,7 @@ void TRIMainForm::ShowRunMessages(bool upload, const TWorkflowResult& result) {
       ShowError(this, result.Message());
       break;
     case TWorkflowOutcome::ServerBusy:
-      LangMessageDlg(kServerBusyMessage, TMsgDlgType::Information, kButtonsOk, 0, -1, -1, this);
+      LangMessageDlg(this, kServerBusyMessage, TMsgDlgType::Information);
       break;
     case TWorkflowOutcome::Generated:
     case TWorkflowOutcome::Uploaded:
@@ -559,89 +355,11 @@ void TRIMainForm::ShowRunMessages(bool upload, const TWorkflowResult& result) {
 }
 
 void TRIMainForm::StartStopAutoScanMenuItemClick() {
-  if (runInProgress_ && !runIsScanStep_) {
+  if (!CommandEnabled(TMainCommand::AutoScan)) {
     UpdateCommands();
     return;
   }
-  autoScanOn_ = !autoScanOn_;
-  if (autoScanOn_) {
-    globals_.SaveOnExit = true;
-    scanCycle_->SetScanInterval(globals_.ScanInterval);
-  }
-  scanCycle_->SetAutoScan(autoScanOn_);
-  pendingFeedChange_.reset();
-  WatchFeedFile();
-  UpdateCommands();
-}
-
-void TRIMainForm::WatchFeedFile() {
-  if (!autoScanOn_ || globals_.IsXMLWeb || globals_.XMLFilePath.empty()) {
-    feedWatch_.reset();
-    return;
-  }
-  const std::string path = globals_.FeedFilePath();
-  if (feedWatch_ && feedWatch_->FeedPath() == path) return;
-  feedWatch_.reset();
-  try {
-    feedWatch_ = std::make_unique<TFeedFileWatch>(
-        path, [this](std::chrono::steady_clock::time_point lastWrite) {
-          QMetaObject::invokeMethod(
-              this, [this, lastWrite] { FeedFileSettled(lastWrite); }, Qt::QueuedConnection);
-        });
-  } catch (const Error& error) {
-    // The timer stays the schedule; the log says why a write does not start a step at once.
-    AddScanLogLine(std::string("Not watching the feed file: ") + error.what());
-  }
-}
-
-void TRIMainForm::FeedFileSettled(std::chrono::steady_clock::time_point lastWrite) {
-  // A step that started after the write (the timer's) has already fetched this change.
-  if (!autoScanOn_ || !FeedChangeNeedsStep(lastWrite, scanCycle_->LastStepStart())) return;
-  if (runInProgress_ || !scanCycle_->ClaimStep()) {
-    pendingFeedChange_ = lastWrite;
-    return;
-  }
-  pendingFeedChange_.reset();
-  StartScanStep();
-}
-
-void TRIMainForm::ScanTimerTimer() {
-  if (!scanCycle_->TickClaimingStep()) return;
-  StartScanStep();
-}
-
-void TRIMainForm::StartScanStep() {
-  if (worker_.joinable()) worker_.join();
-  runInProgress_ = true;
-  runIsScanStep_ = true;
-  scanLabelState_.StepStarted();
-  UpdateCommands();
-  runStop_ = std::stop_source();
-  PrepareProgressDialog(runStop_);
-  stepProgress_->SetTarget(progressView_.get());
-  worker_ = std::jthread([this, stop = runStop_.get_token()] {
-    // The step holds the home folder while it writes and sends (HomeInUse when a service
-    // on the same home keeps it).
-    const TScanOutcome outcome = scanCycle_->RunClaimedStep(stop);
-    QMetaObject::invokeMethod(
-        this,
-        [this, outcome] {
-          if (worker_.joinable()) worker_.join();
-          stepProgress_->SetTarget(nullptr);
-          runInProgress_ = false;
-          ReleaseProgressDialog();
-          scanLabelState_.StepFinished(outcome);
-          UpdateCommands();
-          ShowScanLabel();
-          emit ScanStepFinished(outcome);
-          if (pendingFeedChange_) {
-            const auto lastWrite = *pendingFeedChange_;
-            pendingFeedChange_.reset();
-            FeedFileSettled(lastWrite);
-          }
-        },
-        Qt::QueuedConnection);
-  });
+  runs_->SetAutoScan(!runs_->AutoScanOn());
 }
 
 void TRIMainForm::ShowScanStatus(const QString& status) {
@@ -655,7 +373,7 @@ void TRIMainForm::ShowScanStatus(const QString& status) {
 void TRIMainForm::ShowScanLabel() {
   scanLabel_->ShowStatus(FromWindows1252(scanLabelState_.Text()),
                          FromWindows1252(ShortScanStatus(scanLabelState_.Text())));
-  if (scanLabelState_.HoldsFailure() && autoScanOn_) scanLabel_->setVisible(true);
+  if (scanLabelState_.HoldsFailure() && AutoScanOn()) scanLabel_->setVisible(true);
   // The text must be seen at once, even when the step's next status follows soon.
   scanLabel_->repaint();
 }
@@ -676,35 +394,20 @@ void TRIMainForm::ScanLogMenuItemClick() {
   scanLogDlg_->activateWindow();
 }
 
-void TRIMainForm::StopWorker() {
-  runStop_.request_stop();
-  // A finished upload may wait for its dialog to be closed; closing it lets the worker go.
-  if (progressDialog_ != nullptr) {
-    delete progressDialog_;
-    progressDialog_ = nullptr;
-  }
-  if (worker_.joinable()) worker_.join();
-  stepProgress_->SetTarget(nullptr);
-  progressStopBridge_.reset();
-  progressView_.reset();
-}
-
 void TRIMainForm::OptionsMenuItemClick() {
-  if (runInProgress_ || autoScanOn_) return;
+  if (!CommandEnabled(TMainCommand::Options)) return;
   TRIGeneralOptionsDlg dialog(globals_.GeneralOptions(), globals_.ProgramDir, this);
   if (dialog.exec() != QDialog::Accepted) return;
   globals_.SetGeneralOptions(dialog.Options());
   SaveSettingsNow();
-  scanCycle_->SetScanInterval(globals_.ScanInterval);
+  runs_->ScanCycle().SetScanInterval(globals_.ScanInterval);
   CreateViews();
   FitWindow();
-  if (controlFile_ && previewIndex_ >= 0) {
-    ShowPreviewPage(controlFile_->PageSections()[static_cast<std::size_t>(previewIndex_)]);
-  }
+  previewPanel_->ShowCurrentAgain();
 }
 
 void TRIMainForm::PageListMenuItemClick() {
-  if (runInProgress_ || autoScanOn_) return;
+  if (!CommandEnabled(TMainCommand::PageList)) return;
   TRIPageListOptionsDlg dialog(
       globals_.Categories, {globals_.ProgramDir, globals_.TemplatesDir, globals_.UseFastext}, this);
   if (dialog.exec() != QDialog::Accepted) return;
@@ -713,7 +416,7 @@ void TRIMainForm::PageListMenuItemClick() {
 }
 
 void TRIMainForm::XMLSchemaMenuItemClick() {
-  if (runInProgress_ || autoScanOn_) return;
+  if (!CommandEnabled(TMainCommand::XMLSchema)) return;
   TRIXmlSchemaDlg dialog(globals_.XmlSchema, this);
   if (dialog.exec() != QDialog::Accepted) return;
   globals_.XmlSchema = dialog.Schema();
@@ -728,14 +431,13 @@ bool TRIMainForm::SaveSettingsNow() {
     // an edit made on disk meanwhile survives; the operator is told when there was one.
     const TRIGlobals::TSaveReport report = globals_.SaveSettings();
     if (!report.Message.empty()) {
-      LangMessageDlg(FromUtf8(report.Message), TMsgDlgType::Information, kButtonsOk, 0, -1, -1,
-                     this);
+      LangMessageDlg(this, FromUtf8(report.Message), TMsgDlgType::Information);
     }
     return true;
   } catch (const Error& error) {
     // The message names the file as the file system does, in UTF-8. The values stay in the
     // store, so the next save tries again.
-    LangMessageDlg(FromMessageText(error.what()), TMsgDlgType::Error, kButtonsOk, 0, -1, -1, this);
+    LangMessageDlg(this, FromMessageText(error.what()), TMsgDlgType::Error);
     return false;
   }
 }
@@ -745,7 +447,7 @@ void TRIMainForm::SetTemplateEditorCommand(std::function<void()> command) {
 }
 
 void TRIMainForm::TemplateEditorMenuItemClick() {
-  if (runInProgress_ || autoScanOn_) return;
+  if (!CommandEnabled(TMainCommand::TemplateEditor)) return;
   if (templateEditorCommand_) {
     templateEditorCommand_();
     return;
@@ -791,14 +493,12 @@ void TRIMainForm::showEvent(QShowEvent* event) {
   // A window manager puts its frame around the window only when it maps it, and a position
   // applied before that lands on the window's client area instead of its frame.
   RestoreWhenMapped(this, [this] { RestorePosition(); });
-  if (globals_.StartScanAtProgramStart && !autoScanOn_) StartStopAutoScanMenuItemClick();
+  if (globals_.StartScanAtProgramStart && !AutoScanOn()) StartStopAutoScanMenuItemClick();
 }
 
 void TRIMainForm::closeEvent(QCloseEvent* event) {
   closing_ = true;
-  scanTimer_->stop();
-  feedWatch_.reset();
-  StopWorker();
+  runs_->Stop();
   SavePosition();
   // Saved here rather than by the store's destructor, so that a failure is shown.
   if (globals_.SaveOnExit && SaveSettingsNow()) globals_.SaveOnExit = false;

@@ -3,27 +3,21 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
-#include <chrono>
+#include <array>
 #include <functional>
-#include <memory>
-#include <optional>
-#include <stop_token>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include "app/scan_status_label.h"
-#include "pipeline/control_file_reader.h"
+#include "pipeline/main_window_commands.h"
 #include "pipeline/operator_workflows.h"
 #include "pipeline/scan_cycle.h"
 #include "pipeline/scan_label_state.h"
 #include "pipeline/scan_log.h"
-#include "render/text_layout.h"
 
 class QAction;
 class QLabel;
 class QMenu;
-class QTimer;
-class QToolButton;
 
 namespace tavrel {
 class TRIGlobals;
@@ -31,20 +25,19 @@ class TRIGlobals;
 
 namespace tavrel::gui {
 
-class TFeedFileWatch;
 class TPrestView;
-class TPFileProgressDlg;
+class TPreviewPanel;
+class TRunCoordinator;
 class TScanLogDlg;
-class TProgressDialogView;
 
-// The program's main window and the owner of the pipeline: Preview, Upload and the automatic
-// scan, a teletext preview of the generated pages with paging, and the doors to the settings
-// dialogs, the template editor, help and about.
+// The program's main window: the commands (menus and tool bar, one action each), the preview
+// panel, the scan label and log, and the doors to the settings dialogs, the template editor,
+// help and about.
 //
-// Every pipeline run (Preview, Upload, a scan step) runs on a worker thread, so the window keeps
-// painting, the scan label keeps blinking and Exit keeps working; the worker's reports reach the
-// window as queued calls. One run at a time: while one runs, the pipeline and settings commands
-// are disabled, and the scan's busy flag keeps a second step from starting.
+// Every pipeline run (Preview, Upload, a scan step) runs on the run coordinator's worker, so the
+// window keeps painting, the scan label keeps blinking and Exit keeps working. One run at a
+// time: while one runs, the pipeline and settings commands are disabled (MainCommandState), and
+// the scan's busy flag keeps a second step from starting.
 class TRIMainForm : public QMainWindow {
   Q_OBJECT
 
@@ -85,7 +78,7 @@ class TRIMainForm : public QMainWindow {
   // Enables the commands for the state: manual, automatic scan, or a run in progress.
   void UpdateCommands();
   // Shows the page of a "Control.dat" section ("101.0000"); false, changing nothing, when the
-  // section's page file does not exist.
+  // entry names no page file of the export folder or that file does not exist.
   bool ShowPreviewPage(const std::string& section);
   // A page number clicked on the page or a fastext link: sub-page 0000, else 0001.
   void FollowPageNumber(const QString& number);
@@ -97,16 +90,16 @@ class TRIMainForm : public QMainWindow {
   // The scan's lines of this session, newest first.
   std::vector<std::string> ScanLogLines() const { return scanLog_.Lines(); }
 
-  bool AutoScanOn() const { return autoScanOn_; }
+  bool AutoScanOn() const;
   // A scan step, Preview or Upload is running on the worker.
   bool RunInProgress() const;
-  int PreviewIndex() const { return previewIndex_; }
+  int PreviewIndex() const;
   // The sections of the last generated "Control.dat" (empty when none).
   std::vector<std::string> PageSections() const;
-  TScanCycle& ScanCycle() { return *scanCycle_; }
-  TPrestView* HeaderView() const { return headerView_; }
-  TPrestView* PageView() const { return pageView_; }
-  TPrestView* FastextView() const { return fastextView_; }
+  TScanCycle& ScanCycle();
+  TPrestView* HeaderView() const;
+  TPrestView* PageView() const;
+  TPrestView* FastextView() const;
   QLabel* ScanLabel() const { return scanLabel_; }
   TRIGlobals& Globals() { return globals_; }
 
@@ -127,24 +120,18 @@ class TRIMainForm : public QMainWindow {
  private:
   void CreateMenus();
   void CreateToolBar();
-  QToolButton* AddSpeedButton(const char* name, const char* hint, int icon);
-  void ScanTimerTimer();
-  void StartScanStep();
-  // A local feed file is watched while the scan is on: a step starts once the file has stayed
-  // unchanged for a second after a write, instead of at the next timed step.
-  void WatchFeedFile();
-  void FeedFileSettled(std::chrono::steady_clock::time_point lastWrite);
-  void AddScanLogLine(const std::string& line);
-  void ShowScanLabel();
-  // Runs a Preview or Upload on the worker.
+  QAction* CommandAction(TMainCommand command) const;
+  // A tool button named name that shows the command's action, with hint as its tooltip.
+  void AddSpeedButton(const char* name, TMainCommand command, const char* hint, int icon);
+  TMainWindowState CommandState() const;
+  // The one busy check: whether the state lets the command run now.
+  bool CommandEnabled(TMainCommand command) const;
+  void ConnectRuns();
   void StartRun(bool upload);
   void FinishRun(bool upload, const TWorkflowResult& result);
   void ShowRunMessages(bool upload, const TWorkflowResult& result);
-  // Ends the worker: requests a stop and waits for it.
-  void StopWorker();
-  // The progress dialog of the next upload, with a stop of its own wired to the run's.
-  void PrepareProgressDialog(std::stop_source runStop);
-  void ReleaseProgressDialog();
+  void AddScanLogLine(const std::string& line);
+  void ShowScanLabel();
   // Saves the settings file under the home's write lock; shows a failure and answers false.
   bool SaveSettingsNow();
   // Moves the window to the saved frame position; called once the window is mapped, when a
@@ -156,58 +143,21 @@ class TRIMainForm : public QMainWindow {
   QString programFolder_;
   std::function<void()> templateEditorCommand_;
 
-  // Lent to every generator run; only the worker uses it, one run at a time.
-  TPTextToPrestelPageForm textToPage_;
-  std::unique_ptr<TPTxtControlFile> controlFile_;
-  int previewIndex_ = -1;
-  bool autoScanOn_ = false;
-
-  // The scan's progress view forwards to the dialog of the step that runs now.
-  class TStepProgressView;
-  std::unique_ptr<TStepProgressView> stepProgress_;
-  std::unique_ptr<TScanCycle> scanCycle_;
-  TSteadyScanClock scanClock_;
-  QTimer* scanTimer_;
-  std::unique_ptr<TFeedFileWatch> feedWatch_;
-  // The last write of a watched feed change that came while a step ran, which may have fetched
-  // the feed before the write.
-  std::optional<std::chrono::steady_clock::time_point> pendingFeedChange_;
   TScanLabelState scanLabelState_;
   TScanLog scanLog_;
   QPointer<TScanLogDlg> scanLogDlg_;
-
-  // The one worker: a Preview, an Upload or a scan step.
-  std::jthread worker_;
-  bool runInProgress_ = false;
-  bool runIsScanStep_ = false;
   bool closing_ = false;
-  // Stops the run on the worker: Exit, or the progress dialog's Cancel.
-  std::stop_source runStop_;
   bool shownOnce_ = false;
-  TPFileProgressDlg* progressDialog_ = nullptr;
-  std::unique_ptr<TProgressDialogView> progressView_;
-  std::optional<std::stop_callback<std::function<void()>>> progressStopBridge_;
 
-  QWidget* testButtonPanel_;
-  QWidget* testPanel_;
+  // The row of tool buttons with the scan label at its end, over the preview.
+  QWidget* toolBarPanel_;
+  TPreviewPanel* previewPanel_;
   TScanStatusLabel* scanLabel_;
-  TPrestView* headerView_ = nullptr;
-  TPrestView* pageView_ = nullptr;
-  TPrestView* fastextView_ = nullptr;
-
-  QAction* previewMenuItem_;
-  QAction* previousPageMenuItem_;
-  QAction* nextPageMenuItem_;
-  QAction* uploadMenuItem_;
-  QAction* startStopAutoScanMenuItem_;
+  // One action per command, shown in its menu and on its tool button.
+  std::array<QAction*, kMainCommandCount> commandActions_{};
   QMenu* toolsMenu_;
-  QToolButton* previewSpeedButton_;
-  QToolButton* prevSpeedButton_;
-  QToolButton* nextSpeedButton_;
-  QToolButton* uploadSpeedButton_;
-  QToolButton* autoScanButton_;
-  QToolButton* pageListSpeedButton_;
-  QToolButton* templateEditorSpeedButton_;
+  // Preview, Upload and the automatic scan; a child of the window, deleted first.
+  TRunCoordinator* runs_;
 };
 
 // The name of the single-instance server: "Kalvane" and the user, so that two users of one

@@ -126,7 +126,7 @@ void TRIGeneralOptionsDlg::accept() {
   // The address is kept as the program's Windows-1252 text: refused rather than stored with "?".
   const TTextFieldsCheck text = CheckWindows1252Fields({{"Web", Utf32Of(urlEdit_->text())}});
   if (!text.Ok) {
-    LangMessageDlg(FromUtf8(text.Message), TMsgDlgType::Warning, kButtonsOk, 0, -1, -1, this);
+    LangMessageDlg(this, FromUtf8(text.Message), TMsgDlgType::Warning);
     urlEdit_->setFocus();
     return;
   }
@@ -134,8 +134,7 @@ void TRIGeneralOptionsDlg::accept() {
   const TGeneralOptionsCheck check = ValidateGeneralOptions(options, programDir_);
   if (!check.Ok) {
     // The file selector's own plain message box, as its existence check shows it.
-    LangMessageDlg(FromWindows1252(check.Message), TMsgDlgType::Custom, kButtonsOk, 0, -1, -1,
-                   this);
+    LangMessageDlg(this, FromWindows1252(check.Message), TMsgDlgType::Custom);
     fileFrame_->Edit()->setFocus();
     return;
   }

@@ -215,7 +215,7 @@ void TRIPageListEditDlg::accept() {
     textEdits.push_back(promptEdits_[i]);
   }
   if (const TTextFieldsCheck text = CheckWindows1252Fields(texts); !text.Ok) {
-    LangMessageDlg(FromUtf8(text.Message), TMsgDlgType::Warning, kButtonsOk, 0, -1, -1, this);
+    LangMessageDlg(this, FromUtf8(text.Message), TMsgDlgType::Warning);
     textEdits[text.Field]->setFocus();
     return;
   }
@@ -223,8 +223,7 @@ void TRIPageListEditDlg::accept() {
   const TCategoryCheck check = ValidateCategoryForm(form, table_, editIndex_, context_.UseFastext);
   if (!check.Ok) {
     for (std::size_t i = 0; i < check.Repeat; ++i) {
-      LangMessageDlg(FromWindows1252(check.Message), TMsgDlgType::Warning, kButtonsOk, 0, -1, -1,
-                     this);
+      LangMessageDlg(this, FromWindows1252(check.Message), TMsgDlgType::Warning);
     }
     if (QLineEdit* edit = EditOf(check.Field)) edit->setFocus();
     return;

@@ -134,8 +134,8 @@ void TRIPageListOptionsDlg::DeleteCategory() {
   const std::optional<std::size_t> index = CategoryAtRow(table_, SelectedRow());
   if (!index) return;
   const TModalResult answer = LangMessageDlg(
-      FromWindows1252(DeleteCategoryQuestion(table_[*index].Category)), TMsgDlgType::Confirmation,
-      ButtonBit(TMsgDlgBtn::Yes) | ButtonBit(TMsgDlgBtn::No), 0, -1, -1, this);
+      this, FromWindows1252(DeleteCategoryQuestion(table_[*index].Category)),
+      TMsgDlgType::Confirmation, ButtonBit(TMsgDlgBtn::Yes) | ButtonBit(TMsgDlgBtn::No));
   if (answer != TModalResult::Yes) return;
   table_.erase(table_.begin() + static_cast<std::ptrdiff_t>(*index));
   FillGrid(RowAfterDelete(table_.size()).value_or(-1));

@@ -167,8 +167,7 @@ void TRIXmlSchemaDlg::accept() {
   const TXMLSchema schema = ReadSchema();
   const TXmlSchemaCheck check = ValidateXmlSchema(schema);
   if (!check.Ok) {
-    LangMessageDlg(FromWindows1252(check.Message), TMsgDlgType::Warning, kButtonsOk, 0, -1, -1,
-                   this);
+    LangMessageDlg(this, FromWindows1252(check.Message), TMsgDlgType::Warning);
     if (check.Field) edits_[static_cast<std::size_t>(*check.Field)]->setFocus();
     return;
   }

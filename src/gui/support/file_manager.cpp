@@ -106,12 +106,12 @@ void TPFileManager::OpenFile(const QString& path) { rules_.OpenFile(PathBytes(pa
 void TPFileManager::OpenRecent(const QString& path) { rules_.OpenRecent(PathBytes(path)); }
 
 TModalResult TPFileManager::AskSaveFirst(const std::string& message) {
-  return LangMessageDlg(FromWindows1252(message), TMsgDlgType::Warning, kButtonsYesNoCancel, 0, -1,
-                        -1, owner_);
+  return LangMessageDlg(owner_, FromWindows1252(message), TMsgDlgType::Warning,
+                        kButtonsYesNoCancel);
 }
 
 void TPFileManager::ShowMissingFile(const std::string& message) {
-  LangMessageDlg(FromWindows1252(message), TMsgDlgType::Error, kButtonsOk, 0, -1, -1, owner_);
+  LangMessageDlg(owner_, FromWindows1252(message), TMsgDlgType::Error);
 }
 
 std::optional<std::string> TPFileManager::RunDialog(QFileDialog* dialog) {

@@ -47,7 +47,7 @@ void TPSelectFileFrame::SetEnabled(bool enabled) {
 
 bool TPSelectFileFrame::ValidateFile() {
   if (!fileName_.isEmpty() && QFileInfo(fileName_).isFile()) return true;
-  LangMessageDlg("File not found.", TMsgDlgType::Custom, kButtonsOk, 0, -1, -1, this);
+  LangMessageDlg(this, "File not found.", TMsgDlgType::Custom);
   edit_->setFocus();
   return false;
 }

@@ -65,8 +65,7 @@ void ShowHelpSubjects(const QString& programFolder, QWidget* parent) {
   try {
     dialog.LoadTextFile(programFolder + "/" + TRIHelpDlg::kHelpFileName);
   } catch (const std::exception& error) {
-    LangMessageDlg(QString::fromLocal8Bit(error.what()), TMsgDlgType::Error, kButtonsOk, 0, -1, -1,
-                   parent);
+    LangMessageDlg(parent, QString::fromLocal8Bit(error.what()), TMsgDlgType::Error);
     return;
   }
   dialog.exec();

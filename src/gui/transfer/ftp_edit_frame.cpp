@@ -11,8 +11,6 @@
 #include <QVBoxLayout>
 #include <array>
 #include <exception>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 #include "support/lang_message_dlg.h"
@@ -22,14 +20,6 @@
 #include "transfer/ftp_client.h"
 
 namespace tavrel::gui {
-
-// The worker of a test may outlive the frame (a server that never answers keeps it for the
-// client's time limits), so it reaches the frame only through this link: under the mutex it
-// posts its answer while the frame is alive, and the frame's destructor cuts the link.
-struct TPFtpEditFrame::TTestLink {
-  std::mutex Mutex;
-  TPFtpEditFrame* Frame = nullptr;
-};
 
 namespace {
 
@@ -146,10 +136,6 @@ TPFtpEditFrame::TPFtpEditFrame(QWidget* parent) : QWidget(parent), caption_(kDef
 }
 
 TPFtpEditFrame::~TPFtpEditFrame() {
-  if (testLink_) {
-    std::lock_guard lock(testLink_->Mutex);
-    testLink_->Frame = nullptr;
-  }
   if (testRunning_) QApplication::restoreOverrideCursor();
 }
 
@@ -260,23 +246,15 @@ void TPFtpEditFrame::TestConnection() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   Read();
 
-  testLink_ = std::make_shared<TTestLink>();
-  testLink_->Frame = this;
-  // Detached: the frame must be able to close while a silent server holds the worker for the
-  // client's time limits. The worker owns copies of everything it uses.
-  std::thread([link = testLink_, server = server_, folder = testFolder_] {
-    const TFtpTestResult result = RunTest(server, folder);
-    std::lock_guard lock(link->Mutex);
-    if (link->Frame == nullptr) return;
-    // Queued to the frame's thread; Qt drops the call if the frame is deleted before it runs.
-    QMetaObject::invokeMethod(
-        link->Frame, [frame = link->Frame, result] { frame->FinishTest(result); },
-        Qt::QueuedConnection);
-  }).detach();
+  // The worker owns copies of everything it uses: the frame may close while a silent server
+  // holds it for the client's time limits.
+  testCall_.Start(
+      this,
+      [server = server_, folder = testFolder_](std::stop_token) { return RunTest(server, folder); },
+      [this](const TFtpTestResult& result) { FinishTest(result); });
 }
 
 void TPFtpEditFrame::FinishTest(const TFtpTestResult& result) {
-  testLink_.reset();
   testRunning_ = false;
   QApplication::restoreOverrideCursor();
   testButton_->setEnabled(true);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/background_call.h"
 #include "transfer/ftp_validation.h"
 #include "transfer/media_server.h"
 
@@ -78,14 +79,12 @@ class TPFtpEditFrame : public QWidget {
   void FinishTest(const TFtpTestResult& result);
   QLineEdit* FieldEdit(TFtpField field) const;
 
-  struct TTestLink;
-
   TMediaServer server_;
   std::string testFolder_;
   QString caption_;
   bool testRunning_ = false;
-  // The running test's way back to this frame; cut when the frame goes.
-  std::shared_ptr<TTestLink> testLink_;
+  // The running test; when the frame goes, the test ends on its own and its answer is dropped.
+  TBackgroundCall testCall_{TBackgroundCall::TOnDestroy::LetRun};
 
   QGroupBox* group_;
   QLabel* nameLabel_;
