@@ -14,11 +14,6 @@ TPixelRect Union(const TPixelRect& a, const TPixelRect& b) {
           std::max(a.Bottom, b.Bottom)};
 }
 
-bool IsShapeMode(int mode) {
-  return mode == EditMode::DrawLine || mode == EditMode::DrawRectangle ||
-         mode == EditMode::DrawCircle;
-}
-
 bool IsEdge(TSizerZone zone) {
   return zone == TSizerZone::Left || zone == TSizerZone::Right || zone == TSizerZone::Top ||
          zone == TSizerZone::Bottom;
@@ -86,11 +81,12 @@ TMouseOutcome TEditorMouse::Press(int x, int y, TMouseButton button) {
   drawing_ = leftDown_;
   if (!editor_.IsDrawMode()) return outcome;
 
-  if (editor_.Mode() == EditMode::DrawFree) {
+  const TDrawGesture gesture = DrawGestureOf(editor_.Mode());
+  if (gesture == TDrawGesture::Stroke) {
     editor_.UndoGrid = editor_.State.Grid;
     PlotStroke(start_, StrokeMode());
     outcome.Changed = Union(outcome.Changed, Commit(before));
-  } else if (editor_.Mode() == EditMode::DrawFill) {
+  } else if (gesture == TDrawGesture::Fill) {
     editor_.UndoGrid = editor_.State.Grid;
     FloodFill(editor_.State.Grid, editor_.State.LeftMargin, start_.X, start_.Y, StrokeMode(),
               editor_.InverseDrawing);
@@ -100,18 +96,9 @@ TMouseOutcome TEditorMouse::Press(int x, int y, TMouseButton button) {
 }
 
 void TEditorMouse::DrawShape(TRasterPoint end, const TPixelSink& sink) const {
-  switch (editor_.Mode()) {
-    case EditMode::DrawLine:
-      DrawLine(start_.X, start_.Y, end.X, end.Y, true, sink);
-      break;
-    case EditMode::DrawRectangle:
-      DrawRectangle(start_.X, start_.Y, end.X, end.Y, sink);
-      break;
-    case EditMode::DrawCircle:
-      DrawCircle(start_.X, start_.Y, end.X, end.Y, sink);
-      break;
-    default:
-      break;
+  const TEditModeRow* row = FindEditMode(editor_.Mode());
+  if (row && row->Gesture == TDrawGesture::Shape && row->Shape) {
+    row->Shape(start_.X, start_.Y, end.X, end.Y, sink);
   }
 }
 
@@ -135,14 +122,14 @@ TMouseOutcome TEditorMouse::Move(int x, int y, bool leftDown, bool rightDown) {
   }
   if (!drawing_) return outcome;
   current_ = MouseToRaster(x, y, true);
-  const int mode = editor_.Mode();
-  if (mode == EditMode::DrawFree) {
+  const TDrawGesture gesture = DrawGestureOf(editor_.Mode());
+  if (gesture == TDrawGesture::Stroke) {
     if (leftDown || rightDown) {
       const auto before = editor_.State.Display;
       PlotStroke(current_, StrokeMode());
       outcome.Changed = Commit(before);
     }
-  } else if (IsShapeMode(mode) && leftDown) {
+  } else if (gesture == TDrawGesture::Shape && leftDown) {
     if (!firstPreview_) TogglePreview(previousEnd_, outcome.PreviewChanged);
     TogglePreview(current_, outcome.PreviewChanged);
     previousEnd_ = current_;
@@ -156,7 +143,7 @@ TMouseOutcome TEditorMouse::Release(int, int) {
   leftDown_ = rightDown_ = false;
   if (drawing_) {
     const auto before = editor_.State.Display;
-    if (IsShapeMode(editor_.Mode())) {
+    if (DrawGestureOf(editor_.Mode()) == TDrawGesture::Shape) {
       editor_.UndoGrid = editor_.State.Grid;
       if (!firstPreview_) TogglePreview(previousEnd_, outcome.PreviewChanged);
       preview_.clear();

@@ -11,11 +11,8 @@ namespace {
 // The engine command that puts the engine into a mode: Prestel text and the large fonts have
 // their own; the others leave the engine as it is.
 std::uint8_t ModeCommand(int mode) {
-  if (mode == EditMode::PrestelText) return EditCommand::PrestelText;
-  if (mode >= EditMode::LargeFont1 && mode <= EditMode::LargeFont6) {
-    return static_cast<std::uint8_t>(EditCommand::LargeFont1 + mode - EditMode::LargeFont1);
-  }
-  return EditCommand::None;
+  const TEditModeRow* row = FindEditMode(mode);
+  return row ? row->EngineCommand : EditCommand::None;
 }
 
 }  // namespace
@@ -255,6 +252,11 @@ std::string TPageEditor::PositionText() const {
 int TPageEditor::ControlCodeAtCursor() const {
   const std::uint8_t b = State.Grid.At(State.CursorRow, State.CursorColumn);
   return b < 0x20 ? b : -1;
+}
+
+bool TPageEditor::IsDrawMode() const {
+  const TEditModeRow* row = FindEditMode(mode_);
+  return row && row->Group == TModeGroup::Drawing;
 }
 
 bool TPageEditor::AttributeCommandEnabled(int tag) const {

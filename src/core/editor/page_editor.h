@@ -6,22 +6,10 @@
 
 #include "editor/edit_engine.h"
 #include "editor/edit_grid.h"
+#include "editor/edit_modes.h"
 #include "page/page_record.h"
 
 namespace tavrel {
-
-// The edit modes; menu items and mode buttons carry these numbers as tags.
-namespace EditMode {
-inline constexpr int PrestelText = 1;
-inline constexpr int BlockText = 2;
-inline constexpr int LargeFont1 = 3;  // ..LargeFont6 8
-inline constexpr int LargeFont6 = 8;
-inline constexpr int DrawFree = 9;
-inline constexpr int DrawLine = 10;
-inline constexpr int DrawRectangle = 11;
-inline constexpr int DrawCircle = 12;
-inline constexpr int DrawFill = 13;
-}  // namespace EditMode
 
 // Where the editor window draws the page: the corner of the first shown cell (row 1, column 0)
 // in the window, and the cell size of the 12 x 16 teletext font.
@@ -130,7 +118,7 @@ class TPageEditor {
   // which holds the message when a large font cannot be loaded.
   TEditOutcome SetMode(int mode);
   int Mode() const { return mode_; }
-  bool IsDrawMode() const { return mode_ >= EditMode::DrawFree; }
+  bool IsDrawMode() const;
 
   void ToggleInsert() { State.InsertMode = !State.InsertMode; }
   void ToggleShowCodes();

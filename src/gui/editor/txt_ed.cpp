@@ -85,38 +85,6 @@ const TCharSetItem kCharSetItems[] = {
     {"MnuExtra2", -1, "Extra 2", 6},
 };
 
-// The mode items: object name suffix, mode, shortcut.
-struct TModeItem {
-  const char* Suffix;
-  int Mode;
-  QKeyCombination Shortcut;
-};
-const TModeItem kModeItems[] = {
-    {"BlockText", EditMode::BlockText, Qt::SHIFT | Qt::Key_F1},
-    {"PrestelText", EditMode::PrestelText, Qt::SHIFT | Qt::Key_F2},
-    {"LargeFont1", 3, Qt::ALT | Qt::Key_1},
-    {"LargeFont2", 4, Qt::ALT | Qt::Key_2},
-    {"LargeFont3", 5, Qt::ALT | Qt::Key_3},
-    {"LargeFont4", 6, Qt::ALT | Qt::Key_4},
-    {"LargeFont5", 7, Qt::ALT | Qt::Key_5},
-    {"LargeFont6", 8, Qt::ALT | Qt::Key_6},
-    {"DrawFree", EditMode::DrawFree, Qt::SHIFT | Qt::Key_F3},
-    {"DrawLine", EditMode::DrawLine, Qt::SHIFT | Qt::Key_F4},
-    {"DrawRectangle", EditMode::DrawRectangle, Qt::SHIFT | Qt::Key_F5},
-    {"DrawCircle", EditMode::DrawCircle, Qt::SHIFT | Qt::Key_F6},
-    {"DrawFill", EditMode::DrawFill, Qt::SHIFT | Qt::Key_F7},
-};
-
-// The short labels of the tool bar's mode buttons.
-QString ModeButtonLabel(int mode) {
-  if (mode == EditMode::PrestelText) return "T";
-  if (mode >= EditMode::LargeFont1 && mode <= EditMode::LargeFont6) {
-    return QString::number(mode - EditMode::LargeFont1 + 1);
-  }
-  static const char* kDraw[] = {"~", "/", "\u25A1", "\u25CB", "\u25A0"};
-  return QString::fromUtf8(kDraw[mode - EditMode::DrawFree]);
-}
-
 // A panel button's face: the colour codes as a swatch ("A" for alpha, a mosaic block for
 // graphics), the others as a short label.
 QIcon AttributeIcon(int command) {
@@ -291,17 +259,19 @@ void TTxtEd::BuildMenus() {
   QMenu* largeFonts = nullptr;
   QMenu* drawModes = nullptr;
   auto* modeGroup = new QActionGroup(this);
-  for (const TModeItem& item : kModeItems) {
+  for (const TEditModeRow& item : EditModes()) {
     QMenu* menu = mode;
-    if (item.Mode >= EditMode::LargeFont1 && item.Mode <= EditMode::LargeFont6) {
+    if (item.Group == TModeGroup::LargeFont) {
       if (!largeFonts) largeFonts = mode->addMenu(Text(EditorTextRow::LargeFonts));
       menu = largeFonts;
-    } else if (item.Mode >= EditMode::DrawFree) {
+    } else if (item.Group == TModeGroup::Drawing) {
       if (!drawModes) drawModes = mode->addMenu(Text(EditorTextRow::DrawMode));
       menu = drawModes;
     }
-    const std::string name = std::string("MnuMode") + item.Suffix;
-    QAction* action = AddAction(menu, "", ModeHint(item.Mode), item.Shortcut);
+    const std::string name = std::string("MnuMode") + item.Name;
+    QAction* action =
+        AddAction(menu, "", ModeHint(item.Mode),
+                  QKeySequence::fromString(item.Shortcut, QKeySequence::PortableText));
     action->setObjectName(QString::fromStdString(name));
     action->setCheckable(true);
     action->setProperty("tag", item.Mode);
@@ -386,15 +356,21 @@ void TTxtEd::BuildToolBar(QWidget* client) {
   close->setText("\u2715");
   connect(close, &QToolButton::clicked, this, &TTxtEd::reject);
   place(close, 8);
-  for (const TModeItem& item : kModeItems) {
-    if (item.Mode == EditMode::BlockText) continue;  // block text is chosen from the menu only
-    const std::string name = std::string("BtnMode") + item.Suffix;
+  // Block text has no button: it is chosen from the menu only.
+  std::vector<const TEditModeRow*> buttoned;
+  for (const TEditModeRow& item : EditModes()) {
+    if (*item.ButtonLabel != '\0') buttoned.push_back(&item);
+  }
+  for (std::size_t i = 0; i < buttoned.size(); ++i) {
+    const TEditModeRow& item = *buttoned[i];
+    const std::string name = std::string("BtnMode") + item.Name;
     QToolButton* button =
         MakeButton(bar, name.c_str(), FromWindows1252(ModeHint(item.Mode)), item.Mode);
-    button->setText(ModeButtonLabel(item.Mode));
+    button->setText(QString::fromUtf8(item.ButtonLabel));
     button->setCheckable(true);
     connect(button, &QToolButton::clicked, this, [this, m = item.Mode] { ChooseMode(m); });
-    const bool groupEnds = item.Mode == EditMode::PrestelText || item.Mode == EditMode::LargeFont6;
+    // A gap parts the groups; the last drawing tool runs on into Invert.
+    const bool groupEnds = i + 1 < buttoned.size() && buttoned[i + 1]->Group != item.Group;
     place(button, groupEnds ? 8 : 0);
     modeButtons_.push_back(button);
   }

@@ -62,7 +62,7 @@ void TTxtEd::HandleMouse(QMouseEvent* event) {
     case QEvent::MouseButtonPress: {
       if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
       // A fill of a large region takes a moment: the busy cursor shows while it runs.
-      const bool fill = editor_->Mode() == EditMode::DrawFill;
+      const bool fill = DrawGestureOf(editor_->Mode()) == TDrawGesture::Fill;
       if (fill) QApplication::setOverrideCursor(Qt::WaitCursor);
       outcome = mouse_->Press(
           x, y, event->button() == Qt::LeftButton ? TMouseButton::Left : TMouseButton::Right);
