@@ -53,7 +53,7 @@ TTextBlock ClampTextBlock(TTextBlock block) {
 TPageEditor::TPageEditor(std::string largeFontFolder) {
   State.LargeFontFolder = std::move(largeFontFolder);
   State.Grid.FillSpaces();
-  UndoGrid = State.Grid;
+  RecordUndo(State.Grid);
   snapshot_ = TakeSnapshot();
 }
 
@@ -64,7 +64,7 @@ TPageEditor::TSnapshot TPageEditor::TakeSnapshot() const {
 TEditOutcome TPageEditor::Reload() {
   snapshot_ = TakeSnapshot();
   ApplyEditCommand(State, Page, 0, TEditOperation::Load);
-  UndoGrid = State.Grid;
+  RecordUndo(State.Grid);
   mode_ = BlockTextFlag ? EditMode::BlockText : EditMode::PrestelText;
   Page.FrameColor = 0;
   Selection = {};
@@ -102,7 +102,7 @@ TPageEditor::TStep TPageEditor::Step(std::uint8_t command) {
   if (mode_ == EditMode::BlockText) return {};
   const auto before = State.Display;
   Selection.Highlight = {};
-  UndoGrid = State.Grid;
+  RecordUndo(State.Grid);
   TStep step;
   step.Outcome = ApplyEditCommand(State, Page, command, TEditOperation::Apply);
   TallCaret = step.Outcome.TallCaret;
@@ -112,7 +112,20 @@ TPageEditor::TStep TPageEditor::Step(std::uint8_t command) {
 
 TPixelRect TPageEditor::Undo() {
   const auto before = State.Display;
-  State.Grid = UndoGrid;
+  State.Grid = undoGrid_;
+  // Through the engine, so that the row flags, the display and the caret follow the grid.
+  TallCaret = ApplyEditCommand(State, Page, EditCommand::None, TEditOperation::Apply).TallCaret;
+  return ChangedRect(before);
+}
+
+TPixelRect TPageEditor::ChangeGrid(
+    const std::function<void(TEditGrid& grid, int leftMargin)>& change, TUndoStep step) {
+  const auto before = State.Display;
+  const TEditGrid gridBefore = State.Grid;
+  change(State.Grid, State.LeftMargin);
+  if (step == TUndoStep::New || (step == TUndoStep::IfChanged && State.Grid != gridBefore)) {
+    RecordUndo(gridBefore);
+  }
   // Through the engine, so that the row flags, the display and the caret follow the grid.
   TallCaret = ApplyEditCommand(State, Page, EditCommand::None, TEditOperation::Apply).TallCaret;
   return ChangedRect(before);
@@ -134,7 +147,7 @@ void TPageEditor::CopyRows() {
 
 void TPageEditor::RemoveRows(bool toClipboard) {
   if (!Selection.Exists()) return;
-  UndoGrid = State.Grid;
+  RecordUndo(State.Grid);
   if (toClipboard) CopyRows();
   const int count = Selection.End - Selection.Start;
   auto& rows = State.Grid.Rows;
@@ -158,7 +171,7 @@ void TPageEditor::DeleteRows() {
 
 void TPageEditor::PasteRows() {
   if (!Clipboard.Filled) return;
-  UndoGrid = State.Grid;
+  RecordUndo(State.Grid);
   auto& rows = State.Grid.Rows;
   const int at = State.CursorRow;
   const int count = std::min(Clipboard.Count, kEditGridRows - at);
@@ -205,7 +218,7 @@ TFormatCheck TPageEditor::CheckFormatPrefix(const std::string& prefix,
 void TPageEditor::ApplyFormatPrefix(const std::string& prefix) {
   // The prefix never reaches past the columns a row prefix length can name.
   const int length = std::min<int>(static_cast<int>(prefix.size()), 7);
-  UndoGrid = State.Grid;
+  RecordUndo(State.Grid);
   for (int row = kFirstEditRow; row < kPageRows; ++row) {
     for (int column = 0; column < Page.RowPrefixLength && column < kPageColumns; ++column) {
       State.Grid.At(row, column) = kSpaceCode;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "editor/edit_engine.h"
@@ -104,6 +105,20 @@ class TPageEditor {
   TStep Step(std::uint8_t command);
   // Restores the undo copy (the same copy however often). Answers the changed rectangle.
   TPixelRect Undo();
+  // The grid as it was before the last step: the one level Undo goes back to.
+  const TEditGrid& UndoCopy() const { return undoGrid_; }
+
+  // How a change of the grid from outside the engine counts for Undo.
+  enum class TUndoStep {
+    New,        // a step of its own: a drawing tool's press, a shape drawn on release
+    Continue,   // part of the step taken last: the moves of a free-hand stroke
+    IfChanged,  // a step only when it changes the grid: the block-text field's write-back,
+                // which also runs on file commands when nothing was typed
+  };
+  // Runs `change` on the grid (with the left margin), brings the row flags, the display and the
+  // caret along, and answers the window rectangle that changed.
+  TPixelRect ChangeGrid(const std::function<void(TEditGrid& grid, int leftMargin)>& change,
+                        TUndoStep step);
 
   // Row clipboard. Cut, Copy and Delete act on the selection; Paste inserts at the cursor row.
   void SelectAll();
@@ -146,7 +161,6 @@ class TPageEditor {
   bool AttributeMenusEnabled() const { return mode_ != EditMode::BlockText && !IsDrawMode(); }
 
   TEditState State;
-  TEditGrid UndoGrid;
   TLineClipboard Clipboard;
   TRowSelection Selection;
   bool GridDisplay = false;
@@ -163,10 +177,14 @@ class TPageEditor {
     std::string FormatPrefix;
   };
   TSnapshot TakeSnapshot() const;
+  // The one place the undo copy is taken: every edit, whichever road it comes by, records the
+  // grid from before it here once.
+  void RecordUndo(const TEditGrid& before) { undoGrid_ = before; }
   void RemoveRows(bool toClipboard);
   void AfterRowCommand();
   TPixelRect ChangedRect(const std::array<TPrestCell, kCellGridSize>& before) const;
 
+  TEditGrid undoGrid_;
   int mode_ = EditMode::PrestelText;
   std::string formatPrefix_;
   TSnapshot snapshot_;

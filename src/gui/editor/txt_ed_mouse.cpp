@@ -139,10 +139,12 @@ void TTxtEd::OpenBlockTextField() {
 
 bool TTxtEd::WriteBackBlockTextField() {
   if (!BlockTextActive()) return false;
-  WriteBackBlockText(editor_->State.Grid, FrameBlock(mouse_->Sizer()), blockText_->Lines());
-  editor_->TallCaret =
-      ApplyEditCommand(editor_->State, editor_->Page, EditCommand::None, TEditOperation::Apply)
-          .TallCaret;
+  const TTextBlock block = FrameBlock(mouse_->Sizer());
+  const std::vector<std::string> lines = blockText_->Lines();
+  // One Undo takes back what the field wrote; a write-back that changes nothing (a file
+  // command with nothing typed) leaves the undo copy as it was.
+  editor_->ChangeGrid([&](TEditGrid& grid, int) { WriteBackBlockText(grid, block, lines); },
+                      TPageEditor::TUndoStep::IfChanged);
   return true;
 }
 
