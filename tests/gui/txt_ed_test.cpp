@@ -12,9 +12,12 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
+#include <map>
 
 #include "dialog_answer.h"
 #include "editor/edit_engine.h"
+#include "editor/edit_modes.h"
+#include "editor/editor_texts.h"
 #include "render/teletext_fonts.h"
 #include "support/lang_message_dlg.h"
 #include "support/language_texts.h"
@@ -317,6 +320,69 @@ TEST_F(TxtEdTest, SwitchesLargeFontsAndClose) {
     QTest::keyClicks(editor->Canvas(), "a");
     EXPECT_EQ(editor->Editor().State.Grid.At(1, 0), 'a');
   }
+}
+
+// A command is one action: its tool button shows the menu item's action, so the two can never
+// disagree, and the button keeps its own name, face and hint.
+TEST_F(TxtEdTest, EachButtonShowsItsMenuItemsAction) {
+  auto editor = Open();
+  using testing::Find;
+  std::vector<std::pair<std::string, std::string>> pairs = {{"BtnClose", "MnuClose"},
+                                                            {"BtnDrawInverse", "MnuDrawInverse"},
+                                                            {"BtnAttribute", "MnuAttribute"},
+                                                            {"BtnGrid", "MnuGrid"},
+                                                            {"BtnAlfaRed", "MnuAlphaRed"},
+                                                            {"BtnAlfaBlack", "MnuAlphaBlack"},
+                                                            {"BtnGraphicBlue", "MnuGraphicBlue"},
+                                                            {"BtnDoubleHeight", "MnuDoubleHeight"},
+                                                            {"BtnHoldGraphic", "MnuHoldGraphic"},
+                                                            {"BtnConceal", "MnuConceal"}};
+  for (const TEditModeRow& row : EditModes()) {
+    if (*row.ButtonLabel == '\0') continue;
+    pairs.emplace_back(std::string("BtnMode") + row.Name, std::string("MnuMode") + row.Name);
+    auto* button = Find<QToolButton>(editor.get(), pairs.back().first.c_str());
+    EXPECT_EQ(button->text(), QString::fromUtf8(row.ButtonLabel)) << row.Name;
+    EXPECT_EQ(button->toolTip(), QString::fromStdString(ModeHint(row.Mode))) << row.Name;
+  }
+  for (const auto& [buttonName, actionName] : pairs) {
+    SCOPED_TRACE(buttonName);
+    EXPECT_EQ(Find<QToolButton>(editor.get(), buttonName.c_str())->defaultAction(),
+              Find<QAction>(editor.get(), actionName.c_str()));
+  }
+  EXPECT_EQ(Find<QToolButton>(editor.get(), "BtnGrid")->text(), "#");
+  EXPECT_EQ(Find<QToolButton>(editor.get(), "BtnGrid")->toolTip(), "Grid");
+
+  // The state rule reaches button and item alike: a drawing tool leaves only the alpha
+  // colours red to white of the attributes.
+  QTest::mouseClick(Find<QToolButton>(editor.get(), "BtnModeDrawLine"), Qt::LeftButton);
+  EXPECT_EQ(editor->Editor().Mode(), EditMode::DrawLine);
+  EXPECT_TRUE(Find<QAction>(editor.get(), "MnuModeDrawLine")->isChecked());
+  EXPECT_FALSE(Find<QToolButton>(editor.get(), "BtnModePrestelText")->isChecked());
+  EXPECT_FALSE(Find<QToolButton>(editor.get(), "BtnAlfaBlack")->isEnabled());
+  EXPECT_TRUE(Find<QToolButton>(editor.get(), "BtnAlfaWhite")->isEnabled());
+  EXPECT_FALSE(Find<QAction>(editor.get(), "MnuInsert")->isEnabled());
+  testing::Trigger(editor.get(), "MnuModePrestelText");
+  EXPECT_TRUE(Find<QToolButton>(editor.get(), "BtnAlfaBlack")->isEnabled());
+  QTest::mouseClick(Find<QToolButton>(editor.get(), "BtnGrid"), Qt::LeftButton);
+  EXPECT_TRUE(editor->Editor().GridDisplay);
+  EXPECT_TRUE(Find<QAction>(editor.get(), "MnuGrid")->isChecked());
+  EXPECT_EQ(Find<QAction>(editor.get(), "MnuGrid")->text(), "Grid Off");
+  QTest::mouseClick(Find<QToolButton>(editor.get(), "BtnGraphicBlue"), Qt::LeftButton);
+  EXPECT_EQ(editor->Editor().State.Grid.At(1, 0), 0x14);
+}
+
+// Qt runs neither of two actions that share a shortcut: every key of the editor is taken once.
+TEST_F(TxtEdTest, NoTwoCommandsShareAShortcut) {
+  auto editor = Open();
+  std::map<QString, QString> taken;
+  for (QAction* action : editor->findChildren<QAction*>()) {
+    if (action->shortcut().isEmpty()) continue;
+    const QString key = action->shortcut().toString();
+    const auto [at, fresh] = taken.emplace(key, action->objectName());
+    EXPECT_TRUE(fresh) << key.toStdString() << ": " << at->second.toStdString() << " and "
+                       << action->objectName().toStdString();
+  }
+  EXPECT_GE(taken.size(), 40u);
 }
 
 }  // namespace

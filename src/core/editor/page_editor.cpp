@@ -272,6 +272,21 @@ bool TPageEditor::IsDrawMode() const {
   return row && row->Group == TModeGroup::Drawing;
 }
 
+TEditorCommandStates TPageEditor::CommandStates(const TBlockTextFieldState& field) const {
+  TEditorCommandStates states;
+  states.AttributeMenus = AttributeMenusEnabled();
+  if (field.Shown) {
+    states.Undo = field.CanUndo;
+    states.CutCopyDelete = true;
+    states.Paste = field.ClipboardHasText;
+  } else {
+    states.Undo = true;
+    states.CutCopyDelete = Selection.Exists();
+    states.Paste = Clipboard.Filled;
+  }
+  return states;
+}
+
 bool TPageEditor::AttributeCommandEnabled(int tag) const {
   if (AttributeMenusEnabled()) return true;
   return tag >= EditCommand::AlphaRed && tag <= EditCommand::AlphaWhite;

@@ -69,6 +69,23 @@ struct TCaret {
   TPixelRect Rect;
 };
 
+// What the block-text field offers while it is shown; the window asks the field and the
+// system clipboard.
+struct TBlockTextFieldState {
+  bool Shown = false;
+  bool CanUndo = false;
+  bool ClipboardHasText = false;
+};
+
+// Which of the window's commands work now. The menu item and the tool button of a command share
+// one action, and this is the one rule that enables it.
+struct TEditorCommandStates {
+  bool Undo = true;
+  bool CutCopyDelete = false;
+  bool Paste = false;
+  bool AttributeMenus = true;  // the Attributes menu and Insert On/Off
+};
+
 // The page editor without its window: the page record the host hands over, the working grid
 // with its undo copy, the row clipboard and selection, the edit mode and the switches. Every
 // rule of the editor window lives here; the window only turns input into these calls and
@@ -159,6 +176,9 @@ class TPageEditor {
   // red to white are left.
   bool AttributeCommandEnabled(int tag) const;
   bool AttributeMenusEnabled() const { return mode_ != EditMode::BlockText && !IsDrawMode(); }
+  // The commands' states: in block-text mode the field's edit commands, otherwise the row
+  // selection and clipboard.
+  TEditorCommandStates CommandStates(const TBlockTextFieldState& field) const;
 
   TEditState State;
   TLineClipboard Clipboard;

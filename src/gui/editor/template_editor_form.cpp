@@ -100,29 +100,30 @@ void TPTXTTemplateEditorForm::AddFileCommands() {
   for (QToolButton* button : bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
     button->move(button->x() + kFileButtonsWidth, button->y());
   }
+  // Each button shows the File menu item's action, with the Dutch hint the operators know.
   struct TButton {
     const char* Name;
+    const char* Action;
     const char* Hint;
     QStyle::StandardPixmap Icon;
-    void (TPTXTTemplateEditorForm::*Run)();
   };
   const TButton buttons[] = {
-      {"BtnOpen", "Teletekstbestand openen", QStyle::SP_DialogOpenButton,
-       &TPTXTTemplateEditorForm::OpenCommand},
-      {"BtnSave", "Teletekstbestand opslaan", QStyle::SP_DialogSaveButton,
-       &TPTXTTemplateEditorForm::SaveCommand},
-      {"BtnNew", "Nieuwe pagina", QStyle::SP_FileIcon, &TPTXTTemplateEditorForm::NewCommand},
+      {"BtnOpen", "MnuOpen", "Teletekstbestand openen", QStyle::SP_DialogOpenButton},
+      {"BtnSave", "MnuSave", "Teletekstbestand opslaan", QStyle::SP_DialogSaveButton},
+      {"BtnNew", "MnuNew", "Nieuwe pagina", QStyle::SP_FileIcon},
   };
   int x = 4;
   for (const TButton& item : buttons) {
+    QAction* action = findChild<QAction*>(item.Action);
+    action->setToolTip(item.Hint);
+    action->setIcon(style()->standardIcon(item.Icon));
+    action->setIconVisibleInMenu(false);
     auto* button = new QToolButton(bar);
     button->setObjectName(item.Name);
-    button->setToolTip(item.Hint);
-    button->setIcon(style()->standardIcon(item.Icon));
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoRaise(true);
     button->setGeometry(x, 2, 23, 23);
-    connect(button, &QToolButton::clicked, this, item.Run);
+    button->setDefaultAction(action);
     x += 24;
   }
 }

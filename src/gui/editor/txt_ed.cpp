@@ -2,13 +2,16 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -212,6 +215,28 @@ QAction* TTxtEd::AddAction(QMenu* menu, const char* name, const std::string& cap
   return action;
 }
 
+void TTxtEd::ShowOnButton(QAction* action, const QString& face, const QString& hint) {
+  // The button shows the face and the hint; the menu item keeps its caption.
+  action->setIconText(face);
+  action->setToolTip(hint);
+}
+
+void TTxtEd::ShowOnAttributeButton(QAction* action) {
+  const int command = action->property("tag").toInt();
+  const int code = InsertedControlCode(static_cast<std::uint8_t>(command));
+  ShowOnButton(action, FromWindows1252(controlCodeNames_[code]),
+               FromWindows1252(controlCodeNames_[code]));
+  action->setIcon(AttributeIcon(command));
+  action->setIconVisibleInMenu(false);
+  attributeActions_.push_back(action);
+}
+
+QToolButton* TTxtEd::ButtonFor(QWidget* parent, const char* name, QAction* action, int tag) {
+  QToolButton* button = MakeButton(parent, name, action->toolTip(), tag);
+  button->setDefaultAction(action);
+  return button;
+}
+
 void TTxtEd::BuildMenus() {
   auto* bar = new QMenuBar(this);
   bar->setObjectName("MainMenu");
@@ -220,8 +245,9 @@ void TTxtEd::BuildMenus() {
 
   QMenu* file = bar->addMenu(Text(0));
   fileMenu_ = file;
-  connect(AddAction(file, "MnuClose", text(EditorTextRow::Close)), &QAction::triggered, this,
-          &TTxtEd::reject);
+  closeAction_ = AddAction(file, "MnuClose", text(EditorTextRow::Close));
+  ShowOnButton(closeAction_, "\u2715", Text(EditorTextRow::Close));
+  connect(closeAction_, &QAction::triggered, this, &TTxtEd::reject);
 
   QMenu* edit = bar->addMenu(Text(EditorTextRow::Edit));
   undo_ = AddAction(edit, "MnuUndo", text(EditorTextRow::Undo), Qt::CTRL | Qt::Key_Z);
@@ -275,12 +301,15 @@ void TTxtEd::BuildMenus() {
     action->setObjectName(QString::fromStdString(name));
     action->setCheckable(true);
     action->setProperty("tag", item.Mode);
+    ShowOnButton(action, QString::fromUtf8(item.ButtonLabel), FromWindows1252(ModeHint(item.Mode)));
     modeGroup->addAction(action);
     connect(action, &QAction::triggered, this, [this, m = item.Mode] { ChooseMode(m); });
     modeActions_.push_back(action);
   }
   mode->addSeparator();
   inverse_ = AddAction(mode, "MnuDrawInverse", text(EditorTextRow::Invert), Qt::CTRL | Qt::Key_I);
+  inverse_->setCheckable(true);
+  ShowOnButton(inverse_, "\u25D0", Text(EditorTextRow::Invert));
   connect(inverse_, &QAction::triggered, this, [this] {
     editor_->ToggleInverse();
     RefreshMenus();
@@ -300,27 +329,34 @@ void TTxtEd::BuildMenus() {
     QAction* a = AddAction(alpha, "", word, QKeyCombination(Qt::Key(Qt::Key_F1 + i)));
     a->setObjectName(QString::fromStdString(alphaName));
     a->setProperty("tag", alphaCommand);
+    ShowOnAttributeButton(a);
     connect(a, &QAction::triggered, this, [this, alphaCommand] { SendAttribute(alphaCommand); });
     QAction* g = AddAction(graphic, "", word, Qt::CTRL | Qt::Key(Qt::Key_F1 + i));
     g->setObjectName(QString::fromStdString(graphicName));
     g->setProperty("tag", graphicCommand);
+    ShowOnAttributeButton(g);
     connect(g, &QAction::triggered, this,
             [this, graphicCommand] { SendAttribute(graphicCommand); });
   }
   for (const TAttributeCommand& item : kOtherAttributes) {
     QAction* action = AddAction(attributesMenu_, item.MenuName, text(item.TextRow), item.Shortcut);
     action->setProperty("tag", item.Command);
+    ShowOnAttributeButton(action);
     connect(action, &QAction::triggered, this, [this, c = item.Command] { SendAttribute(c); });
   }
 
   QMenu* view = bar->addMenu(Text(EditorTextRow::View));
   attribute_ =
       AddAction(view, "MnuAttribute", text(EditorTextRow::Attributes), Qt::CTRL | Qt::Key_T);
+  attribute_->setCheckable(true);
+  ShowOnButton(attribute_, "\u00B6", Text(EditorTextRow::Attributes));
   connect(attribute_, &QAction::triggered, this, [this] {
     editor_->ToggleShowCodes();
     RedrawAll();
   });
   grid_ = AddAction(view, "MnuGrid", text(EditorTextRow::Grid), Qt::CTRL | Qt::Key_G);
+  grid_->setCheckable(true);
+  ShowOnButton(grid_, "#", Text(EditorTextRow::Grid));
   connect(grid_, &QAction::triggered, this, [this] {
     editor_->ToggleGrid();
     RedrawAll();
@@ -352,10 +388,7 @@ void TTxtEd::BuildToolBar(QWidget* client) {
     button->setGeometry(x, 2, 23, 23);
     x += 24 + gapAfter;
   };
-  QToolButton* close = MakeButton(bar, "BtnClose", Text(EditorTextRow::Close), 0);
-  close->setText("\u2715");
-  connect(close, &QToolButton::clicked, this, &TTxtEd::reject);
-  place(close, 8);
+  place(ButtonFor(bar, "BtnClose", closeAction_, 0), 8);
   // Block text has no button: it is chosen from the menu only.
   std::vector<const TEditModeRow*> buttoned;
   for (const TEditModeRow& item : EditModes()) {
@@ -364,31 +397,17 @@ void TTxtEd::BuildToolBar(QWidget* client) {
   for (std::size_t i = 0; i < buttoned.size(); ++i) {
     const TEditModeRow& item = *buttoned[i];
     const std::string name = std::string("BtnMode") + item.Name;
-    QToolButton* button =
-        MakeButton(bar, name.c_str(), FromWindows1252(ModeHint(item.Mode)), item.Mode);
-    button->setText(QString::fromUtf8(item.ButtonLabel));
-    button->setCheckable(true);
-    connect(button, &QToolButton::clicked, this, [this, m = item.Mode] { ChooseMode(m); });
+    QAction* action = nullptr;
+    for (QAction* modeAction : modeActions_) {
+      if (modeAction->property("tag").toInt() == item.Mode) action = modeAction;
+    }
     // A gap parts the groups; the last drawing tool runs on into Invert.
     const bool groupEnds = i + 1 < buttoned.size() && buttoned[i + 1]->Group != item.Group;
-    place(button, groupEnds ? 8 : 0);
-    modeButtons_.push_back(button);
+    place(ButtonFor(bar, name.c_str(), action, item.Mode), groupEnds ? 8 : 0);
   }
-  inverseButton_ = MakeButton(bar, "BtnDrawInverse", Text(EditorTextRow::Invert), 0);
-  inverseButton_->setText("\u25D0");
-  inverseButton_->setCheckable(true);
-  connect(inverseButton_, &QToolButton::clicked, inverse_, &QAction::trigger);
-  place(inverseButton_, 8);
-  attributeButton_ = MakeButton(bar, "BtnAttribute", Text(EditorTextRow::Attributes), 0);
-  attributeButton_->setText("\u00B6");
-  attributeButton_->setCheckable(true);
-  connect(attributeButton_, &QToolButton::clicked, attribute_, &QAction::trigger);
-  place(attributeButton_);
-  gridButton_ = MakeButton(bar, "BtnGrid", Text(EditorTextRow::Grid), 0);
-  gridButton_->setText("#");
-  gridButton_->setCheckable(true);
-  connect(gridButton_, &QToolButton::clicked, grid_, &QAction::trigger);
-  place(gridButton_);
+  place(ButtonFor(bar, "BtnDrawInverse", inverse_, 0), 8);
+  place(ButtonFor(bar, "BtnAttribute", attribute_, 0));
+  place(ButtonFor(bar, "BtnGrid", grid_, 0));
 }
 
 void TTxtEd::BuildAttributePanel(QWidget* client) {
@@ -397,14 +416,13 @@ void TTxtEd::BuildAttributePanel(QWidget* client) {
   panel->setGeometry(0, 27, 57, 400);
   panel->setFrameShape(QFrame::StyledPanel);
   auto add = [&](const char* name, int command, int column, int row) {
-    const int code = InsertedControlCode(static_cast<std::uint8_t>(command));
-    QToolButton* button =
-        MakeButton(panel, name, FromWindows1252(controlCodeNames_[code]), command);
-    button->setIcon(AttributeIcon(command));
+    QAction* action = nullptr;
+    for (QAction* attributeAction : attributeActions_) {
+      if (attributeAction->property("tag").toInt() == command) action = attributeAction;
+    }
+    QToolButton* button = ButtonFor(panel, name, action, command);
     button->setIconSize(QSize(22, 16));
     button->setGeometry(3 + column * 26, 4 + row * 22, 25, 21);
-    connect(button, &QToolButton::clicked, this, [this, command] { SendAttribute(command); });
-    attributeButtons_.push_back(button);
   };
   static const char* kAlphaNames[] = {"BtnAlfaRed",   "BtnAlfaGreen",   "BtnAlfaYellow",
                                       "BtnAlfaBlue",  "BtnAlfaMagenta", "BtnAlfaCyan",
@@ -630,39 +648,43 @@ void TTxtEd::RedrawAll() {
 }
 
 void TTxtEd::RefreshMenus() {
+  // Every command's menu item and button share one action: this is where they are enabled and
+  // checked, from the editor's state.
+  TBlockTextFieldState field;
+  field.Shown = BlockTextActive();
+  if (field.Shown) {
+    field.CanUndo = blockText_->CanUndo();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    field.ClipboardHasText = data && data->hasText();
+  }
+  const TEditorCommandStates states = editor_->CommandStates(field);
   const int mode = editor_->Mode();
   for (QAction* action : modeActions_) action->setChecked(action->property("tag").toInt() == mode);
-  for (QToolButton* button : modeButtons_) {
-    button->setChecked(button->property("tag").toInt() == mode);
-  }
-  const bool attributes = editor_->AttributeMenusEnabled();
-  attributesMenu_->setEnabled(attributes);
-  for (QAction* action : attributesMenu_->actions()) action->setEnabled(attributes);
+  attributesMenu_->setEnabled(states.AttributeMenus);
   for (QMenu* sub : attributesMenu_->findChildren<QMenu*>()) {
-    for (QAction* action : sub->actions()) action->setEnabled(attributes);
+    sub->menuAction()->setEnabled(states.AttributeMenus);
   }
-  insert_->setEnabled(attributes);
-  for (QToolButton* button : attributeButtons_) {
-    button->setEnabled(editor_->AttributeCommandEnabled(button->property("tag").toInt()));
+  for (QAction* action : attributeActions_) {
+    action->setEnabled(editor_->AttributeCommandEnabled(action->property("tag").toInt()));
   }
-  const bool rows = editor_->CanCutOrCopy();
-  cut_->setEnabled(rows);
-  copy_->setEnabled(rows);
-  delete_->setEnabled(rows);
-  paste_->setEnabled(editor_->CanPaste());
+  insert_->setEnabled(states.AttributeMenus);
+  undo_->setEnabled(states.Undo);
+  cut_->setEnabled(states.CutCopyDelete);
+  copy_->setEnabled(states.CutCopyDelete);
+  delete_->setEnabled(states.CutCopyDelete);
+  paste_->setEnabled(states.Paste);
   inverse_->setText(FromWindows1252(SwitchCaption(EditorTextRow::Invert, editor_->InverseDrawing)));
   attribute_->setText(
       FromWindows1252(SwitchCaption(EditorTextRow::Attributes, editor_->State.ShowCodes)));
   insert_->setText(
       FromWindows1252(SwitchCaption(EditorTextRow::Insert, editor_->State.InsertMode)));
   grid_->setText(FromWindows1252(SwitchCaption(EditorTextRow::Grid, editor_->GridDisplay)));
+  inverse_->setChecked(editor_->InverseDrawing);
+  attribute_->setChecked(editor_->State.ShowCodes);
+  grid_->setChecked(editor_->GridDisplay);
   for (const auto& [action, option] : charSetActions_) {
     action->setChecked(option == editor_->Page.CharSet);
   }
-  inverseButton_->setChecked(editor_->InverseDrawing);
-  attributeButton_->setChecked(editor_->State.ShowCodes);
-  gridButton_->setChecked(editor_->GridDisplay);
-  RefreshBlockTextMenus();
 }
 
 void TTxtEd::RefreshStatus() {

@@ -71,6 +71,12 @@ class TTxtEd : public QDialog {
   void BuildStatusBar();
   QAction* AddAction(QMenu* menu, const char* name, const std::string& caption,
                      const QKeySequence& shortcut = {});
+  // A command's tool button face (its icon text) and hint, set on its action.
+  static void ShowOnButton(QAction* action, const QString& face, const QString& hint);
+  // An attribute command's panel face: its swatch or label, with the code's name as the hint.
+  void ShowOnAttributeButton(QAction* action);
+  // The tool button of a command: its own object name and tag, the action's face and state.
+  static QToolButton* ButtonFor(QWidget* parent, const char* name, QAction* action, int tag);
 
   void HandleKey(QKeyEvent* event);
   void RunCommand(std::uint8_t command);
@@ -103,7 +109,6 @@ class TTxtEd : public QDialog {
   // Edit commands and alpha colours go to the field in block-text mode: true when they did.
   bool RouteToBlockText(void (TBlockTextField::*command)());
   bool InsertBlockTextColour(int tag);
-  void RefreshBlockTextMenus();
   std::unique_ptr<TEditorMouse> mouse_;
   TBlockTextField* blockText_ = nullptr;
   // A key handed on to the field comes back to the page if the field does not use it.
@@ -113,12 +118,12 @@ class TTxtEd : public QDialog {
   TEditorCanvas* canvas_ = nullptr;
   std::array<std::string, 32> controlCodeNames_;
   std::vector<QAction*> modeActions_;
-  std::vector<QToolButton*> modeButtons_;
-  std::vector<QToolButton*> attributeButtons_;
+  std::vector<QAction*> attributeActions_;
   std::vector<std::pair<QAction*, int>> charSetActions_;
   QWidget* toolBar_ = nullptr;
   QMenu* fileMenu_ = nullptr;
   QMenu* attributesMenu_ = nullptr;
+  QAction* closeAction_ = nullptr;
   QAction* undo_ = nullptr;
   QAction* cut_ = nullptr;
   QAction* copy_ = nullptr;
@@ -128,9 +133,6 @@ class TTxtEd : public QDialog {
   QAction* inverse_ = nullptr;
   QAction* attribute_ = nullptr;
   QAction* grid_ = nullptr;
-  QToolButton* inverseButton_ = nullptr;
-  QToolButton* attributeButton_ = nullptr;
-  QToolButton* gridButton_ = nullptr;
   std::array<QLabel*, 4> statusPanels_{};
 };
 

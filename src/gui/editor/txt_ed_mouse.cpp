@@ -1,8 +1,6 @@
 // The editor window's mouse over the page (text block frame, drawing tools) and block-text
 // mode: the parts of TTxtEd that route these to the editor core and the block-text field.
 #include <QApplication>
-#include <QClipboard>
-#include <QMimeData>
 #include <QMouseEvent>
 
 #include "editor/block_text.h"
@@ -170,19 +168,6 @@ bool TTxtEd::InsertBlockTextColour(int tag) {
     blockText_->setFocus();
   }
   return true;
-}
-
-void TTxtEd::RefreshBlockTextMenus() {
-  if (!BlockTextActive()) {
-    undo_->setEnabled(true);
-    return;
-  }
-  undo_->setEnabled(blockText_->CanUndo());
-  cut_->setEnabled(true);
-  copy_->setEnabled(true);
-  delete_->setEnabled(true);
-  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-  paste_->setEnabled(data && data->hasText());
 }
 
 }  // namespace tavrel::gui
