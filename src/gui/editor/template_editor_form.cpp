@@ -169,8 +169,7 @@ void TPTXTTemplateEditorForm::ImportCommand(const QString& source) {
   try {
     imported = ImportPageSource(source.toStdString());
   } catch (const Error& error) {
-    LangMessageDlg(QString::fromStdString(error.what()), TMsgDlgType::Error,
-                   ButtonBit(TMsgDlgBtn::OK), 0, -1, -1, this);
+    LangMessageDlg(this, QString::fromStdString(error.what()), TMsgDlgType::Error);
     return;
   }
   // The page becomes a new, unnamed template: the one open is first offered to save. Cancel
@@ -181,8 +180,7 @@ void TPTXTTemplateEditorForm::ImportCommand(const QString& source) {
   SetPage(imported.Page, kReadTemplateTextBlock);
   fileManager_->SetModified(true);
   if (!imported.Note.empty()) {
-    LangMessageDlg(QString::fromStdString(imported.Note), TMsgDlgType::Information,
-                   ButtonBit(TMsgDlgBtn::OK), 0, -1, -1, this);
+    LangMessageDlg(this, QString::fromStdString(imported.Note), TMsgDlgType::Information);
   }
 }
 
@@ -220,8 +218,7 @@ bool TPTXTTemplateEditorForm::LoadTemplate(const QString& path) {
     SetPage(document.Page, document.TextBlock);
     return true;
   } catch (const Error& error) {
-    LangMessageDlg(QString::fromStdString(error.what()), TMsgDlgType::Error,
-                   ButtonBit(TMsgDlgBtn::OK), 0, -1, -1, this);
+    LangMessageDlg(this, QString::fromStdString(error.what()), TMsgDlgType::Error);
     return false;
   }
 }
@@ -230,8 +227,7 @@ bool TPTXTTemplateEditorForm::SaveTemplate(const QString& path) {
   try {
     WriteTemplateDocument(path.toStdString(), {Editor().Page, Editor().TextBlock});
   } catch (const Error& error) {
-    LangMessageDlg(QString::fromStdString(error.what()), TMsgDlgType::Error,
-                   ButtonBit(TMsgDlgBtn::OK), 0, -1, -1, this);
+    LangMessageDlg(this, QString::fromStdString(error.what()), TMsgDlgType::Error);
     return false;
   }
   // The reload takes a new snapshot, so the saved page counts as unchanged.

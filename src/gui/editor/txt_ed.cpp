@@ -250,19 +250,19 @@ void TTxtEd::BuildMenus() {
   connect(closeAction_, &QAction::triggered, this, &TTxtEd::reject);
 
   QMenu* edit = bar->addMenu(Text(EditorTextRow::Edit));
-  undo_ = AddAction(edit, "MnuUndo", text(EditorTextRow::Undo), Qt::CTRL | Qt::Key_Z);
-  connect(undo_, &QAction::triggered, this, &TTxtEd::Undo);
+  undoAction_ = AddAction(edit, "MnuUndo", text(EditorTextRow::Undo), Qt::CTRL | Qt::Key_Z);
+  connect(undoAction_, &QAction::triggered, this, &TTxtEd::Undo);
   edit->addSeparator();
-  cut_ = AddAction(edit, "MnuCut", text(EditorTextRow::Cut), Qt::CTRL | Qt::Key_X);
-  connect(cut_, &QAction::triggered, this, &TTxtEd::CutRows);
-  copy_ = AddAction(edit, "MnuCopy", text(EditorTextRow::Copy), Qt::CTRL | Qt::Key_C);
-  connect(copy_, &QAction::triggered, this, &TTxtEd::CopyRows);
-  paste_ = AddAction(edit, "MnuPaste", text(EditorTextRow::Paste), Qt::CTRL | Qt::Key_V);
-  connect(paste_, &QAction::triggered, this, &TTxtEd::PasteRows);
+  cutAction_ = AddAction(edit, "MnuCut", text(EditorTextRow::Cut), Qt::CTRL | Qt::Key_X);
+  connect(cutAction_, &QAction::triggered, this, &TTxtEd::CutRows);
+  copyAction_ = AddAction(edit, "MnuCopy", text(EditorTextRow::Copy), Qt::CTRL | Qt::Key_C);
+  connect(copyAction_, &QAction::triggered, this, &TTxtEd::CopyRows);
+  pasteAction_ = AddAction(edit, "MnuPaste", text(EditorTextRow::Paste), Qt::CTRL | Qt::Key_V);
+  connect(pasteAction_, &QAction::triggered, this, &TTxtEd::PasteRows);
   // The caption already shows "Del"; the Delete key is dispatched by HandleKey, which deletes
   // the rows only while this item is enabled.
-  delete_ = AddAction(edit, "MnuDelete", text(EditorTextRow::DeleteWithKey));
-  connect(delete_, &QAction::triggered, this, &TTxtEd::DeleteRows);
+  deleteAction_ = AddAction(edit, "MnuDelete", text(EditorTextRow::DeleteWithKey));
+  connect(deleteAction_, &QAction::triggered, this, &TTxtEd::DeleteRows);
   connect(AddAction(edit, "MnuSelectAll", text(EditorTextRow::SelectAll), Qt::CTRL | Qt::Key_A),
           &QAction::triggered, this, &TTxtEd::SelectAll);
   edit->addSeparator();
@@ -270,8 +270,8 @@ void TTxtEd::BuildMenus() {
           &QAction::triggered, this, [this] { RunCommand(EditCommand::InsertLine); });
   connect(AddAction(edit, "MnuDeleteLine", text(EditorTextRow::DeleteLine), Qt::CTRL | Qt::Key_Y),
           &QAction::triggered, this, [this] { RunCommand(EditCommand::DeleteLine); });
-  insert_ = AddAction(edit, "MnuInsert", text(EditorTextRow::Insert), Qt::Key_Insert);
-  connect(insert_, &QAction::triggered, this, [this] {
+  insertModeAction_ = AddAction(edit, "MnuInsert", text(EditorTextRow::Insert), Qt::Key_Insert);
+  connect(insertModeAction_, &QAction::triggered, this, [this] {
     editor_->ToggleInsert();
     RefreshMenus();
     RefreshStatus();
@@ -307,10 +307,11 @@ void TTxtEd::BuildMenus() {
     modeActions_.push_back(action);
   }
   mode->addSeparator();
-  inverse_ = AddAction(mode, "MnuDrawInverse", text(EditorTextRow::Invert), Qt::CTRL | Qt::Key_I);
-  inverse_->setCheckable(true);
-  ShowOnButton(inverse_, "\u25D0", Text(EditorTextRow::Invert));
-  connect(inverse_, &QAction::triggered, this, [this] {
+  inverseDrawingAction_ =
+      AddAction(mode, "MnuDrawInverse", text(EditorTextRow::Invert), Qt::CTRL | Qt::Key_I);
+  inverseDrawingAction_->setCheckable(true);
+  ShowOnButton(inverseDrawingAction_, "\u25D0", Text(EditorTextRow::Invert));
+  connect(inverseDrawingAction_, &QAction::triggered, this, [this] {
     editor_->ToggleInverse();
     RefreshMenus();
   });
@@ -346,18 +347,18 @@ void TTxtEd::BuildMenus() {
   }
 
   QMenu* view = bar->addMenu(Text(EditorTextRow::View));
-  attribute_ =
+  showCodesAction_ =
       AddAction(view, "MnuAttribute", text(EditorTextRow::Attributes), Qt::CTRL | Qt::Key_T);
-  attribute_->setCheckable(true);
-  ShowOnButton(attribute_, "\u00B6", Text(EditorTextRow::Attributes));
-  connect(attribute_, &QAction::triggered, this, [this] {
+  showCodesAction_->setCheckable(true);
+  ShowOnButton(showCodesAction_, "\u00B6", Text(EditorTextRow::Attributes));
+  connect(showCodesAction_, &QAction::triggered, this, [this] {
     editor_->ToggleShowCodes();
     RedrawAll();
   });
-  grid_ = AddAction(view, "MnuGrid", text(EditorTextRow::Grid), Qt::CTRL | Qt::Key_G);
-  grid_->setCheckable(true);
-  ShowOnButton(grid_, "#", Text(EditorTextRow::Grid));
-  connect(grid_, &QAction::triggered, this, [this] {
+  gridAction_ = AddAction(view, "MnuGrid", text(EditorTextRow::Grid), Qt::CTRL | Qt::Key_G);
+  gridAction_->setCheckable(true);
+  ShowOnButton(gridAction_, "#", Text(EditorTextRow::Grid));
+  connect(gridAction_, &QAction::triggered, this, [this] {
     editor_->ToggleGrid();
     RedrawAll();
   });
@@ -405,9 +406,9 @@ void TTxtEd::BuildToolBar(QWidget* client) {
     const bool groupEnds = i + 1 < buttoned.size() && buttoned[i + 1]->Group != item.Group;
     place(ButtonFor(bar, name.c_str(), action, item.Mode), groupEnds ? 8 : 0);
   }
-  place(ButtonFor(bar, "BtnDrawInverse", inverse_, 0), 8);
-  place(ButtonFor(bar, "BtnAttribute", attribute_, 0));
-  place(ButtonFor(bar, "BtnGrid", grid_, 0));
+  place(ButtonFor(bar, "BtnDrawInverse", inverseDrawingAction_, 0), 8);
+  place(ButtonFor(bar, "BtnAttribute", showCodesAction_, 0));
+  place(ButtonFor(bar, "BtnGrid", gridAction_, 0));
 }
 
 void TTxtEd::BuildAttributePanel(QWidget* client) {
@@ -424,15 +425,16 @@ void TTxtEd::BuildAttributePanel(QWidget* client) {
     button->setIconSize(QSize(22, 16));
     button->setGeometry(3 + column * 26, 4 + row * 22, 25, 21);
   };
-  static const char* kAlphaNames[] = {"BtnAlfaRed",   "BtnAlfaGreen",   "BtnAlfaYellow",
-                                      "BtnAlfaBlue",  "BtnAlfaMagenta", "BtnAlfaCyan",
-                                      "BtnAlfaWhite", "BtnAlfaBlack"};
-  static const char* kGraphicNames[] = {"BtnGraphicRed",   "BtnGraphicGreen",   "BtnGraphicYellow",
-                                        "BtnGraphicBlue",  "BtnGraphicMagenta", "BtnGraphicCyan",
-                                        "BtnGraphicWhite", "BtnGraphicBlack"};
+  static const char* kAlphaButtonNames[] = {"BtnAlfaRed",   "BtnAlfaGreen",   "BtnAlfaYellow",
+                                            "BtnAlfaBlue",  "BtnAlfaMagenta", "BtnAlfaCyan",
+                                            "BtnAlfaWhite", "BtnAlfaBlack"};
+  static const char* kGraphicButtonNames[] = {
+      "BtnGraphicRed",     "BtnGraphicGreen", "BtnGraphicYellow", "BtnGraphicBlue",
+      "BtnGraphicMagenta", "BtnGraphicCyan",  "BtnGraphicWhite",  "BtnGraphicBlack"};
   for (int i = 0; i < 8; ++i) {
-    add(kAlphaNames[i], i < 7 ? EditCommand::AlphaRed + i : EditCommand::AlphaBlack, 0, i);
-    add(kGraphicNames[i], i < 7 ? EditCommand::GraphicRed + i : EditCommand::GraphicBlack, 1, i);
+    add(kAlphaButtonNames[i], i < 7 ? EditCommand::AlphaRed + i : EditCommand::AlphaBlack, 0, i);
+    add(kGraphicButtonNames[i], i < 7 ? EditCommand::GraphicRed + i : EditCommand::GraphicBlack, 1,
+        i);
   }
   int slot = 0;
   for (const TAttributeCommand& item : kOtherAttributes) {
@@ -493,8 +495,8 @@ void TTxtEd::HandleKey(QKeyEvent* event) {
     // ends here.
     if (canvas_->hasFocus() && !forwardingKey_) {
       forwardingKey_ = true;
-      blockText_->setFocus(Qt::OtherFocusReason);
-      QCoreApplication::sendEvent(blockText_, event);
+      blockTextField_->setFocus(Qt::OtherFocusReason);
+      QCoreApplication::sendEvent(blockTextField_, event);
       forwardingKey_ = false;
     }
     return;
@@ -503,7 +505,7 @@ void TTxtEd::HandleKey(QKeyEvent* event) {
       event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   const TEditorKey key = EditorKeyOf(event->key());
   if (modifiers == Qt::NoModifier && key != TEditorKey::Other) {
-    if (key == TEditorKey::Delete && delete_->isEnabled()) {
+    if (key == TEditorKey::Delete && deleteAction_->isEnabled()) {
       DeleteRows();
       return;
     }
@@ -555,7 +557,7 @@ void TTxtEd::ChooseMode(int mode) {
 
 void TTxtEd::ShowOutcome(const TEditOutcome& outcome) {
   if (outcome.Error.empty()) return;
-  LangMessageDlg(FromWindows1252(outcome.Error), TMsgDlgType::Error, kButtonsOk, 0, -1, -1, this);
+  LangMessageDlg(this, FromWindows1252(outcome.Error), TMsgDlgType::Error);
 }
 
 void TTxtEd::Undo() {
@@ -603,8 +605,8 @@ void TTxtEd::FormatColors() {
   const std::string* prefix = &choice->Prefix;
   switch (editor_->CheckFormatPrefix(*prefix, editor_->TextBlock)) {
     case TFormatCheck::NoRoom:
-      LangMessageDlg("Te weinig ruimte voor attributen, verplaats eerst het tekstblok.",
-                     TMsgDlgType::Warning, kButtonsOk, 0, -1, -1, this);
+      LangMessageDlg(this, "Te weinig ruimte voor attributen, verplaats eerst het tekstblok.",
+                     TMsgDlgType::Warning);
       editor_->FrameDisplay = true;
       RedrawAll();
       return;
@@ -614,8 +616,7 @@ void TTxtEd::FormatColors() {
                                    "kolom(en).\r\nTekens en/of attributen overschrijven?")
                                    .arg(prefix->size());
       const TMsgDlgButtons yesNo = ButtonBit(TMsgDlgBtn::Yes) | ButtonBit(TMsgDlgBtn::No);
-      if (LangMessageDlg(question, TMsgDlgType::Warning, yesNo, 0, -1, -1, this) !=
-          TModalResult::Yes) {
+      if (LangMessageDlg(this, question, TMsgDlgType::Warning, yesNo) != TModalResult::Yes) {
         return;
       }
       break;
@@ -629,14 +630,14 @@ void TTxtEd::FormatColors() {
 
 void TTxtEd::ChooseCharSet(int option) {
   editor_->SetCharSet(option);
-  blockText_->SetCharSet(option);
+  blockTextField_->SetCharSet(option);
   RedrawAll();
 }
 
 void TTxtEd::SaveCharSetAsDefault() {
   const TMsgDlgButtons okCancel = ButtonBit(TMsgDlgBtn::OK) | ButtonBit(TMsgDlgBtn::Cancel);
-  if (LangMessageDlg("Set language as default?", TMsgDlgType::Confirmation, okCancel, 0, -1, -1,
-                     this) == TModalResult::OK) {
+  if (LangMessageDlg(this, "Set language as default?", TMsgDlgType::Confirmation, okCancel) ==
+      TModalResult::OK) {
     editor_->DefaultCharSet = editor_->Page.CharSet;
   }
 }
@@ -653,7 +654,7 @@ void TTxtEd::RefreshMenus() {
   TBlockTextFieldState field;
   field.Shown = BlockTextActive();
   if (field.Shown) {
-    field.CanUndo = blockText_->CanUndo();
+    field.CanUndo = blockTextField_->CanUndo();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     field.ClipboardHasText = data && data->hasText();
   }
@@ -667,21 +668,22 @@ void TTxtEd::RefreshMenus() {
   for (QAction* action : attributeActions_) {
     action->setEnabled(editor_->AttributeCommandEnabled(action->property("tag").toInt()));
   }
-  insert_->setEnabled(states.AttributeMenus);
-  undo_->setEnabled(states.Undo);
-  cut_->setEnabled(states.CutCopyDelete);
-  copy_->setEnabled(states.CutCopyDelete);
-  delete_->setEnabled(states.CutCopyDelete);
-  paste_->setEnabled(states.Paste);
-  inverse_->setText(FromWindows1252(SwitchCaption(EditorTextRow::Invert, editor_->InverseDrawing)));
-  attribute_->setText(
+  insertModeAction_->setEnabled(states.AttributeMenus);
+  undoAction_->setEnabled(states.Undo);
+  cutAction_->setEnabled(states.CutCopyDelete);
+  copyAction_->setEnabled(states.CutCopyDelete);
+  deleteAction_->setEnabled(states.CutCopyDelete);
+  pasteAction_->setEnabled(states.Paste);
+  inverseDrawingAction_->setText(
+      FromWindows1252(SwitchCaption(EditorTextRow::Invert, editor_->InverseDrawing)));
+  showCodesAction_->setText(
       FromWindows1252(SwitchCaption(EditorTextRow::Attributes, editor_->State.ShowCodes)));
-  insert_->setText(
+  insertModeAction_->setText(
       FromWindows1252(SwitchCaption(EditorTextRow::Insert, editor_->State.InsertMode)));
-  grid_->setText(FromWindows1252(SwitchCaption(EditorTextRow::Grid, editor_->GridDisplay)));
-  inverse_->setChecked(editor_->InverseDrawing);
-  attribute_->setChecked(editor_->State.ShowCodes);
-  grid_->setChecked(editor_->GridDisplay);
+  gridAction_->setText(FromWindows1252(SwitchCaption(EditorTextRow::Grid, editor_->GridDisplay)));
+  inverseDrawingAction_->setChecked(editor_->InverseDrawing);
+  showCodesAction_->setChecked(editor_->State.ShowCodes);
+  gridAction_->setChecked(editor_->GridDisplay);
   for (const auto& [action, option] : charSetActions_) {
     action->setChecked(option == editor_->Page.CharSet);
   }

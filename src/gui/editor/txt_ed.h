@@ -47,7 +47,7 @@ class TTxtEd : public QDialog {
   TEditorCanvas* Canvas() const { return canvas_; }
   // The mouse over the page (text block frame, drawing tools) and the block-text field.
   TEditorMouse& Mouse() { return *mouse_; }
-  TBlockTextField* BlockTextField() const { return blockText_; }
+  TBlockTextField* BlockTextField() const { return blockTextField_; }
   // What a host window adds to: the tool bar frame and the File menu.
   QWidget* ToolBarFrame() const { return toolBar_; }
   QMenu* FileMenu() const { return fileMenu_; }
@@ -110,7 +110,7 @@ class TTxtEd : public QDialog {
   bool RouteToBlockText(void (TBlockTextField::*command)());
   bool InsertBlockTextColour(int tag);
   std::unique_ptr<TEditorMouse> mouse_;
-  TBlockTextField* blockText_ = nullptr;
+  TBlockTextField* blockTextField_ = nullptr;
   // A key handed on to the field comes back to the page if the field does not use it.
   bool forwardingKey_ = false;
 
@@ -124,15 +124,15 @@ class TTxtEd : public QDialog {
   QMenu* fileMenu_ = nullptr;
   QMenu* attributesMenu_ = nullptr;
   QAction* closeAction_ = nullptr;
-  QAction* undo_ = nullptr;
-  QAction* cut_ = nullptr;
-  QAction* copy_ = nullptr;
-  QAction* paste_ = nullptr;
-  QAction* delete_ = nullptr;
-  QAction* insert_ = nullptr;
-  QAction* inverse_ = nullptr;
-  QAction* attribute_ = nullptr;
-  QAction* grid_ = nullptr;
+  QAction* undoAction_ = nullptr;
+  QAction* cutAction_ = nullptr;
+  QAction* copyAction_ = nullptr;
+  QAction* pasteAction_ = nullptr;
+  QAction* deleteAction_ = nullptr;
+  QAction* insertModeAction_ = nullptr;
+  QAction* inverseDrawingAction_ = nullptr;
+  QAction* showCodesAction_ = nullptr;
+  QAction* gridAction_ = nullptr;
   std::array<QLabel*, 4> statusPanels_{};
 };
 
