@@ -54,12 +54,29 @@ class TxtEdTest : public ::testing::Test {
     return text;
   }
   static QString Status(const TTxtEd& editor, int panel) {
-    return editor.findChild<QLabel*>(QString("StatusPanel%1").arg(panel))->text();
+    return testing::Find<QLabel>(&editor, QString("StatusPanel%1").arg(panel))->text();
   }
   static QAction* Action(const TTxtEd& editor, const char* name) {
-    return editor.findChild<QAction*>(name);
+    return testing::Find<QAction>(&editor, name);
   }
 };
+
+// Inside a modal answer (run from the event loop, where nothing may throw): the box's message,
+// and a click on one of its buttons. A missing control fails the test and closes the box.
+QString MessageIn(QWidget* box) {
+  auto* label = box->findChild<QLabel*>("Message");
+  if (label == nullptr) ADD_FAILURE() << "the box has no Message";
+  return label != nullptr ? label->text() : QString();
+}
+template <typename T = QPushButton>
+void ClickIn(QWidget* box, const QString& name) {
+  if (auto* button = box->findChild<T*>(name)) {
+    button->click();
+  } else {
+    ADD_FAILURE() << "the box has no " << name.toStdString();
+    box->close();
+  }
+}
 
 // A page whose body rows name themselves ("row 5" from column 3).
 TPrestPage NumberedPage() {
@@ -156,22 +173,26 @@ TEST_F(TxtEdTest, PageFormatMessages) {
     return std::optional<TPageFormatChoice>({"\x01\x02\x03\x04\x05", false});
   };
   QString shown;
-  testing::AnswerNextModal([&](QWidget* box) {
-    shown = box->findChild<QLabel*>("Message")->text();
-    box->findChild<QPushButton*>(MessageButtonObjectName(TMsgDlgBtn::OK))->click();
-  });
-  Action(*editor, "MnuFormatColors")->trigger();  // the text block starts at column 4
+  {
+    testing::TScopedModalAnswer answer([&](QWidget* box) {
+      shown = MessageIn(box);
+      ClickIn(box, MessageButtonObjectName(TMsgDlgBtn::OK));
+    });
+    testing::Trigger(editor.get(), "MnuFormatColors");  // the text block starts at column 4
+  }
   EXPECT_EQ(shown, "Te weinig ruimte voor attributen, verplaats eerst het tekstblok.");
   EXPECT_TRUE(editor->Editor().FrameDisplay);
   EXPECT_EQ(editor->Editor().Page.RowPrefixLength, 0);
   editor->PageFormatRunner = [](QWidget*, bool, const std::string&) {
     return std::optional<TPageFormatChoice>({"\x01\x02\x03\x04", false});
   };
-  testing::AnswerNextModal([&](QWidget* box) {
-    shown = box->findChild<QLabel*>("Message")->text();
-    box->findChild<QPushButton*>(MessageButtonObjectName(TMsgDlgBtn::No))->click();
-  });
-  Action(*editor, "MnuFormatColors")->trigger();  // "row" stands in column 3
+  {
+    testing::TScopedModalAnswer answer([&](QWidget* box) {
+      shown = MessageIn(box);
+      ClickIn(box, MessageButtonObjectName(TMsgDlgBtn::No));
+    });
+    testing::Trigger(editor.get(), "MnuFormatColors");  // "row" stands in column 3
+  }
   EXPECT_TRUE(
       shown.startsWith("Er bevinden zich tekens en/of attributen in de 4 kolom(en).\n"
                        "Tekens en/of attributen overschrijven?"))
@@ -184,12 +205,15 @@ TEST_F(TxtEdTest, ThePageFormatDialogSetsThePrefix) {
   auto editor = Open();
   editor->TemplateHost = true;
   bool helpShown = true;
-  testing::AnswerNextModal([&](QWidget* dialog) {
-    helpShown = dialog->findChild<QPushButton*>("HelpButton")->isVisible();
-    dialog->findChild<QRadioButton*>("Foreground3")->click();  // yellow text on black
-    dialog->findChild<QPushButton*>("OKButton")->click();
-  });
-  Action(*editor, "MnuFormatColors")->trigger();
+  {
+    testing::TScopedModalAnswer answer([&](QWidget* dialog) {
+      auto* help = dialog->findChild<QPushButton*>("HelpButton");
+      helpShown = help == nullptr || help->isVisible();
+      ClickIn<QRadioButton>(dialog, "Foreground3");  // yellow text on black
+      ClickIn(dialog, "OKButton");
+    });
+    testing::Trigger(editor.get(), "MnuFormatColors");
+  }
   EXPECT_FALSE(helpShown);
   EXPECT_EQ(editor->Editor().FormatPrefix(), "\x03");
   for (int row = 1; row < kPageRows; ++row) EXPECT_EQ(editor->Editor().State.Grid.At(row, 0), 3);
@@ -214,9 +238,11 @@ TEST_F(TxtEdTest, StatusNamesTheControlCodeUnderTheCursor) {
   QTest::keyClicks(editor->Canvas(), "a");
   Key(*editor, Qt::Key_Left);
   EXPECT_EQ(Status(*editor, 3), "");
-  EXPECT_EQ(editor->findChild<QToolButton*>("BtnDoubleHeight")->toolTip(), "Double Height");
-  EXPECT_EQ(editor->findChild<QToolButton*>("BtnAlfaRed")->property("tag").toInt(), 187);
-  EXPECT_EQ(editor->findChild<QToolButton*>("BtnGraphicBlack")->property("tag").toInt(), 239);
+  EXPECT_EQ(testing::Find<QToolButton>(editor.get(), "BtnDoubleHeight")->toolTip(),
+            "Double Height");
+  EXPECT_EQ(testing::Find<QToolButton>(editor.get(), "BtnAlfaRed")->property("tag").toInt(), 187);
+  EXPECT_EQ(testing::Find<QToolButton>(editor.get(), "BtnGraphicBlack")->property("tag").toInt(),
+            239);
 }
 
 // Large-font typing after a click on row 1 or 2: the click places the cursor on row 3, so the
@@ -235,7 +261,8 @@ TEST_F(TxtEdTest, LargeFontTypingAfterAClickOnTheTopRowsStaysOnThePage) {
     for (int row = 1; row <= 3; ++row) {
       EXPECT_GT(editor->Editor().State.Grid.At(row, 10), ' ') << "the H's bar in row " << row;
     }
-    EXPECT_GE(editor->Editor().Caret().Rect.Top, editor->findChild<QWidget*>("ToolBar")->height());
+    EXPECT_GE(editor->Editor().Caret().Rect.Top,
+              testing::Find<QWidget>(editor.get(), "ToolBar")->height());
   }
 }
 
@@ -244,7 +271,7 @@ TEST_F(TxtEdTest, LargeFontTypingAfterAClickOnTheTopRowsStaysOnThePage) {
 TEST_F(TxtEdTest, BlockTextKeysStayInTheFieldAndTabStoresNothing) {
   auto editor = Open();
   Action(*editor, "MnuModeBlockText")->trigger();
-  auto* field = editor->findChild<QWidget*>("Memo1");
+  auto* field = testing::Find<QWidget>(editor.get(), "Memo1");
   ASSERT_TRUE(field->isVisible());
   const TEditGrid before = editor->Editor().State.Grid;
   // Row 2, column 1: on the page, left of and above the field.
@@ -282,14 +309,14 @@ TEST_F(TxtEdTest, SwitchesLargeFontsAndClose) {
     EXPECT_EQ(Action(*editor, "MnuGrid")->text(), "Grid On");
     Key(*editor, Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(Action(*editor, "MnuGrid")->text(), "Grid Off");
-    EXPECT_TRUE(editor->findChild<QToolButton*>("BtnGrid")->isChecked());
+    EXPECT_TRUE(testing::Find<QToolButton>(editor.get(), "BtnGrid")->isChecked());
     Key(*editor, Qt::Key_T, Qt::ControlModifier);
     EXPECT_EQ(Action(*editor, "MnuAttribute")->text(), "Attributes Off");
     Key(*editor, Qt::Key_G, Qt::ControlModifier);
     Key(*editor, Qt::Key_T, Qt::ControlModifier);
     EXPECT_EQ(editor->Editor().Mode(), EditMode::PrestelText);
     // Nothing changed: closing answers Cancel.
-    editor->findChild<QToolButton*>("BtnClose")->click();
+    testing::Find<QToolButton>(editor.get(), "BtnClose")->click();
     EXPECT_EQ(editor->result(), QDialog::Rejected);
   }
   {
@@ -309,14 +336,16 @@ TEST_F(TxtEdTest, SwitchesLargeFontsAndClose) {
     ::tavrel::testing::TempFolder folder;
     auto editor = Open(TPrestPage::Blank(), QString::fromStdString(folder.Path()));
     QString message;
-    testing::AnswerNextModal([&](QWidget* box) {
-      message = box->findChild<QLabel*>("Message")->text();
-      box->findChild<QPushButton*>(MessageButtonObjectName(TMsgDlgBtn::OK))->click();
-    });
-    Key(*editor, Qt::Key_3, Qt::AltModifier);
+    {
+      testing::TScopedModalAnswer answer([&](QWidget* box) {
+        message = MessageIn(box);
+        ClickIn(box, MessageButtonObjectName(TMsgDlgBtn::OK));
+      });
+      Key(*editor, Qt::Key_3, Qt::AltModifier);
+    }
     EXPECT_EQ(message,
               QString::fromStdString("Can not open file: \"" + folder.Path() + "txtfont3.fnt"));
-    EXPECT_TRUE(editor->findChild<QToolButton*>("BtnModeLargeFont3")->isChecked());
+    EXPECT_TRUE(testing::Find<QToolButton>(editor.get(), "BtnModeLargeFont3")->isChecked());
     QTest::keyClicks(editor->Canvas(), "a");
     EXPECT_EQ(editor->Editor().State.Grid.At(1, 0), 'a');
   }
