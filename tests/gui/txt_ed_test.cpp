@@ -390,6 +390,12 @@ TEST_F(TxtEdTest, EachButtonShowsItsMenuItemsAction) {
   EXPECT_FALSE(Find<QToolButton>(editor.get(), "BtnAlfaBlack")->isEnabled());
   EXPECT_TRUE(Find<QToolButton>(editor.get(), "BtnAlfaWhite")->isEnabled());
   EXPECT_FALSE(Find<QAction>(editor.get(), "MnuInsert")->isEnabled());
+  // The button works there, its key does not: the key belongs to the menu, which is off.
+  const TEditGrid drawn = editor->Editor().State.Grid;
+  Key(*editor, Qt::Key_F1);
+  EXPECT_EQ(editor->Editor().State.Grid, drawn);
+  QTest::mouseClick(Find<QToolButton>(editor.get(), "BtnAlfaRed"), Qt::LeftButton);
+  EXPECT_EQ(editor->Editor().State.Grid.At(1, 0), 0x01);  // alpha red at the cursor
   testing::Trigger(editor.get(), "MnuModePrestelText");
   EXPECT_TRUE(Find<QToolButton>(editor.get(), "BtnAlfaBlack")->isEnabled());
   QTest::mouseClick(Find<QToolButton>(editor.get(), "BtnGrid"), Qt::LeftButton);
@@ -397,7 +403,7 @@ TEST_F(TxtEdTest, EachButtonShowsItsMenuItemsAction) {
   EXPECT_TRUE(Find<QAction>(editor.get(), "MnuGrid")->isChecked());
   EXPECT_EQ(Find<QAction>(editor.get(), "MnuGrid")->text(), "Grid Off");
   QTest::mouseClick(Find<QToolButton>(editor.get(), "BtnGraphicBlue"), Qt::LeftButton);
-  EXPECT_EQ(editor->Editor().State.Grid.At(1, 0), 0x14);
+  EXPECT_EQ(editor->Editor().State.Grid.At(1, 1), 0x14);  // graphics blue after it
 }
 
 // Qt runs neither of two actions that share a shortcut: every key of the editor is taken once.

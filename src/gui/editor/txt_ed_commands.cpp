@@ -163,6 +163,7 @@ void TTxtEd::ShowOnAttributeButton(QAction* action) {
                FromWindows1252(controlCodeNames_[code]));
   action->setIcon(AttributeIcon(command));
   action->setIconVisibleInMenu(false);
+  action->setProperty("menuShortcut", action->shortcut());
   attributeActions_.push_back(action);
 }
 
@@ -397,6 +398,11 @@ void TTxtEd::RefreshMenus() {
   }
   for (QAction* action : attributeActions_) {
     action->setEnabled(editor_->AttributeCommandEnabled(action->property("tag").toInt()));
+    // The keys belong to the menu items: while the Attributes menu is off, F1..F7 do nothing,
+    // though the alpha colour buttons still work.
+    action->setShortcut(states.AttributeMenus
+                            ? action->property("menuShortcut").value<QKeySequence>()
+                            : QKeySequence());
   }
   insertModeAction_->setEnabled(states.AttributeMenus);
   undoAction_->setEnabled(states.Undo);
