@@ -7,9 +7,11 @@
 
 namespace tavrel {
 
-// The edit modes; menu items and mode buttons carry these numbers as tags. The modes with a
-// rule of their own are named here; every other mode is known only through its row in
-// EditModes(), so that a new drawing tool is one row there.
+// The edit modes; menu items and mode buttons carry these numbers as tags. The window's menus
+// and buttons, the status bar's hint and the mouse know a mode only through its row in
+// EditModes(). A new drawing tool is therefore a row in edit_modes.cpp, its hint's texts in
+// the language texts, and, for a shape, its drawing function beside the others in
+// mosaic_tools.cpp.
 namespace EditMode {
 inline constexpr int PrestelText = 1;
 inline constexpr int BlockText = 2;
