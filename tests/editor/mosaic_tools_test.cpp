@@ -366,7 +366,7 @@ TEST(MosaicTools, MouseStrokes) {
     TEditGrid expected = before;
     Plot(expected, 0, 12, 10, TPlotMode::Erase);
     EXPECT_EQ(d.Editor.State.Grid, expected);
-    EXPECT_EQ(d.Editor.UndoGrid, before);
+    EXPECT_EQ(d.Editor.UndoCopy(), before);
   }
   {
     SCOPED_TRACE("a rectangle drag previews on screen only, draws on release, undoes in one");

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "editor/block_text.h"
+#include "editor/editor_mouse.h"
 #include "editor/editor_texts.h"
 #include "page/cell_codes.h"
 #include "support/language_texts.h"
@@ -124,6 +128,96 @@ TEST(PageEditor, ReloadTakesASnapshot) {
   EXPECT_TRUE(page.Editor.IsUnchanged());  // the grid reaches the page only when stored
   page.Editor.StorePage();
   EXPECT_FALSE(page.Editor.IsUnchanged());
+}
+
+// Every kind of edit is one step: one Undo brings back the exact grid from before it, however
+// the edit reached the grid (engine, row clipboard, format, drawing tool, block-text field).
+TEST(PageEditor, OneUndoTakesBackEachKindOfEdit) {
+  using TAction = std::function<void(TPageEditor&)>;
+  const TAction nothing = [](TPageEditor&) {};
+  struct {
+    const char* Name;
+    TAction Prepare;  // what happens before the edit, and stays when it is undone
+    TAction Edit;
+  } const rows[] = {
+      {"typing", nothing, [](TPageEditor& e) { e.Step('X'); }},
+      {"a control code", nothing, [](TPageEditor& e) { e.Step(EditCommand::DoubleHeight); }},
+      {"insert line", [](TPageEditor& e) { e.State.CursorRow = 4; },
+       [](TPageEditor& e) { e.Step(EditCommand::InsertLine); }},
+      {"delete line", [](TPageEditor& e) { e.State.CursorRow = 4; },
+       [](TPageEditor& e) { e.Step(EditCommand::DeleteLine); }},
+      {"large font",
+       [](TPageEditor& e) { ASSERT_TRUE(e.SetMode(EditMode::LargeFont1).Error.empty()); },
+       [](TPageEditor& e) { e.Step('W'); }},
+      {"paste",
+       [](TPageEditor& e) {
+         e.SelectAll();
+         e.CopyRows();
+         e.State.CursorRow = 10;
+       },
+       [](TPageEditor& e) { e.PasteRows(); }},
+      {"cut rows", [](TPageEditor& e) { e.SelectAll(); }, [](TPageEditor& e) { e.CutRows(); }},
+      {"delete rows",
+       [](TPageEditor& e) {
+         e.Selection.Start = 3;
+         e.Selection.End = 6;
+       },
+       [](TPageEditor& e) { e.DeleteRows(); }},
+      {"format change", nothing, [](TPageEditor& e) { e.ApplyFormatPrefix("\x01\x02"); }},
+      {"a drawing tool", [](TPageEditor& e) { e.SetMode(EditMode::DrawCircle); },
+       [](TPageEditor& e) {
+         TEditorMouse mouse(e);
+         // From raster pixel (20, 20) to (26, 20): the centre and a point on the circle.
+         mouse.Press(kEditorPageLeft + 2 + 20 * 6 + 3, kEditorPageTop + 6 * 16 + 2 * 5 + 2,
+                     TMouseButton::Left);
+         mouse.Move(kEditorPageLeft + 2 + 26 * 6 + 3, kEditorPageTop + 6 * 16 + 2 * 5 + 2, true,
+                    false);
+         mouse.Release(kEditorPageLeft + 2 + 26 * 6 + 3, kEditorPageTop + 6 * 16 + 2 * 5 + 2);
+       }},
+      {"block-text write-back", [](TPageEditor& e) { e.SetMode(EditMode::BlockText); },
+       [](TPageEditor& e) {
+         e.ChangeGrid([&](TEditGrid& grid,
+                          int) { WriteBackBlockText(grid, e.TextBlock, {"typed in the field"}); },
+                      TPageEditor::TUndoStep::IfChanged);
+       }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    TPageEditor editor(TAVREL_BINARY_DIR "/");
+    for (int r = 1; r < kPageRows; ++r) {
+      editor.Page.Cell(r, 0) = 0x17;  // graphics white: the drawing tools have room
+      editor.Page.Cell(r, 5) = static_cast<std::uint8_t>('a' + r);
+    }
+    editor.Reload();
+    editor.Step('q');  // an earlier step, which the Undo must not reach back to
+    row.Prepare(editor);
+    const TEditGrid before = editor.State.Grid;
+    row.Edit(editor);
+    ASSERT_NE(editor.State.Grid, before) << "the edit changed nothing";
+    editor.Undo();
+    EXPECT_EQ(editor.State.Grid, before);
+  }
+}
+
+// The block-text field writes back on every file command even when nothing was typed: such a
+// write-back is no step, so Undo still takes back the edit before it.
+TEST(PageEditor, AWriteBackThatChangesNothingKeepsTheUndo) {
+  TPageEditor editor(TAVREL_BINARY_DIR "/");
+  editor.Reload();
+  const TEditGrid blank = editor.State.Grid;
+  editor.SetMode(EditMode::BlockText);
+  const auto writeBack = [&](std::vector<std::string> lines) {
+    return editor.ChangeGrid(
+        [&](TEditGrid& grid, int) { WriteBackBlockText(grid, editor.TextBlock, lines); },
+        TPageEditor::TUndoStep::IfChanged);
+  };
+  EXPECT_FALSE(writeBack({"Hello"}).Empty());
+  const TEditGrid typed = editor.State.Grid;
+  EXPECT_TRUE(writeBack({"Hello"}).Empty());
+  editor.SetMode(EditMode::PrestelText);
+  editor.Undo();
+  EXPECT_EQ(editor.State.Grid, blank);
+  EXPECT_NE(typed, blank);
 }
 
 TEST(EditorTexts, EnglishNamesOfCodesSwitchesAndModes) {

@@ -12,9 +12,12 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
+#include <map>
 
 #include "dialog_answer.h"
 #include "editor/edit_engine.h"
+#include "editor/edit_modes.h"
+#include "editor/editor_texts.h"
 #include "render/teletext_fonts.h"
 #include "support/lang_message_dlg.h"
 #include "support/language_texts.h"
@@ -51,12 +54,29 @@ class TxtEdTest : public ::testing::Test {
     return text;
   }
   static QString Status(const TTxtEd& editor, int panel) {
-    return editor.findChild<QLabel*>(QString("StatusPanel%1").arg(panel))->text();
+    return testing::Find<QLabel>(&editor, QString("StatusPanel%1").arg(panel))->text();
   }
   static QAction* Action(const TTxtEd& editor, const char* name) {
-    return editor.findChild<QAction*>(name);
+    return testing::Find<QAction>(&editor, name);
   }
 };
+
+// Inside a modal answer (run from the event loop, where nothing may throw): the box's message,
+// and a click on one of its buttons. A missing control fails the test and closes the box.
+QString MessageIn(QWidget* box) {
+  auto* label = box->findChild<QLabel*>("Message");
+  if (label == nullptr) ADD_FAILURE() << "the box has no Message";
+  return label != nullptr ? label->text() : QString();
+}
+template <typename T = QPushButton>
+void ClickIn(QWidget* box, const QString& name) {
+  if (auto* button = box->findChild<T*>(name)) {
+    button->click();
+  } else {
+    ADD_FAILURE() << "the box has no " << name.toStdString();
+    box->close();
+  }
+}
 
 // A page whose body rows name themselves ("row 5" from column 3).
 TPrestPage NumberedPage() {
@@ -153,22 +173,26 @@ TEST_F(TxtEdTest, PageFormatMessages) {
     return std::optional<TPageFormatChoice>({"\x01\x02\x03\x04\x05", false});
   };
   QString shown;
-  testing::AnswerNextModal([&](QWidget* box) {
-    shown = box->findChild<QLabel*>("Message")->text();
-    box->findChild<QPushButton*>(MessageButtonObjectName(TMsgDlgBtn::OK))->click();
-  });
-  Action(*editor, "MnuFormatColors")->trigger();  // the text block starts at column 4
+  {
+    testing::TScopedModalAnswer answer([&](QWidget* box) {
+      shown = MessageIn(box);
+      ClickIn(box, MessageButtonObjectName(TMsgDlgBtn::OK));
+    });
+    testing::Trigger(editor.get(), "MnuFormatColors");  // the text block starts at column 4
+  }
   EXPECT_EQ(shown, "Te weinig ruimte voor attributen, verplaats eerst het tekstblok.");
   EXPECT_TRUE(editor->Editor().FrameDisplay);
   EXPECT_EQ(editor->Editor().Page.RowPrefixLength, 0);
   editor->PageFormatRunner = [](QWidget*, bool, const std::string&) {
     return std::optional<TPageFormatChoice>({"\x01\x02\x03\x04", false});
   };
-  testing::AnswerNextModal([&](QWidget* box) {
-    shown = box->findChild<QLabel*>("Message")->text();
-    box->findChild<QPushButton*>(MessageButtonObjectName(TMsgDlgBtn::No))->click();
-  });
-  Action(*editor, "MnuFormatColors")->trigger();  // "row" stands in column 3
+  {
+    testing::TScopedModalAnswer answer([&](QWidget* box) {
+      shown = MessageIn(box);
+      ClickIn(box, MessageButtonObjectName(TMsgDlgBtn::No));
+    });
+    testing::Trigger(editor.get(), "MnuFormatColors");  // "row" stands in column 3
+  }
   EXPECT_TRUE(
       shown.startsWith("Er bevinden zich tekens en/of attributen in de 4 kolom(en).\n"
                        "Tekens en/of attributen overschrijven?"))
@@ -181,12 +205,15 @@ TEST_F(TxtEdTest, ThePageFormatDialogSetsThePrefix) {
   auto editor = Open();
   editor->TemplateHost = true;
   bool helpShown = true;
-  testing::AnswerNextModal([&](QWidget* dialog) {
-    helpShown = dialog->findChild<QPushButton*>("HelpButton")->isVisible();
-    dialog->findChild<QRadioButton*>("Foreground3")->click();  // yellow text on black
-    dialog->findChild<QPushButton*>("OKButton")->click();
-  });
-  Action(*editor, "MnuFormatColors")->trigger();
+  {
+    testing::TScopedModalAnswer answer([&](QWidget* dialog) {
+      auto* help = dialog->findChild<QPushButton*>("HelpButton");
+      helpShown = help == nullptr || help->isVisible();
+      ClickIn<QRadioButton>(dialog, "Foreground3");  // yellow text on black
+      ClickIn(dialog, "OKButton");
+    });
+    testing::Trigger(editor.get(), "MnuFormatColors");
+  }
   EXPECT_FALSE(helpShown);
   EXPECT_EQ(editor->Editor().FormatPrefix(), "\x03");
   for (int row = 1; row < kPageRows; ++row) EXPECT_EQ(editor->Editor().State.Grid.At(row, 0), 3);
@@ -211,9 +238,11 @@ TEST_F(TxtEdTest, StatusNamesTheControlCodeUnderTheCursor) {
   QTest::keyClicks(editor->Canvas(), "a");
   Key(*editor, Qt::Key_Left);
   EXPECT_EQ(Status(*editor, 3), "");
-  EXPECT_EQ(editor->findChild<QToolButton*>("BtnDoubleHeight")->toolTip(), "Double Height");
-  EXPECT_EQ(editor->findChild<QToolButton*>("BtnAlfaRed")->property("tag").toInt(), 187);
-  EXPECT_EQ(editor->findChild<QToolButton*>("BtnGraphicBlack")->property("tag").toInt(), 239);
+  EXPECT_EQ(testing::Find<QToolButton>(editor.get(), "BtnDoubleHeight")->toolTip(),
+            "Double Height");
+  EXPECT_EQ(testing::Find<QToolButton>(editor.get(), "BtnAlfaRed")->property("tag").toInt(), 187);
+  EXPECT_EQ(testing::Find<QToolButton>(editor.get(), "BtnGraphicBlack")->property("tag").toInt(),
+            239);
 }
 
 // Large-font typing after a click on row 1 or 2: the click places the cursor on row 3, so the
@@ -232,7 +261,8 @@ TEST_F(TxtEdTest, LargeFontTypingAfterAClickOnTheTopRowsStaysOnThePage) {
     for (int row = 1; row <= 3; ++row) {
       EXPECT_GT(editor->Editor().State.Grid.At(row, 10), ' ') << "the H's bar in row " << row;
     }
-    EXPECT_GE(editor->Editor().Caret().Rect.Top, editor->findChild<QWidget*>("ToolBar")->height());
+    EXPECT_GE(editor->Editor().Caret().Rect.Top,
+              testing::Find<QWidget>(editor.get(), "ToolBar")->height());
   }
 }
 
@@ -241,7 +271,7 @@ TEST_F(TxtEdTest, LargeFontTypingAfterAClickOnTheTopRowsStaysOnThePage) {
 TEST_F(TxtEdTest, BlockTextKeysStayInTheFieldAndTabStoresNothing) {
   auto editor = Open();
   Action(*editor, "MnuModeBlockText")->trigger();
-  auto* field = editor->findChild<QWidget*>("Memo1");
+  auto* field = testing::Find<QWidget>(editor.get(), "Memo1");
   ASSERT_TRUE(field->isVisible());
   const TEditGrid before = editor->Editor().State.Grid;
   // Row 2, column 1: on the page, left of and above the field.
@@ -279,14 +309,14 @@ TEST_F(TxtEdTest, SwitchesLargeFontsAndClose) {
     EXPECT_EQ(Action(*editor, "MnuGrid")->text(), "Grid On");
     Key(*editor, Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(Action(*editor, "MnuGrid")->text(), "Grid Off");
-    EXPECT_TRUE(editor->findChild<QToolButton*>("BtnGrid")->isChecked());
+    EXPECT_TRUE(testing::Find<QToolButton>(editor.get(), "BtnGrid")->isChecked());
     Key(*editor, Qt::Key_T, Qt::ControlModifier);
     EXPECT_EQ(Action(*editor, "MnuAttribute")->text(), "Attributes Off");
     Key(*editor, Qt::Key_G, Qt::ControlModifier);
     Key(*editor, Qt::Key_T, Qt::ControlModifier);
     EXPECT_EQ(editor->Editor().Mode(), EditMode::PrestelText);
     // Nothing changed: closing answers Cancel.
-    editor->findChild<QToolButton*>("BtnClose")->click();
+    testing::Find<QToolButton>(editor.get(), "BtnClose")->click();
     EXPECT_EQ(editor->result(), QDialog::Rejected);
   }
   {
@@ -306,17 +336,88 @@ TEST_F(TxtEdTest, SwitchesLargeFontsAndClose) {
     ::tavrel::testing::TempFolder folder;
     auto editor = Open(TPrestPage::Blank(), QString::fromStdString(folder.Path()));
     QString message;
-    testing::AnswerNextModal([&](QWidget* box) {
-      message = box->findChild<QLabel*>("Message")->text();
-      box->findChild<QPushButton*>(MessageButtonObjectName(TMsgDlgBtn::OK))->click();
-    });
-    Key(*editor, Qt::Key_3, Qt::AltModifier);
+    {
+      testing::TScopedModalAnswer answer([&](QWidget* box) {
+        message = MessageIn(box);
+        ClickIn(box, MessageButtonObjectName(TMsgDlgBtn::OK));
+      });
+      Key(*editor, Qt::Key_3, Qt::AltModifier);
+    }
     EXPECT_EQ(message,
               QString::fromStdString("Can not open file: \"" + folder.Path() + "txtfont3.fnt"));
-    EXPECT_TRUE(editor->findChild<QToolButton*>("BtnModeLargeFont3")->isChecked());
+    EXPECT_TRUE(testing::Find<QToolButton>(editor.get(), "BtnModeLargeFont3")->isChecked());
     QTest::keyClicks(editor->Canvas(), "a");
     EXPECT_EQ(editor->Editor().State.Grid.At(1, 0), 'a');
   }
+}
+
+// A command is one action: its tool button shows the menu item's action, so the two can never
+// disagree, and the button keeps its own name, face and hint.
+TEST_F(TxtEdTest, EachButtonShowsItsMenuItemsAction) {
+  auto editor = Open();
+  using testing::Find;
+  std::vector<std::pair<std::string, std::string>> pairs = {{"BtnClose", "MnuClose"},
+                                                            {"BtnDrawInverse", "MnuDrawInverse"},
+                                                            {"BtnAttribute", "MnuAttribute"},
+                                                            {"BtnGrid", "MnuGrid"},
+                                                            {"BtnAlfaRed", "MnuAlphaRed"},
+                                                            {"BtnAlfaBlack", "MnuAlphaBlack"},
+                                                            {"BtnGraphicBlue", "MnuGraphicBlue"},
+                                                            {"BtnDoubleHeight", "MnuDoubleHeight"},
+                                                            {"BtnHoldGraphic", "MnuHoldGraphic"},
+                                                            {"BtnConceal", "MnuConceal"}};
+  for (const TEditModeRow& row : EditModes()) {
+    if (*row.ButtonLabel == '\0') continue;
+    pairs.emplace_back(std::string("BtnMode") + row.Name, std::string("MnuMode") + row.Name);
+    auto* button = Find<QToolButton>(editor.get(), pairs.back().first.c_str());
+    EXPECT_EQ(button->text(), QString::fromUtf8(row.ButtonLabel)) << row.Name;
+    EXPECT_EQ(button->toolTip(), QString::fromStdString(ModeHint(row.Mode))) << row.Name;
+  }
+  for (const auto& [buttonName, actionName] : pairs) {
+    SCOPED_TRACE(buttonName);
+    EXPECT_EQ(Find<QToolButton>(editor.get(), buttonName.c_str())->defaultAction(),
+              Find<QAction>(editor.get(), actionName.c_str()));
+  }
+  EXPECT_EQ(Find<QToolButton>(editor.get(), "BtnGrid")->text(), "#");
+  EXPECT_EQ(Find<QToolButton>(editor.get(), "BtnGrid")->toolTip(), "Grid");
+
+  // The state rule reaches button and item alike: a drawing tool leaves only the alpha
+  // colours red to white of the attributes.
+  QTest::mouseClick(Find<QToolButton>(editor.get(), "BtnModeDrawLine"), Qt::LeftButton);
+  EXPECT_EQ(editor->Editor().Mode(), EditMode::DrawLine);
+  EXPECT_TRUE(Find<QAction>(editor.get(), "MnuModeDrawLine")->isChecked());
+  EXPECT_FALSE(Find<QToolButton>(editor.get(), "BtnModePrestelText")->isChecked());
+  EXPECT_FALSE(Find<QToolButton>(editor.get(), "BtnAlfaBlack")->isEnabled());
+  EXPECT_TRUE(Find<QToolButton>(editor.get(), "BtnAlfaWhite")->isEnabled());
+  EXPECT_FALSE(Find<QAction>(editor.get(), "MnuInsert")->isEnabled());
+  // The button works there, its key does not: the key belongs to the menu, which is off.
+  const TEditGrid drawn = editor->Editor().State.Grid;
+  Key(*editor, Qt::Key_F1);
+  EXPECT_EQ(editor->Editor().State.Grid, drawn);
+  QTest::mouseClick(Find<QToolButton>(editor.get(), "BtnAlfaRed"), Qt::LeftButton);
+  EXPECT_EQ(editor->Editor().State.Grid.At(1, 0), 0x01);  // alpha red at the cursor
+  testing::Trigger(editor.get(), "MnuModePrestelText");
+  EXPECT_TRUE(Find<QToolButton>(editor.get(), "BtnAlfaBlack")->isEnabled());
+  QTest::mouseClick(Find<QToolButton>(editor.get(), "BtnGrid"), Qt::LeftButton);
+  EXPECT_TRUE(editor->Editor().GridDisplay);
+  EXPECT_TRUE(Find<QAction>(editor.get(), "MnuGrid")->isChecked());
+  EXPECT_EQ(Find<QAction>(editor.get(), "MnuGrid")->text(), "Grid Off");
+  QTest::mouseClick(Find<QToolButton>(editor.get(), "BtnGraphicBlue"), Qt::LeftButton);
+  EXPECT_EQ(editor->Editor().State.Grid.At(1, 1), 0x14);  // graphics blue after it
+}
+
+// Qt runs neither of two actions that share a shortcut: every key of the editor is taken once.
+TEST_F(TxtEdTest, NoTwoCommandsShareAShortcut) {
+  auto editor = Open();
+  std::map<QString, QString> taken;
+  for (QAction* action : editor->findChildren<QAction*>()) {
+    if (action->shortcut().isEmpty()) continue;
+    const QString key = action->shortcut().toString();
+    const auto [at, fresh] = taken.emplace(key, action->objectName());
+    EXPECT_TRUE(fresh) << key.toStdString() << ": " << at->second.toStdString() << " and "
+                       << action->objectName().toStdString();
+  }
+  EXPECT_GE(taken.size(), 40u);
 }
 
 }  // namespace

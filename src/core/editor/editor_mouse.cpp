@@ -14,11 +14,6 @@ TPixelRect Union(const TPixelRect& a, const TPixelRect& b) {
           std::max(a.Bottom, b.Bottom)};
 }
 
-bool IsShapeMode(int mode) {
-  return mode == EditMode::DrawLine || mode == EditMode::DrawRectangle ||
-         mode == EditMode::DrawCircle;
-}
-
 bool IsEdge(TSizerZone zone) {
   return zone == TSizerZone::Left || zone == TSizerZone::Right || zone == TSizerZone::Top ||
          zone == TSizerZone::Bottom;
@@ -41,16 +36,11 @@ TPlotMode TEditorMouse::StrokeMode() const {
   return editor_.InverseDrawing ? TPlotMode::Invert : TPlotMode::Set;
 }
 
-void TEditorMouse::PlotStroke(TRasterPoint point, TPlotMode mode) {
-  Plot(editor_.State.Grid, editor_.State.LeftMargin, point.X, point.Y, mode);
-}
-
-TPixelRect TEditorMouse::Commit(const std::array<TPrestCell, kCellGridSize>& before) {
-  // Through the engine, so the display and the row flags follow the grid.
-  editor_.TallCaret =
-      ApplyEditCommand(editor_.State, editor_.Page, EditCommand::None, TEditOperation::Apply)
-          .TallCaret;
-  return ChangedCellsRect(before, editor_.State.Display);
+TPixelRect TEditorMouse::PlotStroke(TRasterPoint point, TPageEditor::TUndoStep step) {
+  const TPlotMode mode = StrokeMode();
+  return editor_.ChangeGrid(
+      [&](TEditGrid& grid, int leftMargin) { Plot(grid, leftMargin, point.X, point.Y, mode); },
+      step);
 }
 
 TMouseOutcome TEditorMouse::Press(int x, int y, TMouseButton button) {
@@ -65,7 +55,6 @@ TMouseOutcome TEditorMouse::Press(int x, int y, TMouseButton button) {
   // The block-text field and the frame's edges take the press; nothing is drawn there.
   if (onEdge || editor_.Mode() == EditMode::BlockText) return outcome;
 
-  const auto before = editor_.State.Display;
   const int column = (x - kEditorPageLeft - 2) / kEditorCellWidth;
   const int row = (y - kEditorPageTop) / kEditorCellHeight + kFirstEditRow;
   if (x - kEditorPageLeft - 2 >= 0 && y >= kEditorPageTop && column < kPageColumns &&
@@ -86,32 +75,26 @@ TMouseOutcome TEditorMouse::Press(int x, int y, TMouseButton button) {
   drawing_ = leftDown_;
   if (!editor_.IsDrawMode()) return outcome;
 
-  if (editor_.Mode() == EditMode::DrawFree) {
-    editor_.UndoGrid = editor_.State.Grid;
-    PlotStroke(start_, StrokeMode());
-    outcome.Changed = Union(outcome.Changed, Commit(before));
-  } else if (editor_.Mode() == EditMode::DrawFill) {
-    editor_.UndoGrid = editor_.State.Grid;
-    FloodFill(editor_.State.Grid, editor_.State.LeftMargin, start_.X, start_.Y, StrokeMode(),
-              editor_.InverseDrawing);
-    outcome.Changed = Union(outcome.Changed, Commit(before));
+  const TDrawGesture gesture = DrawGestureOf(editor_.Mode());
+  if (gesture == TDrawGesture::Stroke) {
+    outcome.Changed = Union(outcome.Changed, PlotStroke(start_, TPageEditor::TUndoStep::New));
+  } else if (gesture == TDrawGesture::Fill) {
+    const TPlotMode mode = StrokeMode();
+    const bool inverse = editor_.InverseDrawing;
+    const TPixelRect filled = editor_.ChangeGrid(
+        [&](TEditGrid& grid, int leftMargin) {
+          FloodFill(grid, leftMargin, start_.X, start_.Y, mode, inverse);
+        },
+        TPageEditor::TUndoStep::New);
+    outcome.Changed = Union(outcome.Changed, filled);
   }
   return outcome;
 }
 
 void TEditorMouse::DrawShape(TRasterPoint end, const TPixelSink& sink) const {
-  switch (editor_.Mode()) {
-    case EditMode::DrawLine:
-      DrawLine(start_.X, start_.Y, end.X, end.Y, true, sink);
-      break;
-    case EditMode::DrawRectangle:
-      DrawRectangle(start_.X, start_.Y, end.X, end.Y, sink);
-      break;
-    case EditMode::DrawCircle:
-      DrawCircle(start_.X, start_.Y, end.X, end.Y, sink);
-      break;
-    default:
-      break;
+  const TEditModeRow* row = FindEditMode(editor_.Mode());
+  if (row && row->Gesture == TDrawGesture::Shape && row->Shape) {
+    row->Shape(start_.X, start_.Y, end.X, end.Y, sink);
   }
 }
 
@@ -135,14 +118,12 @@ TMouseOutcome TEditorMouse::Move(int x, int y, bool leftDown, bool rightDown) {
   }
   if (!drawing_) return outcome;
   current_ = MouseToRaster(x, y, true);
-  const int mode = editor_.Mode();
-  if (mode == EditMode::DrawFree) {
+  const TDrawGesture gesture = DrawGestureOf(editor_.Mode());
+  if (gesture == TDrawGesture::Stroke) {
     if (leftDown || rightDown) {
-      const auto before = editor_.State.Display;
-      PlotStroke(current_, StrokeMode());
-      outcome.Changed = Commit(before);
+      outcome.Changed = PlotStroke(current_, TPageEditor::TUndoStep::Continue);
     }
-  } else if (IsShapeMode(mode) && leftDown) {
+  } else if (gesture == TDrawGesture::Shape && leftDown) {
     if (!firstPreview_) TogglePreview(previousEnd_, outcome.PreviewChanged);
     TogglePreview(current_, outcome.PreviewChanged);
     previousEnd_ = current_;
@@ -154,17 +135,19 @@ TMouseOutcome TEditorMouse::Move(int x, int y, bool leftDown, bool rightDown) {
 TMouseOutcome TEditorMouse::Release(int, int) {
   TMouseOutcome outcome;
   leftDown_ = rightDown_ = false;
-  if (drawing_) {
-    const auto before = editor_.State.Display;
-    if (IsShapeMode(editor_.Mode())) {
-      editor_.UndoGrid = editor_.State.Grid;
-      if (!firstPreview_) TogglePreview(previousEnd_, outcome.PreviewChanged);
-      preview_.clear();
-      // The release draws or inverts; it never erases.
-      const TPlotMode mode = editor_.InverseDrawing ? TPlotMode::Invert : TPlotMode::Set;
-      DrawShape(current_, [&](int px, int py) { PlotStroke({px, py}, mode); });
-    }
-    if (editor_.IsDrawMode()) outcome.Changed = Commit(before);
+  if (drawing_ && DrawGestureOf(editor_.Mode()) == TDrawGesture::Shape) {
+    if (!firstPreview_) TogglePreview(previousEnd_, outcome.PreviewChanged);
+    preview_.clear();
+    // The release draws or inverts; it never erases.
+    const TPlotMode mode = editor_.InverseDrawing ? TPlotMode::Invert : TPlotMode::Set;
+    outcome.Changed = editor_.ChangeGrid(
+        [&](TEditGrid& grid, int leftMargin) {
+          DrawShape(current_, [&](int px, int py) { Plot(grid, leftMargin, px, py, mode); });
+        },
+        TPageEditor::TUndoStep::New);
+  } else if (drawing_ && editor_.IsDrawMode()) {
+    // The stroke or fill is written already; the release only brings the display along.
+    outcome.Changed = editor_.ChangeGrid([](TEditGrid&, int) {}, TPageEditor::TUndoStep::Continue);
   }
   drawing_ = false;
   firstPreview_ = true;

@@ -48,8 +48,8 @@ class TEditorMouse {
   TPlotMode StrokeMode() const;
   void DrawShape(TRasterPoint end, const TPixelSink& sink) const;
   void TogglePreview(TRasterPoint end, TPixelRect& changed);
-  TPixelRect Commit(const std::array<TPrestCell, kCellGridSize>& before);
-  void PlotStroke(TRasterPoint point, TPlotMode mode);
+  // One pixel of a free-hand stroke, as a new step (the press) or part of it (the moves).
+  TPixelRect PlotStroke(TRasterPoint point, TPageEditor::TUndoStep step);
 
   TPageEditor& editor_;
   tSizer sizer_;

@@ -1,6 +1,6 @@
 #include "editor/editor_texts.h"
 
-#include "editor/page_editor.h"
+#include "editor/edit_modes.h"
 #include "support/language_texts.h"
 
 namespace tavrel {
@@ -40,14 +40,11 @@ std::string SwitchCaption(int baseRow, bool on) {
 }
 
 std::string ModeHint(int mode) {
-  if (mode == EditMode::BlockText) return Text(EditorTextRow::BlockText);
-  if (mode >= EditMode::LargeFont1 && mode <= EditMode::LargeFont6) {
-    return Text(EditorTextRow::LargeFont) + " " + std::to_string(mode - EditMode::LargeFont1 + 1);
-  }
-  if (mode >= EditMode::DrawFree && mode <= EditMode::DrawFill) {
-    return Text(EditorTextRow::DrawFree + mode - EditMode::DrawFree);
-  }
-  return Text(EditorTextRow::PrestelText);
+  const TEditModeRow* row = FindEditMode(mode);
+  if (!row) return Text(EditorTextRow::PrestelText);
+  std::string hint = Text(row->HintRow);
+  if (row->HintNumber > 0) hint += " " + std::to_string(row->HintNumber);
+  return hint;
 }
 
 }  // namespace tavrel

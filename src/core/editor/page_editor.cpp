@@ -11,11 +11,8 @@ namespace {
 // The engine command that puts the engine into a mode: Prestel text and the large fonts have
 // their own; the others leave the engine as it is.
 std::uint8_t ModeCommand(int mode) {
-  if (mode == EditMode::PrestelText) return EditCommand::PrestelText;
-  if (mode >= EditMode::LargeFont1 && mode <= EditMode::LargeFont6) {
-    return static_cast<std::uint8_t>(EditCommand::LargeFont1 + mode - EditMode::LargeFont1);
-  }
-  return EditCommand::None;
+  const TEditModeRow* row = FindEditMode(mode);
+  return row ? row->EngineCommand : EditCommand::None;
 }
 
 }  // namespace
@@ -56,7 +53,7 @@ TTextBlock ClampTextBlock(TTextBlock block) {
 TPageEditor::TPageEditor(std::string largeFontFolder) {
   State.LargeFontFolder = std::move(largeFontFolder);
   State.Grid.FillSpaces();
-  UndoGrid = State.Grid;
+  RecordUndo(State.Grid);
   snapshot_ = TakeSnapshot();
 }
 
@@ -67,7 +64,7 @@ TPageEditor::TSnapshot TPageEditor::TakeSnapshot() const {
 TEditOutcome TPageEditor::Reload() {
   snapshot_ = TakeSnapshot();
   ApplyEditCommand(State, Page, 0, TEditOperation::Load);
-  UndoGrid = State.Grid;
+  RecordUndo(State.Grid);
   mode_ = BlockTextFlag ? EditMode::BlockText : EditMode::PrestelText;
   Page.FrameColor = 0;
   Selection = {};
@@ -105,7 +102,7 @@ TPageEditor::TStep TPageEditor::Step(std::uint8_t command) {
   if (mode_ == EditMode::BlockText) return {};
   const auto before = State.Display;
   Selection.Highlight = {};
-  UndoGrid = State.Grid;
+  RecordUndo(State.Grid);
   TStep step;
   step.Outcome = ApplyEditCommand(State, Page, command, TEditOperation::Apply);
   TallCaret = step.Outcome.TallCaret;
@@ -115,7 +112,20 @@ TPageEditor::TStep TPageEditor::Step(std::uint8_t command) {
 
 TPixelRect TPageEditor::Undo() {
   const auto before = State.Display;
-  State.Grid = UndoGrid;
+  State.Grid = undoGrid_;
+  // Through the engine, so that the row flags, the display and the caret follow the grid.
+  TallCaret = ApplyEditCommand(State, Page, EditCommand::None, TEditOperation::Apply).TallCaret;
+  return ChangedRect(before);
+}
+
+TPixelRect TPageEditor::ChangeGrid(
+    const std::function<void(TEditGrid& grid, int leftMargin)>& change, TUndoStep step) {
+  const auto before = State.Display;
+  const TEditGrid gridBefore = State.Grid;
+  change(State.Grid, State.LeftMargin);
+  if (step == TUndoStep::New || (step == TUndoStep::IfChanged && State.Grid != gridBefore)) {
+    RecordUndo(gridBefore);
+  }
   // Through the engine, so that the row flags, the display and the caret follow the grid.
   TallCaret = ApplyEditCommand(State, Page, EditCommand::None, TEditOperation::Apply).TallCaret;
   return ChangedRect(before);
@@ -137,7 +147,7 @@ void TPageEditor::CopyRows() {
 
 void TPageEditor::RemoveRows(bool toClipboard) {
   if (!Selection.Exists()) return;
-  UndoGrid = State.Grid;
+  RecordUndo(State.Grid);
   if (toClipboard) CopyRows();
   const int count = Selection.End - Selection.Start;
   auto& rows = State.Grid.Rows;
@@ -161,7 +171,7 @@ void TPageEditor::DeleteRows() {
 
 void TPageEditor::PasteRows() {
   if (!Clipboard.Filled) return;
-  UndoGrid = State.Grid;
+  RecordUndo(State.Grid);
   auto& rows = State.Grid.Rows;
   const int at = State.CursorRow;
   const int count = std::min(Clipboard.Count, kEditGridRows - at);
@@ -208,7 +218,7 @@ TFormatCheck TPageEditor::CheckFormatPrefix(const std::string& prefix,
 void TPageEditor::ApplyFormatPrefix(const std::string& prefix) {
   // The prefix never reaches past the columns a row prefix length can name.
   const int length = std::min<int>(static_cast<int>(prefix.size()), 7);
-  UndoGrid = State.Grid;
+  RecordUndo(State.Grid);
   for (int row = kFirstEditRow; row < kPageRows; ++row) {
     for (int column = 0; column < Page.RowPrefixLength && column < kPageColumns; ++column) {
       State.Grid.At(row, column) = kSpaceCode;
@@ -255,6 +265,26 @@ std::string TPageEditor::PositionText() const {
 int TPageEditor::ControlCodeAtCursor() const {
   const std::uint8_t b = State.Grid.At(State.CursorRow, State.CursorColumn);
   return b < 0x20 ? b : -1;
+}
+
+bool TPageEditor::IsDrawMode() const {
+  const TEditModeRow* row = FindEditMode(mode_);
+  return row && row->Group == TModeGroup::Drawing;
+}
+
+TEditorCommandStates TPageEditor::CommandStates(const TBlockTextFieldState& field) const {
+  TEditorCommandStates states;
+  states.AttributeMenus = AttributeMenusEnabled();
+  if (field.Shown) {
+    states.Undo = field.CanUndo;
+    states.CutCopyDelete = true;
+    states.Paste = field.ClipboardHasText;
+  } else {
+    states.Undo = true;
+    states.CutCopyDelete = Selection.Exists();
+    states.Paste = Clipboard.Filled;
+  }
+  return states;
 }
 
 bool TPageEditor::AttributeCommandEnabled(int tag) const {

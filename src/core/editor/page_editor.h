@@ -2,26 +2,15 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "editor/edit_engine.h"
 #include "editor/edit_grid.h"
+#include "editor/edit_modes.h"
 #include "page/page_record.h"
 
 namespace tavrel {
-
-// The edit modes; menu items and mode buttons carry these numbers as tags.
-namespace EditMode {
-inline constexpr int PrestelText = 1;
-inline constexpr int BlockText = 2;
-inline constexpr int LargeFont1 = 3;  // ..LargeFont6 8
-inline constexpr int LargeFont6 = 8;
-inline constexpr int DrawFree = 9;
-inline constexpr int DrawLine = 10;
-inline constexpr int DrawRectangle = 11;
-inline constexpr int DrawCircle = 12;
-inline constexpr int DrawFill = 13;
-}  // namespace EditMode
 
 // Where the editor window draws the page: the corner of the first shown cell (row 1, column 0)
 // in the window, and the cell size of the 12 x 16 teletext font.
@@ -80,6 +69,23 @@ struct TCaret {
   TPixelRect Rect;
 };
 
+// What the block-text field offers while it is shown; the window asks the field and the
+// system clipboard.
+struct TBlockTextFieldState {
+  bool Shown = false;
+  bool CanUndo = false;
+  bool ClipboardHasText = false;
+};
+
+// Which of the window's commands work now. The menu item and the tool button of a command share
+// one action, and this is the one rule that enables it.
+struct TEditorCommandStates {
+  bool Undo = true;
+  bool CutCopyDelete = false;
+  bool Paste = false;
+  bool AttributeMenus = true;  // the Attributes menu and Insert On/Off
+};
+
 // The page editor without its window: the page record the host hands over, the working grid
 // with its undo copy, the row clipboard and selection, the edit mode and the switches. Every
 // rule of the editor window lives here; the window only turns input into these calls and
@@ -116,6 +122,20 @@ class TPageEditor {
   TStep Step(std::uint8_t command);
   // Restores the undo copy (the same copy however often). Answers the changed rectangle.
   TPixelRect Undo();
+  // The grid as it was before the last step: the one level Undo goes back to.
+  const TEditGrid& UndoCopy() const { return undoGrid_; }
+
+  // How a change of the grid from outside the engine counts for Undo.
+  enum class TUndoStep {
+    New,        // a step of its own: a drawing tool's press, a shape drawn on release
+    Continue,   // part of the step taken last: the moves of a free-hand stroke
+    IfChanged,  // a step only when it changes the grid: the block-text field's write-back,
+                // which also runs on file commands when nothing was typed
+  };
+  // Runs `change` on the grid (with the left margin), brings the row flags, the display and the
+  // caret along, and answers the window rectangle that changed.
+  TPixelRect ChangeGrid(const std::function<void(TEditGrid& grid, int leftMargin)>& change,
+                        TUndoStep step);
 
   // Row clipboard. Cut, Copy and Delete act on the selection; Paste inserts at the cursor row.
   void SelectAll();
@@ -130,7 +150,7 @@ class TPageEditor {
   // which holds the message when a large font cannot be loaded.
   TEditOutcome SetMode(int mode);
   int Mode() const { return mode_; }
-  bool IsDrawMode() const { return mode_ >= EditMode::DrawFree; }
+  bool IsDrawMode() const;
 
   void ToggleInsert() { State.InsertMode = !State.InsertMode; }
   void ToggleShowCodes();
@@ -156,9 +176,11 @@ class TPageEditor {
   // red to white are left.
   bool AttributeCommandEnabled(int tag) const;
   bool AttributeMenusEnabled() const { return mode_ != EditMode::BlockText && !IsDrawMode(); }
+  // The commands' states: in block-text mode the field's edit commands, otherwise the row
+  // selection and clipboard.
+  TEditorCommandStates CommandStates(const TBlockTextFieldState& field) const;
 
   TEditState State;
-  TEditGrid UndoGrid;
   TLineClipboard Clipboard;
   TRowSelection Selection;
   bool GridDisplay = false;
@@ -175,10 +197,14 @@ class TPageEditor {
     std::string FormatPrefix;
   };
   TSnapshot TakeSnapshot() const;
+  // The one place the undo copy is taken: every edit, whichever road it comes by, records the
+  // grid from before it here once.
+  void RecordUndo(const TEditGrid& before) { undoGrid_ = before; }
   void RemoveRows(bool toClipboard);
   void AfterRowCommand();
   TPixelRect ChangedRect(const std::array<TPrestCell, kCellGridSize>& before) const;
 
+  TEditGrid undoGrid_;
   int mode_ = EditMode::PrestelText;
   std::string formatPrefix_;
   TSnapshot snapshot_;

@@ -100,29 +100,30 @@ void TPTXTTemplateEditorForm::AddFileCommands() {
   for (QToolButton* button : bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
     button->move(button->x() + kFileButtonsWidth, button->y());
   }
+  // Each button shows the File menu item's action, with the Dutch hint the operators know.
   struct TButton {
     const char* Name;
+    const char* Action;
     const char* Hint;
     QStyle::StandardPixmap Icon;
-    void (TPTXTTemplateEditorForm::*Run)();
   };
   const TButton buttons[] = {
-      {"BtnOpen", "Teletekstbestand openen", QStyle::SP_DialogOpenButton,
-       &TPTXTTemplateEditorForm::OpenCommand},
-      {"BtnSave", "Teletekstbestand opslaan", QStyle::SP_DialogSaveButton,
-       &TPTXTTemplateEditorForm::SaveCommand},
-      {"BtnNew", "Nieuwe pagina", QStyle::SP_FileIcon, &TPTXTTemplateEditorForm::NewCommand},
+      {"BtnOpen", "MnuOpen", "Teletekstbestand openen", QStyle::SP_DialogOpenButton},
+      {"BtnSave", "MnuSave", "Teletekstbestand opslaan", QStyle::SP_DialogSaveButton},
+      {"BtnNew", "MnuNew", "Nieuwe pagina", QStyle::SP_FileIcon},
   };
   int x = 4;
   for (const TButton& item : buttons) {
+    QAction* action = findChild<QAction*>(item.Action);
+    action->setToolTip(item.Hint);
+    action->setIcon(style()->standardIcon(item.Icon));
+    action->setIconVisibleInMenu(false);
     auto* button = new QToolButton(bar);
     button->setObjectName(item.Name);
-    button->setToolTip(item.Hint);
-    button->setIcon(style()->standardIcon(item.Icon));
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoRaise(true);
     button->setGeometry(x, 2, 23, 23);
-    connect(button, &QToolButton::clicked, this, item.Run);
+    button->setDefaultAction(action);
     x += 24;
   }
 }
@@ -168,8 +169,7 @@ void TPTXTTemplateEditorForm::ImportCommand(const QString& source) {
   try {
     imported = ImportPageSource(source.toStdString());
   } catch (const Error& error) {
-    LangMessageDlg(QString::fromStdString(error.what()), TMsgDlgType::Error,
-                   ButtonBit(TMsgDlgBtn::OK), 0, -1, -1, this);
+    LangMessageDlg(this, QString::fromStdString(error.what()), TMsgDlgType::Error);
     return;
   }
   // The page becomes a new, unnamed template: the one open is first offered to save. Cancel
@@ -180,8 +180,7 @@ void TPTXTTemplateEditorForm::ImportCommand(const QString& source) {
   SetPage(imported.Page, kReadTemplateTextBlock);
   fileManager_->SetModified(true);
   if (!imported.Note.empty()) {
-    LangMessageDlg(QString::fromStdString(imported.Note), TMsgDlgType::Information,
-                   ButtonBit(TMsgDlgBtn::OK), 0, -1, -1, this);
+    LangMessageDlg(this, QString::fromStdString(imported.Note), TMsgDlgType::Information);
   }
 }
 
@@ -219,8 +218,7 @@ bool TPTXTTemplateEditorForm::LoadTemplate(const QString& path) {
     SetPage(document.Page, document.TextBlock);
     return true;
   } catch (const Error& error) {
-    LangMessageDlg(QString::fromStdString(error.what()), TMsgDlgType::Error,
-                   ButtonBit(TMsgDlgBtn::OK), 0, -1, -1, this);
+    LangMessageDlg(this, QString::fromStdString(error.what()), TMsgDlgType::Error);
     return false;
   }
 }
@@ -229,8 +227,7 @@ bool TPTXTTemplateEditorForm::SaveTemplate(const QString& path) {
   try {
     WriteTemplateDocument(path.toStdString(), {Editor().Page, Editor().TextBlock});
   } catch (const Error& error) {
-    LangMessageDlg(QString::fromStdString(error.what()), TMsgDlgType::Error,
-                   ButtonBit(TMsgDlgBtn::OK), 0, -1, -1, this);
+    LangMessageDlg(this, QString::fromStdString(error.what()), TMsgDlgType::Error);
     return false;
   }
   // The reload takes a new snapshot, so the saved page counts as unchanged.

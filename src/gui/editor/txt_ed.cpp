@@ -1,21 +1,16 @@
 #include "editor/txt_ed.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
-#include <QPainter>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "editor/editor_keys.h"
 #include "editor/editor_texts.h"
-#include "render/page_renderer.h"
 #include "render/teletext_fonts.h"
 #include "support/lang_message_dlg.h"
 #include "support/language_texts.h"
@@ -23,152 +18,6 @@
 
 namespace tavrel::gui {
 namespace {
-
-QString Text(int row) { return FromWindows1252(EditorText(row)); }
-
-// An attribute command as the Attributes menu and the attribute panel both offer it.
-struct TAttributeCommand {
-  const char* MenuName;
-  const char* ButtonName;
-  int Command;
-  int TextRow;  // the menu caption's row; the colours use the colour words
-  QKeyCombination Shortcut;
-};
-
-// The colour commands in menu order: red .. white, then black.
-constexpr std::array<int, 8> kMenuColourOrder = {1, 2, 3, 4, 5, 6, 7, 0};
-constexpr std::array<const char*, 8> kColourWords = {"Red",     "Green", "Yellow", "Blue",
-                                                     "Magenta", "Cyan",  "White",  "Black"};
-
-// The other attribute commands, in menu order.
-const TAttributeCommand kOtherAttributes[] = {
-    {"MnuFlash", "BtnFlash", EditCommand::FlashOn, EditorTextRow::FlashOn, Qt::CTRL | Qt::Key_F},
-    {"MnuSteady", "BtnSteady", EditCommand::Steady, EditorTextRow::Steady, Qt::CTRL | Qt::Key_S},
-    {"MnuDoubleHeight", "BtnDoubleHeight", EditCommand::DoubleHeight, EditorTextRow::DoubleHeight,
-     Qt::CTRL | Qt::Key_D},
-    {"MnuNormalHeight", "BtnNormalHeight", EditCommand::NormalHeight, EditorTextRow::NormalHeight,
-     Qt::CTRL | Qt::Key_E},
-    {"MnuSepGraphic", "BtnSepGraphic", EditCommand::SeparatedGraphics,
-     EditorTextRow::SeparatedGraphics, Qt::CTRL | Qt::Key_P},
-    {"MnuConGraphic", "BtnConGraphic", EditCommand::ContiguousGraphics,
-     EditorTextRow::ContiguousGraphics, Qt::CTRL | Qt::Key_Q},
-    {"MnuStartBox", "BtnStartBox", EditCommand::StartBox, EditorTextRow::StartBox,
-     Qt::CTRL | Qt::Key_J},
-    {"MnuEndBox", "BtnEndBox", EditCommand::EndBox, EditorTextRow::EndBox, Qt::CTRL | Qt::Key_K},
-    {"MnuBlackBackground", "BtnBlackBackground", EditCommand::BlackBackground,
-     EditorTextRow::BlackBackground, Qt::CTRL | Qt::Key_B},
-    {"MnuNewBackground", "BtnNewBackground", EditCommand::NewBackground,
-     EditorTextRow::NewBackground, Qt::CTRL | Qt::Key_W},
-    {"MnuHoldGraphic", "BtnHoldGraphic", EditCommand::HoldGraphics, EditorTextRow::HoldGraphics,
-     Qt::CTRL | Qt::Key_H},
-    {"MnuRelGraphic", "BtnRelGraphic", EditCommand::ReleaseGraphics, EditorTextRow::ReleaseGraphics,
-     Qt::CTRL | Qt::Key_R},
-    {"MnuConceal", "BtnConceal", EditCommand::Conceal, EditorTextRow::Conceal,
-     Qt::CTRL | Qt::Key_U},
-};
-
-// The character set menu: item name, caption row (or -1 with its own caption), option.
-struct TCharSetItem {
-  const char* Name;
-  int TextRow;
-  const char* Caption;
-  int Option;
-};
-const TCharSetItem kCharSetItems[] = {
-    {"MnuEnglish", EditorTextRow::English, "", 0},
-    {"MnuGerman", EditorTextRow::English + 1, "", 8},
-    {"MnuSwedish", EditorTextRow::English + 2, "", 4},
-    {"MnuFrench", EditorTextRow::English + 3, "", 2},
-    {"MnuItalian", EditorTextRow::English + 4, "", 12},
-    {"MnuSpanish", EditorTextRow::English + 5, "", 10},
-    {"MnuExtra1", -1, "Extra 1", 14},
-    {"MnuExtra2", -1, "Extra 2", 6},
-};
-
-// The mode items: object name suffix, mode, shortcut.
-struct TModeItem {
-  const char* Suffix;
-  int Mode;
-  QKeyCombination Shortcut;
-};
-const TModeItem kModeItems[] = {
-    {"BlockText", EditMode::BlockText, Qt::SHIFT | Qt::Key_F1},
-    {"PrestelText", EditMode::PrestelText, Qt::SHIFT | Qt::Key_F2},
-    {"LargeFont1", 3, Qt::ALT | Qt::Key_1},
-    {"LargeFont2", 4, Qt::ALT | Qt::Key_2},
-    {"LargeFont3", 5, Qt::ALT | Qt::Key_3},
-    {"LargeFont4", 6, Qt::ALT | Qt::Key_4},
-    {"LargeFont5", 7, Qt::ALT | Qt::Key_5},
-    {"LargeFont6", 8, Qt::ALT | Qt::Key_6},
-    {"DrawFree", EditMode::DrawFree, Qt::SHIFT | Qt::Key_F3},
-    {"DrawLine", EditMode::DrawLine, Qt::SHIFT | Qt::Key_F4},
-    {"DrawRectangle", EditMode::DrawRectangle, Qt::SHIFT | Qt::Key_F5},
-    {"DrawCircle", EditMode::DrawCircle, Qt::SHIFT | Qt::Key_F6},
-    {"DrawFill", EditMode::DrawFill, Qt::SHIFT | Qt::Key_F7},
-};
-
-// The short labels of the tool bar's mode buttons.
-QString ModeButtonLabel(int mode) {
-  if (mode == EditMode::PrestelText) return "T";
-  if (mode >= EditMode::LargeFont1 && mode <= EditMode::LargeFont6) {
-    return QString::number(mode - EditMode::LargeFont1 + 1);
-  }
-  static const char* kDraw[] = {"~", "/", "\u25A1", "\u25CB", "\u25A0"};
-  return QString::fromUtf8(kDraw[mode - EditMode::DrawFree]);
-}
-
-// A panel button's face: the colour codes as a swatch ("A" for alpha, a mosaic block for
-// graphics), the others as a short label.
-QIcon AttributeIcon(int command) {
-  QPixmap pixmap(22, 16);
-  pixmap.fill(Qt::black);
-  QPainter painter(&pixmap);
-  const int code = InsertedControlCode(static_cast<std::uint8_t>(command));
-  const TRgb rgb = kTeletextPalette[code & 7];
-  const QColor colour(rgb.Red, rgb.Green, rgb.Blue);
-  if (code >= 0 && code <= 7) {
-    QFont font = DialogFont();
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(colour == Qt::black ? QColor(Qt::gray) : colour);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, "A");
-  } else if (code >= 16 && code <= 23) {
-    painter.fillRect(QRect(5, 2, 5, 5), colour);
-    painter.fillRect(QRect(11, 8, 5, 5), colour);
-    painter.fillRect(QRect(5, 8, 5, 5), colour == Qt::black ? QColor(Qt::gray) : colour);
-  } else {
-    static const std::pair<int, const char*> kLabels[] = {{EditCommand::FlashOn, "Fl"},
-                                                          {EditCommand::Steady, "St"},
-                                                          {EditCommand::DoubleHeight, "DH"},
-                                                          {EditCommand::NormalHeight, "NH"},
-                                                          {EditCommand::SeparatedGraphics, "Sg"},
-                                                          {EditCommand::ContiguousGraphics, "Cg"},
-                                                          {EditCommand::StartBox, "[B"},
-                                                          {EditCommand::EndBox, "B]"},
-                                                          {EditCommand::BlackBackground, "Bb"},
-                                                          {EditCommand::NewBackground, "Nb"},
-                                                          {EditCommand::HoldGraphics, "Hg"},
-                                                          {EditCommand::ReleaseGraphics, "Rg"},
-                                                          {EditCommand::Conceal, "Co"}};
-    QFont font = DialogFont();
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    for (const auto& [labelCommand, label] : kLabels) {
-      if (labelCommand == command) painter.drawText(pixmap.rect(), Qt::AlignCenter, label);
-    }
-  }
-  return QIcon(pixmap);
-}
-
-QToolButton* MakeButton(QWidget* parent, const char* name, const QString& hint, int tag) {
-  auto* button = new QToolButton(parent);
-  button->setObjectName(name);
-  button->setToolTip(hint);
-  button->setProperty("tag", tag);
-  button->setFocusPolicy(Qt::NoFocus);
-  button->setAutoRaise(true);
-  return button;
-}
 
 TEditorKey EditorKeyOf(int key) {
   switch (key) {
@@ -231,222 +80,6 @@ TTxtEd::TTxtEd(const QString& programFolder, QWidget* parent)
 
 TTxtEd::~TTxtEd() = default;
 
-QAction* TTxtEd::AddAction(QMenu* menu, const char* name, const std::string& caption,
-                           const QKeySequence& shortcut) {
-  auto* action = new QAction(FromWindows1252(caption), this);
-  action->setObjectName(name);
-  if (!shortcut.isEmpty()) {
-    action->setShortcut(shortcut);
-    action->setShortcutContext(Qt::WindowShortcut);
-  }
-  menu->addAction(action);
-  addAction(action);  // shortcuts work while the menu bar is closed
-  return action;
-}
-
-void TTxtEd::BuildMenus() {
-  auto* bar = new QMenuBar(this);
-  bar->setObjectName("MainMenu");
-  layout()->setMenuBar(bar);
-  auto text = [](int row) { return std::string(EditorText(row)); };
-
-  QMenu* file = bar->addMenu(Text(0));
-  fileMenu_ = file;
-  connect(AddAction(file, "MnuClose", text(EditorTextRow::Close)), &QAction::triggered, this,
-          &TTxtEd::reject);
-
-  QMenu* edit = bar->addMenu(Text(EditorTextRow::Edit));
-  undo_ = AddAction(edit, "MnuUndo", text(EditorTextRow::Undo), Qt::CTRL | Qt::Key_Z);
-  connect(undo_, &QAction::triggered, this, &TTxtEd::Undo);
-  edit->addSeparator();
-  cut_ = AddAction(edit, "MnuCut", text(EditorTextRow::Cut), Qt::CTRL | Qt::Key_X);
-  connect(cut_, &QAction::triggered, this, &TTxtEd::CutRows);
-  copy_ = AddAction(edit, "MnuCopy", text(EditorTextRow::Copy), Qt::CTRL | Qt::Key_C);
-  connect(copy_, &QAction::triggered, this, &TTxtEd::CopyRows);
-  paste_ = AddAction(edit, "MnuPaste", text(EditorTextRow::Paste), Qt::CTRL | Qt::Key_V);
-  connect(paste_, &QAction::triggered, this, &TTxtEd::PasteRows);
-  // The caption already shows "Del"; the Delete key is dispatched by HandleKey, which deletes
-  // the rows only while this item is enabled.
-  delete_ = AddAction(edit, "MnuDelete", text(EditorTextRow::DeleteWithKey));
-  connect(delete_, &QAction::triggered, this, &TTxtEd::DeleteRows);
-  connect(AddAction(edit, "MnuSelectAll", text(EditorTextRow::SelectAll), Qt::CTRL | Qt::Key_A),
-          &QAction::triggered, this, &TTxtEd::SelectAll);
-  edit->addSeparator();
-  connect(AddAction(edit, "MnuInsertLine", text(EditorTextRow::InsertLine), Qt::CTRL | Qt::Key_N),
-          &QAction::triggered, this, [this] { RunCommand(EditCommand::InsertLine); });
-  connect(AddAction(edit, "MnuDeleteLine", text(EditorTextRow::DeleteLine), Qt::CTRL | Qt::Key_Y),
-          &QAction::triggered, this, [this] { RunCommand(EditCommand::DeleteLine); });
-  insert_ = AddAction(edit, "MnuInsert", text(EditorTextRow::Insert), Qt::Key_Insert);
-  connect(insert_, &QAction::triggered, this, [this] {
-    editor_->ToggleInsert();
-    RefreshMenus();
-    RefreshStatus();
-  });
-
-  QMenu* layoutMenu = bar->addMenu(Text(EditorTextRow::Layout));
-  connect(AddAction(layoutMenu, "MnuFormatColors", text(EditorTextRow::FormatColors)),
-          &QAction::triggered, this, &TTxtEd::FormatColors);
-
-  QMenu* mode = bar->addMenu(Text(EditorTextRow::Mode));
-  QMenu* largeFonts = nullptr;
-  QMenu* drawModes = nullptr;
-  auto* modeGroup = new QActionGroup(this);
-  for (const TModeItem& item : kModeItems) {
-    QMenu* menu = mode;
-    if (item.Mode >= EditMode::LargeFont1 && item.Mode <= EditMode::LargeFont6) {
-      if (!largeFonts) largeFonts = mode->addMenu(Text(EditorTextRow::LargeFonts));
-      menu = largeFonts;
-    } else if (item.Mode >= EditMode::DrawFree) {
-      if (!drawModes) drawModes = mode->addMenu(Text(EditorTextRow::DrawMode));
-      menu = drawModes;
-    }
-    const std::string name = std::string("MnuMode") + item.Suffix;
-    QAction* action = AddAction(menu, "", ModeHint(item.Mode), item.Shortcut);
-    action->setObjectName(QString::fromStdString(name));
-    action->setCheckable(true);
-    action->setProperty("tag", item.Mode);
-    modeGroup->addAction(action);
-    connect(action, &QAction::triggered, this, [this, m = item.Mode] { ChooseMode(m); });
-    modeActions_.push_back(action);
-  }
-  mode->addSeparator();
-  inverse_ = AddAction(mode, "MnuDrawInverse", text(EditorTextRow::Invert), Qt::CTRL | Qt::Key_I);
-  connect(inverse_, &QAction::triggered, this, [this] {
-    editor_->ToggleInverse();
-    RefreshMenus();
-  });
-
-  attributesMenu_ = bar->addMenu(Text(EditorTextRow::Attributes));
-  QMenu* alpha = attributesMenu_->addMenu(Text(EditorTextRow::FontColor));
-  QMenu* graphic = attributesMenu_->addMenu(Text(EditorTextRow::GraphicColor));
-  for (int i = 0; i < 8; ++i) {
-    const int colour = kMenuColourOrder[i];
-    const std::string word = std::string(EditorText(ColorNameRow(colour)));
-    const int alphaCommand = colour == 0 ? EditCommand::AlphaBlack : EditCommand::AlphaRed + i;
-    const int graphicCommand =
-        colour == 0 ? EditCommand::GraphicBlack : EditCommand::GraphicRed + i;
-    const std::string alphaName = std::string("MnuAlpha") + kColourWords[i];
-    const std::string graphicName = std::string("MnuGraphic") + kColourWords[i];
-    QAction* a = AddAction(alpha, "", word, QKeyCombination(Qt::Key(Qt::Key_F1 + i)));
-    a->setObjectName(QString::fromStdString(alphaName));
-    a->setProperty("tag", alphaCommand);
-    connect(a, &QAction::triggered, this, [this, alphaCommand] { SendAttribute(alphaCommand); });
-    QAction* g = AddAction(graphic, "", word, Qt::CTRL | Qt::Key(Qt::Key_F1 + i));
-    g->setObjectName(QString::fromStdString(graphicName));
-    g->setProperty("tag", graphicCommand);
-    connect(g, &QAction::triggered, this,
-            [this, graphicCommand] { SendAttribute(graphicCommand); });
-  }
-  for (const TAttributeCommand& item : kOtherAttributes) {
-    QAction* action = AddAction(attributesMenu_, item.MenuName, text(item.TextRow), item.Shortcut);
-    action->setProperty("tag", item.Command);
-    connect(action, &QAction::triggered, this, [this, c = item.Command] { SendAttribute(c); });
-  }
-
-  QMenu* view = bar->addMenu(Text(EditorTextRow::View));
-  attribute_ =
-      AddAction(view, "MnuAttribute", text(EditorTextRow::Attributes), Qt::CTRL | Qt::Key_T);
-  connect(attribute_, &QAction::triggered, this, [this] {
-    editor_->ToggleShowCodes();
-    RedrawAll();
-  });
-  grid_ = AddAction(view, "MnuGrid", text(EditorTextRow::Grid), Qt::CTRL | Qt::Key_G);
-  connect(grid_, &QAction::triggered, this, [this] {
-    editor_->ToggleGrid();
-    RedrawAll();
-  });
-
-  QMenu* language = bar->addMenu(Text(EditorTextRow::Language));
-  auto* charSetGroup = new QActionGroup(this);
-  for (const TCharSetItem& item : kCharSetItems) {
-    QAction* action =
-        AddAction(language, item.Name, item.TextRow >= 0 ? text(item.TextRow) : item.Caption);
-    action->setCheckable(true);
-    charSetGroup->addAction(action);
-    connect(action, &QAction::triggered, this, [this, o = item.Option] { ChooseCharSet(o); });
-    charSetActions_.emplace_back(action, item.Option);
-  }
-  language->addSeparator();
-  connect(AddAction(language, "MnuSetasdefault", text(EditorTextRow::SaveAsDefault)),
-          &QAction::triggered, this, &TTxtEd::SaveCharSetAsDefault);
-}
-
-void TTxtEd::BuildToolBar(QWidget* client) {
-  auto* bar = new QFrame(client);
-  bar->setObjectName("ToolBar");
-  toolBar_ = bar;
-  bar->setGeometry(0, 0, 570, 27);
-  bar->setFrameShape(QFrame::StyledPanel);
-  int x = 4;
-  auto place = [&](QToolButton* button, int gapAfter = 0) {
-    button->setGeometry(x, 2, 23, 23);
-    x += 24 + gapAfter;
-  };
-  QToolButton* close = MakeButton(bar, "BtnClose", Text(EditorTextRow::Close), 0);
-  close->setText("\u2715");
-  connect(close, &QToolButton::clicked, this, &TTxtEd::reject);
-  place(close, 8);
-  for (const TModeItem& item : kModeItems) {
-    if (item.Mode == EditMode::BlockText) continue;  // block text is chosen from the menu only
-    const std::string name = std::string("BtnMode") + item.Suffix;
-    QToolButton* button =
-        MakeButton(bar, name.c_str(), FromWindows1252(ModeHint(item.Mode)), item.Mode);
-    button->setText(ModeButtonLabel(item.Mode));
-    button->setCheckable(true);
-    connect(button, &QToolButton::clicked, this, [this, m = item.Mode] { ChooseMode(m); });
-    const bool groupEnds = item.Mode == EditMode::PrestelText || item.Mode == EditMode::LargeFont6;
-    place(button, groupEnds ? 8 : 0);
-    modeButtons_.push_back(button);
-  }
-  inverseButton_ = MakeButton(bar, "BtnDrawInverse", Text(EditorTextRow::Invert), 0);
-  inverseButton_->setText("\u25D0");
-  inverseButton_->setCheckable(true);
-  connect(inverseButton_, &QToolButton::clicked, inverse_, &QAction::trigger);
-  place(inverseButton_, 8);
-  attributeButton_ = MakeButton(bar, "BtnAttribute", Text(EditorTextRow::Attributes), 0);
-  attributeButton_->setText("\u00B6");
-  attributeButton_->setCheckable(true);
-  connect(attributeButton_, &QToolButton::clicked, attribute_, &QAction::trigger);
-  place(attributeButton_);
-  gridButton_ = MakeButton(bar, "BtnGrid", Text(EditorTextRow::Grid), 0);
-  gridButton_->setText("#");
-  gridButton_->setCheckable(true);
-  connect(gridButton_, &QToolButton::clicked, grid_, &QAction::trigger);
-  place(gridButton_);
-}
-
-void TTxtEd::BuildAttributePanel(QWidget* client) {
-  auto* panel = new QFrame(client);
-  panel->setObjectName("AttributePanel");
-  panel->setGeometry(0, 27, 57, 400);
-  panel->setFrameShape(QFrame::StyledPanel);
-  auto add = [&](const char* name, int command, int column, int row) {
-    const int code = InsertedControlCode(static_cast<std::uint8_t>(command));
-    QToolButton* button =
-        MakeButton(panel, name, FromWindows1252(controlCodeNames_[code]), command);
-    button->setIcon(AttributeIcon(command));
-    button->setIconSize(QSize(22, 16));
-    button->setGeometry(3 + column * 26, 4 + row * 22, 25, 21);
-    connect(button, &QToolButton::clicked, this, [this, command] { SendAttribute(command); });
-    attributeButtons_.push_back(button);
-  };
-  static const char* kAlphaNames[] = {"BtnAlfaRed",   "BtnAlfaGreen",   "BtnAlfaYellow",
-                                      "BtnAlfaBlue",  "BtnAlfaMagenta", "BtnAlfaCyan",
-                                      "BtnAlfaWhite", "BtnAlfaBlack"};
-  static const char* kGraphicNames[] = {"BtnGraphicRed",   "BtnGraphicGreen",   "BtnGraphicYellow",
-                                        "BtnGraphicBlue",  "BtnGraphicMagenta", "BtnGraphicCyan",
-                                        "BtnGraphicWhite", "BtnGraphicBlack"};
-  for (int i = 0; i < 8; ++i) {
-    add(kAlphaNames[i], i < 7 ? EditCommand::AlphaRed + i : EditCommand::AlphaBlack, 0, i);
-    add(kGraphicNames[i], i < 7 ? EditCommand::GraphicRed + i : EditCommand::GraphicBlack, 1, i);
-  }
-  int slot = 0;
-  for (const TAttributeCommand& item : kOtherAttributes) {
-    add(item.ButtonName, item.Command, slot % 2, 8 + slot / 2);
-    ++slot;
-  }
-}
-
 void TTxtEd::BuildStatusBar() {
   auto* bar = new QFrame(this);
   bar->setObjectName("StatusBar");
@@ -499,8 +132,8 @@ void TTxtEd::HandleKey(QKeyEvent* event) {
     // ends here.
     if (canvas_->hasFocus() && !forwardingKey_) {
       forwardingKey_ = true;
-      blockText_->setFocus(Qt::OtherFocusReason);
-      QCoreApplication::sendEvent(blockText_, event);
+      blockTextField_->setFocus(Qt::OtherFocusReason);
+      QCoreApplication::sendEvent(blockTextField_, event);
       forwardingKey_ = false;
     }
     return;
@@ -509,7 +142,7 @@ void TTxtEd::HandleKey(QKeyEvent* event) {
       event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   const TEditorKey key = EditorKeyOf(event->key());
   if (modifiers == Qt::NoModifier && key != TEditorKey::Other) {
-    if (key == TEditorKey::Delete && delete_->isEnabled()) {
+    if (key == TEditorKey::Delete && deleteAction_->isEnabled()) {
       DeleteRows();
       return;
     }
@@ -561,7 +194,7 @@ void TTxtEd::ChooseMode(int mode) {
 
 void TTxtEd::ShowOutcome(const TEditOutcome& outcome) {
   if (outcome.Error.empty()) return;
-  LangMessageDlg(FromWindows1252(outcome.Error), TMsgDlgType::Error, kButtonsOk, 0, -1, -1, this);
+  LangMessageDlg(this, FromWindows1252(outcome.Error), TMsgDlgType::Error);
 }
 
 void TTxtEd::Undo() {
@@ -609,8 +242,8 @@ void TTxtEd::FormatColors() {
   const std::string* prefix = &choice->Prefix;
   switch (editor_->CheckFormatPrefix(*prefix, editor_->TextBlock)) {
     case TFormatCheck::NoRoom:
-      LangMessageDlg("Te weinig ruimte voor attributen, verplaats eerst het tekstblok.",
-                     TMsgDlgType::Warning, kButtonsOk, 0, -1, -1, this);
+      LangMessageDlg(this, "Te weinig ruimte voor attributen, verplaats eerst het tekstblok.",
+                     TMsgDlgType::Warning);
       editor_->FrameDisplay = true;
       RedrawAll();
       return;
@@ -620,8 +253,7 @@ void TTxtEd::FormatColors() {
                                    "kolom(en).\r\nTekens en/of attributen overschrijven?")
                                    .arg(prefix->size());
       const TMsgDlgButtons yesNo = ButtonBit(TMsgDlgBtn::Yes) | ButtonBit(TMsgDlgBtn::No);
-      if (LangMessageDlg(question, TMsgDlgType::Warning, yesNo, 0, -1, -1, this) !=
-          TModalResult::Yes) {
+      if (LangMessageDlg(this, question, TMsgDlgType::Warning, yesNo) != TModalResult::Yes) {
         return;
       }
       break;
@@ -635,14 +267,14 @@ void TTxtEd::FormatColors() {
 
 void TTxtEd::ChooseCharSet(int option) {
   editor_->SetCharSet(option);
-  blockText_->SetCharSet(option);
+  blockTextField_->SetCharSet(option);
   RedrawAll();
 }
 
 void TTxtEd::SaveCharSetAsDefault() {
   const TMsgDlgButtons okCancel = ButtonBit(TMsgDlgBtn::OK) | ButtonBit(TMsgDlgBtn::Cancel);
-  if (LangMessageDlg("Set language as default?", TMsgDlgType::Confirmation, okCancel, 0, -1, -1,
-                     this) == TModalResult::OK) {
+  if (LangMessageDlg(this, "Set language as default?", TMsgDlgType::Confirmation, okCancel) ==
+      TModalResult::OK) {
     editor_->DefaultCharSet = editor_->Page.CharSet;
   }
 }
@@ -651,42 +283,6 @@ void TTxtEd::RedrawAll() {
   canvas_->RedrawAll();
   RefreshMenus();
   RefreshStatus();
-}
-
-void TTxtEd::RefreshMenus() {
-  const int mode = editor_->Mode();
-  for (QAction* action : modeActions_) action->setChecked(action->property("tag").toInt() == mode);
-  for (QToolButton* button : modeButtons_) {
-    button->setChecked(button->property("tag").toInt() == mode);
-  }
-  const bool attributes = editor_->AttributeMenusEnabled();
-  attributesMenu_->setEnabled(attributes);
-  for (QAction* action : attributesMenu_->actions()) action->setEnabled(attributes);
-  for (QMenu* sub : attributesMenu_->findChildren<QMenu*>()) {
-    for (QAction* action : sub->actions()) action->setEnabled(attributes);
-  }
-  insert_->setEnabled(attributes);
-  for (QToolButton* button : attributeButtons_) {
-    button->setEnabled(editor_->AttributeCommandEnabled(button->property("tag").toInt()));
-  }
-  const bool rows = editor_->CanCutOrCopy();
-  cut_->setEnabled(rows);
-  copy_->setEnabled(rows);
-  delete_->setEnabled(rows);
-  paste_->setEnabled(editor_->CanPaste());
-  inverse_->setText(FromWindows1252(SwitchCaption(EditorTextRow::Invert, editor_->InverseDrawing)));
-  attribute_->setText(
-      FromWindows1252(SwitchCaption(EditorTextRow::Attributes, editor_->State.ShowCodes)));
-  insert_->setText(
-      FromWindows1252(SwitchCaption(EditorTextRow::Insert, editor_->State.InsertMode)));
-  grid_->setText(FromWindows1252(SwitchCaption(EditorTextRow::Grid, editor_->GridDisplay)));
-  for (const auto& [action, option] : charSetActions_) {
-    action->setChecked(option == editor_->Page.CharSet);
-  }
-  inverseButton_->setChecked(editor_->InverseDrawing);
-  attributeButton_->setChecked(editor_->State.ShowCodes);
-  gridButton_->setChecked(editor_->GridDisplay);
-  RefreshBlockTextMenus();
 }
 
 void TTxtEd::RefreshStatus() {

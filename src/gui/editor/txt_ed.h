@@ -47,7 +47,7 @@ class TTxtEd : public QDialog {
   TEditorCanvas* Canvas() const { return canvas_; }
   // The mouse over the page (text block frame, drawing tools) and the block-text field.
   TEditorMouse& Mouse() { return *mouse_; }
-  TBlockTextField* BlockTextField() const { return blockText_; }
+  TBlockTextField* BlockTextField() const { return blockTextField_; }
   // What a host window adds to: the tool bar frame and the File menu.
   QWidget* ToolBarFrame() const { return toolBar_; }
   QMenu* FileMenu() const { return fileMenu_; }
@@ -71,6 +71,12 @@ class TTxtEd : public QDialog {
   void BuildStatusBar();
   QAction* AddAction(QMenu* menu, const char* name, const std::string& caption,
                      const QKeySequence& shortcut = {});
+  // A command's tool button face (its icon text) and hint, set on its action.
+  static void ShowOnButton(QAction* action, const QString& face, const QString& hint);
+  // An attribute command's panel face: its swatch or label, with the code's name as the hint.
+  void ShowOnAttributeButton(QAction* action);
+  // The tool button of a command: its own object name and tag, the action's face and state.
+  static QToolButton* ButtonFor(QWidget* parent, const char* name, QAction* action, int tag);
 
   void HandleKey(QKeyEvent* event);
   void RunCommand(std::uint8_t command);
@@ -103,9 +109,8 @@ class TTxtEd : public QDialog {
   // Edit commands and alpha colours go to the field in block-text mode: true when they did.
   bool RouteToBlockText(void (TBlockTextField::*command)());
   bool InsertBlockTextColour(int tag);
-  void RefreshBlockTextMenus();
   std::unique_ptr<TEditorMouse> mouse_;
-  TBlockTextField* blockText_ = nullptr;
+  TBlockTextField* blockTextField_ = nullptr;
   // A key handed on to the field comes back to the page if the field does not use it.
   bool forwardingKey_ = false;
 
@@ -113,24 +118,21 @@ class TTxtEd : public QDialog {
   TEditorCanvas* canvas_ = nullptr;
   std::array<std::string, 32> controlCodeNames_;
   std::vector<QAction*> modeActions_;
-  std::vector<QToolButton*> modeButtons_;
-  std::vector<QToolButton*> attributeButtons_;
+  std::vector<QAction*> attributeActions_;
   std::vector<std::pair<QAction*, int>> charSetActions_;
   QWidget* toolBar_ = nullptr;
   QMenu* fileMenu_ = nullptr;
   QMenu* attributesMenu_ = nullptr;
-  QAction* undo_ = nullptr;
-  QAction* cut_ = nullptr;
-  QAction* copy_ = nullptr;
-  QAction* paste_ = nullptr;
-  QAction* delete_ = nullptr;
-  QAction* insert_ = nullptr;
-  QAction* inverse_ = nullptr;
-  QAction* attribute_ = nullptr;
-  QAction* grid_ = nullptr;
-  QToolButton* inverseButton_ = nullptr;
-  QToolButton* attributeButton_ = nullptr;
-  QToolButton* gridButton_ = nullptr;
+  QAction* closeAction_ = nullptr;
+  QAction* undoAction_ = nullptr;
+  QAction* cutAction_ = nullptr;
+  QAction* copyAction_ = nullptr;
+  QAction* pasteAction_ = nullptr;
+  QAction* deleteAction_ = nullptr;
+  QAction* insertModeAction_ = nullptr;
+  QAction* inverseDrawingAction_ = nullptr;
+  QAction* showCodesAction_ = nullptr;
+  QAction* gridAction_ = nullptr;
   std::array<QLabel*, 4> statusPanels_{};
 };
 

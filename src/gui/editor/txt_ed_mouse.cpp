@@ -1,8 +1,6 @@
 // The editor window's mouse over the page (text block frame, drawing tools) and block-text
 // mode: the parts of TTxtEd that route these to the editor core and the block-text field.
 #include <QApplication>
-#include <QClipboard>
-#include <QMimeData>
 #include <QMouseEvent>
 
 #include "editor/block_text.h"
@@ -45,14 +43,14 @@ TTextBlock FrameBlock(const tSizer& sizer) { return ClampTextBlock(sizer.Block()
 void TTxtEd::BuildMouseAndBlockText(const QString& programFolder) {
   mouse_ = std::make_unique<TEditorMouse>(*editor_);
   RegisterTeletextFaces(programFolder);
-  blockText_ = new TBlockTextField(canvas_);
-  connect(blockText_, &QPlainTextEdit::undoAvailable, this, [this] { RefreshMenus(); });
+  blockTextField_ = new TBlockTextField(canvas_);
+  connect(blockTextField_, &QPlainTextEdit::undoAvailable, this, [this] { RefreshMenus(); });
   canvas_->setMouseTracking(true);
   canvas_->OnMouse = [this](QMouseEvent* event) { HandleMouse(event); };
   canvas_->PreviewRects = [this] { return mouse_->PreviewRects(); };
 }
 
-bool TTxtEd::BlockTextActive() const { return blockText_ && blockText_->isVisible(); }
+bool TTxtEd::BlockTextActive() const { return blockTextField_ && blockTextField_->isVisible(); }
 
 void TTxtEd::HandleMouse(QMouseEvent* event) {
   const int x = qRound(event->position().x());
@@ -62,7 +60,7 @@ void TTxtEd::HandleMouse(QMouseEvent* event) {
     case QEvent::MouseButtonPress: {
       if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
       // A fill of a large region takes a moment: the busy cursor shows while it runs.
-      const bool fill = editor_->Mode() == EditMode::DrawFill;
+      const bool fill = DrawGestureOf(editor_->Mode()) == TDrawGesture::Fill;
       if (fill) QApplication::setOverrideCursor(Qt::WaitCursor);
       outcome = mouse_->Press(
           x, y, event->button() == Qt::LeftButton ? TMouseButton::Left : TMouseButton::Right);
@@ -86,8 +84,8 @@ void TTxtEd::HandleMouse(QMouseEvent* event) {
   }
   if (outcome.FrameChanged) {
     if (BlockTextActive()) {
-      blockText_->setGeometry(FieldRect(mouse_->Sizer()));
-      blockText_->SetBlock(FrameBlock(mouse_->Sizer()));
+      blockTextField_->setGeometry(FieldRect(mouse_->Sizer()));
+      blockTextField_->SetBlock(FrameBlock(mouse_->Sizer()));
     }
     canvas_->RedrawAll();
   } else if (event->type() != QEvent::MouseMove || !outcome.Changed.Empty()) {
@@ -95,7 +93,7 @@ void TTxtEd::HandleMouse(QMouseEvent* event) {
   }
   if (event->type() == QEvent::MouseButtonPress) {
     // The press gave the page the focus; in block-text mode the keys belong to the field.
-    if (BlockTextActive()) blockText_->setFocus(Qt::MouseFocusReason);
+    if (BlockTextActive()) blockTextField_->setFocus(Qt::MouseFocusReason);
     RefreshMenus();
     RefreshStatus();
   }
@@ -106,8 +104,8 @@ bool TTxtEd::PrepareModeChange(int mode) {
   if (mode == EditMode::BlockText && !BlockTextActive()) {
     if (!BlockHasAttributes(editor_->State.Grid, FrameBlock(mouse_->Sizer()))) return true;
     const TMsgDlgButtons yesNo = ButtonBit(TMsgDlgBtn::Yes) | ButtonBit(TMsgDlgBtn::No);
-    return LangMessageDlg(FromWindows1252(EditorText(kBlockTextQuestionRow)), TMsgDlgType::Warning,
-                          yesNo, 0, -1, -1, this) == TModalResult::Yes;
+    return LangMessageDlg(this, FromWindows1252(EditorText(kBlockTextQuestionRow)),
+                          TMsgDlgType::Warning, yesNo) == TModalResult::Yes;
   }
   if (mode != EditMode::BlockText) CloseBlockTextField();
   return true;
@@ -118,37 +116,39 @@ void TTxtEd::AfterModeChange() {
 }
 
 void TTxtEd::AfterReloadBlockText() {
-  blockText_->hide();
+  blockTextField_->hide();
   mouse_->PlaceFrame();
-  blockText_->SetCharSet(editor_->Page.CharSet);
+  blockTextField_->SetCharSet(editor_->Page.CharSet);
   AfterModeChange();
 }
 
 void TTxtEd::OpenBlockTextField() {
   const TTextBlock block = FrameBlock(mouse_->Sizer());
-  blockText_->SetBlock(block);
-  blockText_->SetCharSet(editor_->Page.CharSet);
-  blockText_->setGeometry(FieldRect(mouse_->Sizer()));
-  blockText_->SetLines(BlockTextLines(editor_->State.Grid, block));
-  blockText_->document()->clearUndoRedoStacks();
-  blockText_->show();
-  blockText_->raise();
-  blockText_->setFocus();
+  blockTextField_->SetBlock(block);
+  blockTextField_->SetCharSet(editor_->Page.CharSet);
+  blockTextField_->setGeometry(FieldRect(mouse_->Sizer()));
+  blockTextField_->SetLines(BlockTextLines(editor_->State.Grid, block));
+  blockTextField_->document()->clearUndoRedoStacks();
+  blockTextField_->show();
+  blockTextField_->raise();
+  blockTextField_->setFocus();
   RefreshMenus();
 }
 
 bool TTxtEd::WriteBackBlockTextField() {
   if (!BlockTextActive()) return false;
-  WriteBackBlockText(editor_->State.Grid, FrameBlock(mouse_->Sizer()), blockText_->Lines());
-  editor_->TallCaret =
-      ApplyEditCommand(editor_->State, editor_->Page, EditCommand::None, TEditOperation::Apply)
-          .TallCaret;
+  const TTextBlock block = FrameBlock(mouse_->Sizer());
+  const std::vector<std::string> lines = blockTextField_->Lines();
+  // One Undo takes back what the field wrote; a write-back that changes nothing (a file
+  // command with nothing typed) leaves the undo copy as it was.
+  editor_->ChangeGrid([&](TEditGrid& grid, int) { WriteBackBlockText(grid, block, lines); },
+                      TPageEditor::TUndoStep::IfChanged);
   return true;
 }
 
 bool TTxtEd::CloseBlockTextField() {
   if (!WriteBackBlockTextField()) return false;
-  blockText_->hide();
+  blockTextField_->hide();
   canvas_->setFocus();
   RedrawAll();
   return true;
@@ -156,7 +156,7 @@ bool TTxtEd::CloseBlockTextField() {
 
 bool TTxtEd::RouteToBlockText(void (TBlockTextField::*command)()) {
   if (!BlockTextActive()) return false;
-  (blockText_->*command)();
+  (blockTextField_->*command)();
   RefreshMenus();
   return true;
 }
@@ -164,23 +164,10 @@ bool TTxtEd::RouteToBlockText(void (TBlockTextField::*command)()) {
 bool TTxtEd::InsertBlockTextColour(int tag) {
   if (!BlockTextActive()) return false;
   if (tag >= EditCommand::AlphaRed && tag <= EditCommand::AlphaWhite) {
-    blockText_->insertPlainText(QString(QChar(tag - EditCommand::AlphaRed + 1)));
-    blockText_->setFocus();
+    blockTextField_->insertPlainText(QString(QChar(tag - EditCommand::AlphaRed + 1)));
+    blockTextField_->setFocus();
   }
   return true;
-}
-
-void TTxtEd::RefreshBlockTextMenus() {
-  if (!BlockTextActive()) {
-    undo_->setEnabled(true);
-    return;
-  }
-  undo_->setEnabled(blockText_->CanUndo());
-  cut_->setEnabled(true);
-  copy_->setEnabled(true);
-  delete_->setEnabled(true);
-  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-  paste_->setEnabled(data && data->hasText());
 }
 
 }  // namespace tavrel::gui
