@@ -141,16 +141,6 @@ std::string BlockProblem(const TTextBlock& block) {
   return {};
 }
 
-std::vector<TControlClearing> ClearingOf(const TRssTxtPageProperties& table) {
-  std::vector<TControlClearing> clearing;
-  clearing.reserve(table.size());
-  for (const TRssTxtPageProperty& entry : table) {
-    clearing.push_back(TControlClearing{IsExistingFile(entry.IndexTemplateFileName),
-                                        entry.IndexNumber, entry.FirstNumber, MaxPages(entry)});
-  }
-  return clearing;
-}
-
 // Writes a whole page file with a plain open, write and close: the control file, saved last,
 // is what makes a run complete, so a page file needs no atomic replacement of its own.
 void WriteWholeFile(const std::string& path, const TBroadcastRecord& bytes) {
@@ -179,36 +169,57 @@ void WriteWholeFile(const std::string& path, const TBroadcastRecord& bytes) {
 
 }  // namespace
 
-std::string TemplateProblem(const std::string& fileName) {
+TExaminedTemplate ExamineTemplate(const std::string& fileName) {
   namespace fs = std::filesystem;
-  if (fileName.empty()) return {};
+  TExaminedTemplate examined;
+  if (fileName.empty()) return examined;
   std::error_code error;
   const fs::file_status status = fs::status(fileName, error);
-  if (status.type() == fs::file_type::not_found) return {};
+  if (status.type() == fs::file_type::not_found) return examined;
   if (status.type() == fs::file_type::none) {
-    return "template cannot be examined: " + error.message();
+    examined.Problem = "template cannot be examined: " + error.message();
+    return examined;
   }
-  if (fs::is_directory(status)) return "is a folder, not a template file";
-  if (!fs::is_regular_file(status)) return "is not a template file";
+  if (fs::is_directory(status)) {
+    examined.Problem = "is a folder, not a template file";
+    return examined;
+  }
+  if (!fs::is_regular_file(status)) {
+    examined.Problem = "is not a template file";
+    return examined;
+  }
+  examined.IsFile = true;
   try {
     TPageFile file(fileName);
+    TPrestPage page = TPrestPage::Blank();
+    file.ReadRows(page);
+    examined.Cells = page.Cells;
+    examined.Block = file.GetBlockText();
+    examined.CharSet = file.GetCharSet();
+    examined.Read = true;
     // Without its section the file would load as a blank page with the default text block,
     // and pages of a damaged or foreign file would go on air looking as if they had no
     // template.
     if (file.FindSection(TPageFile::kSection) < 0) {
-      return std::string("not a template: it has no [") + TPageFile::kSection + "] section";
+      examined.Problem =
+          std::string("not a template: it has no [") + TPageFile::kSection + "] section";
+      return examined;
     }
-    const std::string problem = BlockProblem(file.GetBlockText());
+    const std::string problem = BlockProblem(examined.Block);
     if (!problem.empty()) {
-      return "text block \"" +
-             Shown(
-                 file.ReadString(TPageFile::kSection, "blocktext1", TPageFile::kDefaultBlockText)) +
-             "\" (blocktext1) is unusable: " + problem;
+      examined.Problem =
+          "text block \"" +
+          Shown(file.ReadString(TPageFile::kSection, "blocktext1", TPageFile::kDefaultBlockText)) +
+          "\" (blocktext1) is unusable: " + problem;
     }
   } catch (const Error& failure) {
-    return failure.what();
+    examined.Problem = failure.what();
   }
-  return {};
+  return examined;
+}
+
+std::string TemplateProblem(const std::string& fileName) {
+  return ExamineTemplate(fileName).Problem;
 }
 
 std::string UpperCaseTitle(std::string_view title) {
@@ -409,6 +420,7 @@ void TRICreateRssTxtPages::PlanPages(std::vector<std::string>& clashes) {
 
 bool TRICreateRssTxtPages::Run() {
   summary_ = TGenerationSummary{};
+  templates_.clear();
   written_.clear();
   control_.emplace(UseFastext);
   // A control file left from an earlier run would name pages that this run may not write.
@@ -435,7 +447,7 @@ bool TRICreateRssTxtPages::Run() {
     if (entry == nullptr) continue;
     for (const std::string* path :
          {&entry->IndexTemplateFileName, &entry->MessageTemplateFileName}) {
-      const std::string problem = TemplateProblem(*path);
+      const std::string& problem = Template(*path).Problem;
       if (!problem.empty()) throw FileError(*path, problem);
     }
   }
@@ -486,7 +498,7 @@ bool TRICreateRssTxtPages::Run() {
   for (const int number : PreviousPages) {
     if (writtenNow.count(number) == 0) stale.push_back(number);
   }
-  control_->AddClearEntries(ClearingOf(Categories), stale);
+  control_->AddClearEntries(Clearing(), stale);
   control_->Save(ExportDir);
   return true;
 }
@@ -494,6 +506,7 @@ bool TRICreateRssTxtPages::Run() {
 bool TRICreateRssTxtPages::CheckLayout(std::vector<std::string>& lines) {
   const std::size_t before = lines.size();
   summary_ = TGenerationSummary{};
+  templates_.clear();
   BlankMessageControlCharacters();
   BuildCategoryNames();
   std::vector<std::string> clashes;  // CheckPageNumbers reports these
@@ -502,8 +515,8 @@ bool TRICreateRssTxtPages::CheckLayout(std::vector<std::string>& lines) {
   try {
     for (std::size_t g = 0; g < groups_.size(); ++g) {
       const TRssTxtPageProperty* entry = usable_[g];
-      if (entry == nullptr || !TemplateProblem(entry->IndexTemplateFileName).empty() ||
-          !TemplateProblem(entry->MessageTemplateFileName).empty()) {
+      if (entry == nullptr || !Template(entry->IndexTemplateFileName).Problem.empty() ||
+          !Template(entry->MessageTemplateFileName).Problem.empty()) {
         continue;
       }
       BuildCategoryPages(g);
@@ -540,22 +553,41 @@ void TRICreateRssTxtPages::BuildCategoryPages(std::size_t group) {
   entry_ = nullptr;
 }
 
+const TExaminedTemplate& TRICreateRssTxtPages::Template(const std::string& fileName) {
+  auto found = templates_.find(fileName);
+  if (found == templates_.end()) {
+    found = templates_.emplace(fileName, ExamineTemplate(fileName)).first;
+  }
+  return found->second;
+}
+
+std::vector<TControlClearing> TRICreateRssTxtPages::Clearing() {
+  std::vector<TControlClearing> clearing;
+  clearing.reserve(Categories.size());
+  for (const TRssTxtPageProperty& entry : Categories) {
+    const TExaminedTemplate& index = Template(entry.IndexTemplateFileName);
+    // A template that is there but could not be read answers as it always has: MaxPages reads
+    // it again and names the file in its error.
+    const int maxPages = index.Read ? MaxPages(index.Block) : MaxPages(entry);
+    clearing.push_back(
+        TControlClearing{index.IsFile, entry.IndexNumber, entry.FirstNumber, maxPages});
+  }
+  return clearing;
+}
+
 void TRICreateRssTxtPages::LoadTemplate(const std::string& fileName) {
+  const TExaminedTemplate& examined = Template(fileName);
   // Opening a missing template would write a new, empty one.
-  if (!IsExistingFile(fileName)) throw FileError(fileName, "template not found");
-  const std::string problem = TemplateProblem(fileName);
-  if (!problem.empty()) throw FileError(fileName, problem);
-  TPageFile file(fileName);
-  TPrestPage page = TPrestPage::Blank();
-  file.ReadRows(page);
-  TemplateCells = page.Cells;
-  TextBlock = file.GetBlockText();
+  if (!examined.IsFile) throw FileError(fileName, "template not found");
+  if (!examined.Problem.empty()) throw FileError(fileName, examined.Problem);
+  TemplateCells = examined.Cells;
+  TextBlock = examined.Block;
   try {
     formatter_->SetTextArea(TextBlock.Left, TextBlock.Top, TextBlock.Right, TextBlock.Bottom);
   } catch (const Error& error) {
     throw FileError(fileName, error.what());
   }
-  Charset = file.GetCharSet();
+  Charset = examined.CharSet;
   if (Charset < 0 || Charset > kHighestCharSet) {
     Skip(PathAsWindows1252Text(fileName) +
          ": character set is not a number from 0 to 15; 8 is used.");

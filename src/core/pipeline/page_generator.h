@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "page/page_record.h"
@@ -53,6 +54,23 @@ struct TGenerationSummary {
   // The summary as lines of text: categories, pages, files, then what was skipped.
   std::vector<std::string> Lines(const std::string& exportDir) const;
 };
+
+// A template file as a run uses it: looked at, read and examined once.
+struct TExaminedTemplate {
+  // A regular file (or a link to one) is there under the name.
+  bool IsFile = false;
+  // The file could be read as a template; the fields below hold what it says.
+  bool Read = false;
+  // Why a run cannot use it (TemplateProblem), or empty.
+  std::string Problem;
+  std::array<std::uint8_t, kPageCells> Cells{};  // rows as TPageFile::ReadRows gives them
+  TTextBlock Block;                              // key "blocktext1"
+  int CharSet = kDefaultCharSet;                 // key "charset" as TPageFile::GetCharSet reads it
+};
+
+// Looks at, reads and examines a template file. Never creates one; a missing file gives
+// IsFile false and no problem.
+TExaminedTemplate ExamineTemplate(const std::string& fileName);
 
 // Turns the messages of one feed into teletext pages: for every category of the feed that the
 // table defines with both templates present, an index page listing the titles and one page (or
@@ -127,6 +145,12 @@ class TRICreateRssTxtPages {
   // Loads a template's body rows, text block and character set. Throws Error naming the file
   // when it does not exist or TemplateProblem finds it unusable.
   void LoadTemplate(const std::string& fileName);
+  // The template under that path as this run first found it: every template is read and
+  // examined once per run, however many categories and pages use it, and each run (Run,
+  // CheckLayout) starts afresh, so that a template mended on disk is seen by the next one.
+  const TExaminedTemplate& Template(const std::string& fileName);
+  // The clearing block's entries: one per entry of the table.
+  std::vector<TControlClearing> Clearing();
   // Lists the titles whose message pages are on air (listed[k] for title k).
   void BuildIndexPage(const TRSSIndexPageContent& content, const std::vector<bool>& listed);
   void BuildMessagePages(std::size_t group);
@@ -172,6 +196,8 @@ class TRICreateRssTxtPages {
   std::vector<bool> messageOnAir_;  // per message
   std::vector<int> written_;        // page numbers written so far, in order
 
+  // The templates this run has read, by path as the table gives it (resolved by the caller).
+  std::unordered_map<std::string, TExaminedTemplate> templates_;
   TPTextToPrestelPageForm* formatter_;
   std::optional<TPTextToPrestelPageForm> ownFormatter_;
   const TRssTxtPageProperty* entry_ = nullptr;  // entry of the category being built
