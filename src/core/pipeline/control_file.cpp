@@ -16,6 +16,14 @@ namespace {
 std::string SectionLine(const std::string& name) { return "[" + name + "]"; }
 
 std::string FourDigits(int value) {
+  // Every page entry names its sub-page: the usual ones are written without a formatted print.
+  if (value >= 0 && value <= 9999) {
+    std::string digits(4, '0');
+    for (int i = 3; i >= 0 && value > 0; --i, value /= 10) {
+      digits[i] = static_cast<char>('0' + value % 10);
+    }
+    return digits;
+  }
   char text[16];
   std::snprintf(text, sizeof text, "%04d", value);
   return text;
