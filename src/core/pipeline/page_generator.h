@@ -13,6 +13,7 @@
 #include "pipeline/category_table.h"
 #include "pipeline/control_file.h"
 #include "pipeline/rss_message.h"
+#include "pipeline/template_examination.h"
 #include "render/text_layout.h"
 
 namespace tavrel {
@@ -54,23 +55,6 @@ struct TGenerationSummary {
   // The summary as lines of text: categories, pages, files, then what was skipped.
   std::vector<std::string> Lines(const std::string& exportDir) const;
 };
-
-// A template file as a run uses it: looked at, read and examined once.
-struct TExaminedTemplate {
-  // A regular file (or a link to one) is there under the name.
-  bool IsFile = false;
-  // The file could be read as a template; the fields below hold what it says.
-  bool Read = false;
-  // Why a run cannot use it (TemplateProblem), or empty.
-  std::string Problem;
-  std::array<std::uint8_t, kPageCells> Cells{};  // rows as TPageFile::ReadRows gives them
-  TTextBlock Block;                              // key "blocktext1"
-  int CharSet = kDefaultCharSet;                 // key "charset" as TPageFile::GetCharSet reads it
-};
-
-// Looks at, reads and examines a template file. Never creates one; a missing file gives
-// IsFile false and no problem.
-TExaminedTemplate ExamineTemplate(const std::string& fileName);
 
 // Turns the messages of one feed into teletext pages: for every category of the feed that the
 // table defines with both templates present, an index page listing the titles and one page (or
@@ -207,11 +191,6 @@ class TRICreateRssTxtPages {
   // CheckLayout lays the pages out without encoding or writing them.
   bool layOutOnly_ = false;
 };
-
-// Why a template file cannot be used for a run, or empty when it can or does not exist: a
-// folder or other non-file, a file without a "PAGE" section, or a text block that does not lie
-// on the page, is inverted, or holds no row below the page header (row 0).
-std::string TemplateProblem(const std::string& fileName);
 
 // The title as the page shows it with "Title uppercase": every Windows-1252 letter that has a
 // capital becomes that capital (a to z, and the accented letters such as ä, é, š, ÿ).
