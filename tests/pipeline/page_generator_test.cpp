@@ -598,6 +598,67 @@ TEST(PageGenerator, FailuresEndTheRunWithoutAControlFile) {
   }
 }
 
+TEST(PageGenerator, ARunUsesEachTemplateAsItFoundItAndTheNextRunSeesChanges) {
+  struct Case {
+    const char* Name;
+    // Done to the templates' folder once the run's first page is written.
+    std::function<void(const std::string& folder)> Change;
+    // Row of the next run's message pages that holds the title; 0: the next run fails.
+    int NextTitleRow;
+    std::string NextError;  // with <folder> for the temporary folder
+  };
+  const std::vector<Case> cases = {
+      {"the shared message template broken during the run",
+       [](const std::string& folder) { WriteBytes(folder + "message.tpg", ""); }, 0,
+       "<folder>message.tpg: not a template: it has no [PAGE] section"},
+      {"the shared message template's text block moved down during the run",
+       [](const std::string& folder) {
+         WriteTemplate(folder + "message.tpg", TTextBlock{3, 10, 38, 22});
+       },
+       10, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempFolder folder;
+    const std::string templates = folder / "";
+    WriteTemplate(templates + "index.tpg", kDefaultBlock);
+    WriteTemplate(templates + "message.tpg", kDefaultBlock);
+    const std::string exportDir = folder / "Export/";
+    fs::create_directories(exportDir);
+    // Two categories on the same templates: the second loads them after the change.
+    TRICreateRssTxtPages generator(
+        exportDir, {Message("News", "One"), Message("Sport", "Two")},
+        {Entry("News", 100, 101, templates), Entry("Sport", 200, 201, templates)});
+    bool changed = false;
+    generator.OnPageWritten = [&](const TGeneratedPage&) {
+      if (!changed) c.Change(templates);
+      changed = true;
+    };
+    ASSERT_TRUE(generator.Run());
+    EXPECT_EQ(PageFiles(exportDir), (std::vector<std::string>{"100-0000.pag", "101-0000.pag",
+                                                              "200-0000.pag", "201-0000.pag"}));
+    EXPECT_TRUE(fs::exists(exportDir + "Control.dat"));
+    EXPECT_EQ(DumpRow(DumpPageFile(exportDir + "101-0000.pag"), 6), BlockRow("ONE"));
+    EXPECT_EQ(DumpRow(DumpPageFile(exportDir + "201-0000.pag"), 6), BlockRow("TWO"));
+
+    // The same generator runs again: it reads the templates afresh.
+    if (c.NextTitleRow == 0) {
+      try {
+        generator.Run();
+        ADD_FAILURE() << "no error";
+      } catch (const Error& error) {
+        EXPECT_EQ(std::regex_replace(error.what(), std::regex(folder.Path()), "<folder>"),
+                  c.NextError);
+      }
+      EXPECT_FALSE(fs::exists(exportDir + "Control.dat"));
+      continue;
+    }
+    ASSERT_TRUE(generator.Run());
+    EXPECT_EQ(DumpRow(DumpPageFile(exportDir + "101-0000.pag"), c.NextTitleRow), BlockRow("ONE"));
+    EXPECT_EQ(DumpRow(DumpPageFile(exportDir + "201-0000.pag"), c.NextTitleRow), BlockRow("TWO"));
+  }
+}
+
 TEST(PageGenerator, UpperCaseTitleTurnsEveryWindows1252LetterWithACapital) {
   struct Case {
     const char* Name;

@@ -186,6 +186,46 @@ TEST(SameFileContent, ComparesBytes) {
   }
 }
 
+TEST(ReadFileBytes, WholeFileUpToTheLimit) {
+  struct Case {
+    const char* Name;
+    std::string Path;     // under the folder, or absolute
+    std::string Content;  // written first unless Path is absolute
+    std::size_t Limit;
+    bool TooLarge;
+  };
+  const std::string pastOneBlock(200000, 'q');
+  const std::vector<Case> cases = {
+      {"empty", "a", "", 10, false},
+      {"exactly the limit", "a", "0123456789", 10, false},
+      {"one byte over the limit", "a", "0123456789x", 10, true},
+      {"larger than one read block", "a", pastOneBlock, pastOneBlock.size(), false},
+      {"a large file over a small limit", "a", pastOneBlock, 1000, true},
+      // A file that gives no size of its own is read to its end all the same.
+      {"a kernel file without a size", "/proc/self/status", "", 1 << 20, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempFolder folder;
+    const bool absolute = c.Path.front() == '/';
+    const std::string path = absolute ? c.Path : folder / c.Path;
+    if (!absolute) WriteBytes(path, c.Content);
+    try {
+      const std::string bytes = ReadFileBytes(path, c.Limit);
+      EXPECT_FALSE(c.TooLarge);
+      if (absolute) {
+        EXPECT_NE(bytes.find("Name:"), std::string::npos);
+      } else {
+        EXPECT_EQ(bytes, c.Content);
+      }
+    } catch (const Error& error) {
+      EXPECT_TRUE(c.TooLarge) << error.what();
+      EXPECT_EQ(std::string(error.what()),
+                path + ": file is larger than the limit of " + std::to_string(c.Limit) + " bytes");
+    }
+  }
+}
+
 TEST(SameFileContent, UnreadableFileIsAnErrorNamingIt) {
   TempFolder folder;
   WriteBytes(folder / "a", "x");

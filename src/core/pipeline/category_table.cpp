@@ -140,7 +140,10 @@ TTextBlock TemplateTextBlock(const std::string& fileName, const std::string& pro
 }
 
 int MaxPages(const TRssTxtPageProperty& entry, const std::string& programDir) {
-  const TTextBlock block = TemplateTextBlock(entry.IndexTemplateFileName, programDir);
+  return MaxPages(TemplateTextBlock(entry.IndexTemplateFileName, programDir));
+}
+
+int MaxPages(const TTextBlock& block) {
   const int top = std::max(block.Top, 0);
   const int bottom = std::min(block.Bottom, kPageRows - 1);
   return std::max(bottom - top + 1, 0);

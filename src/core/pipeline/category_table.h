@@ -87,6 +87,8 @@ TTextBlock TemplateTextBlock(const std::string& fileName, const std::string& pro
 // rows run off the page or backwards counts only the rows that exist, because the control file
 // clears that many pages from FirstNumber on and must not reach into other categories' pages.
 int MaxPages(const TRssTxtPageProperty& entry, const std::string& programDir = {});
+// The same for an index template's text block already read.
+int MaxPages(const TTextBlock& indexBlock);
 
 // The category every message gets when the feed carries none: the first entry's, when the
 // schema has no category element and the table is not empty; otherwise empty.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <set>
 
 #include "page/broadcast_encoder.h"
@@ -15,6 +16,14 @@ namespace {
 std::string SectionLine(const std::string& name) { return "[" + name + "]"; }
 
 std::string FourDigits(int value) {
+  // Every page entry names its sub-page: the usual ones are written without a formatted print.
+  if (value >= 0 && value <= 9999) {
+    std::string digits(4, '0');
+    for (int i = 3; i >= 0 && value > 0; --i, value /= 10) {
+      digits[i] = static_cast<char>('0' + value % 10);
+    }
+    return digits;
+  }
   char text[16];
   std::snprintf(text, sizeof text, "%04d", value);
   return text;
@@ -79,7 +88,11 @@ void TControlFileWriter::AddPageEntry(int number, int subPage, const TControlFas
   lines_.push_back(SectionLine(section));
   lines_.push_back("Filename=" + fileName);
   lines_.push_back("Level=0");
-  lines_.push_back("DateTime=" + ControlFileDateTime(writtenAt));
+  if (writtenAt != dateTimeOf_ || dateTime_.empty()) {
+    dateTime_ = ControlFileDateTime(writtenAt);
+    dateTimeOf_ = writtenAt;
+  }
+  lines_.push_back("DateTime=" + dateTime_);
   lines_.push_back("CharSet=" + std::to_string(charset));
   lines_.push_back("notrans=0");
   if (useFastext_) {
@@ -113,13 +126,20 @@ void TControlFileWriter::AddClearEntries(const std::vector<TControlClearing>& ta
   for (const int number : alsoClear) {
     if (IsBroadcastPageNumber(number)) clear(number);
   }
-  block.insert(block.end(), lines_.begin(), lines_.end());
+  block.insert(block.end(), std::make_move_iterator(lines_.begin()),
+               std::make_move_iterator(lines_.end()));
   lines_ = std::move(block);
 }
 
 void TControlFileWriter::Save(const std::string& exportDir) const {
+  std::size_t size = 0;
+  for (const std::string& line : lines_) size += line.size() + 2;
   std::string content;
-  for (const std::string& line : lines_) content += line + "\r\n";
+  content.reserve(size);
+  for (const std::string& line : lines_) {
+    content += line;
+    content += "\r\n";
+  }
   // The control file is what makes a run complete: a crash or a full disk must leave the old
   // one or the new one, never a part, and the new one must be on disk once it is there.
   ReplaceFileAtomically(exportDir + kControlFileName, content, 0666);

@@ -62,6 +62,10 @@ class TControlFileWriter {
  private:
   bool useFastext_;
   std::vector<std::string> lines_;
+  // A run writes hundreds of pages within the same few seconds: the "DateTime=" text of the
+  // last second is kept rather than formatted again for every page.
+  std::time_t dateTimeOf_ = -1;
+  std::string dateTime_;
 };
 
 // The "DateTime=" value of a page written at `when`: the short date of the current locale, one

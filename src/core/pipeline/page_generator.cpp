@@ -16,7 +16,6 @@
 
 #include "page/broadcast_encoder.h"
 #include "page/national_charset.h"
-#include "page/template_file.h"
 #include "support/error.h"
 #include "support/file_utils.h"
 #include "support/text_utils.h"
@@ -123,34 +122,6 @@ TControlFastext FastextOf(const TRssTxtPageProperty& entry) {
   return fastext;
 }
 
-// The text block of a template that a run cannot lay text into, or empty.
-std::string BlockProblem(const TTextBlock& block) {
-  if (block.Right < block.Left) {
-    return "right column " + std::to_string(block.Right) + " is left of left column " +
-           std::to_string(block.Left);
-  }
-  if (block.Bottom < block.Top) {
-    return "bottom row " + std::to_string(block.Bottom) + " is above top row " +
-           std::to_string(block.Top);
-  }
-  if (block.Left < 0 || block.Top < 0 || block.Right >= kPageColumns || block.Bottom >= kPageRows) {
-    return "it does not lie within the page of columns 0 to 39 and rows 0 to 23";
-  }
-  // Row 0 is the page header, which the server fills itself: text there never goes on air.
-  if (block.Bottom < 1) return "it lies on row 0, the page header, and cannot hold one row of text";
-  return {};
-}
-
-std::vector<TControlClearing> ClearingOf(const TRssTxtPageProperties& table) {
-  std::vector<TControlClearing> clearing;
-  clearing.reserve(table.size());
-  for (const TRssTxtPageProperty& entry : table) {
-    clearing.push_back(TControlClearing{IsExistingFile(entry.IndexTemplateFileName),
-                                        entry.IndexNumber, entry.FirstNumber, MaxPages(entry)});
-  }
-  return clearing;
-}
-
 // Writes a whole page file with a plain open, write and close: the control file, saved last,
 // is what makes a run complete, so a page file needs no atomic replacement of its own.
 void WriteWholeFile(const std::string& path, const TBroadcastRecord& bytes) {
@@ -178,38 +149,6 @@ void WriteWholeFile(const std::string& path, const TBroadcastRecord& bytes) {
 }
 
 }  // namespace
-
-std::string TemplateProblem(const std::string& fileName) {
-  namespace fs = std::filesystem;
-  if (fileName.empty()) return {};
-  std::error_code error;
-  const fs::file_status status = fs::status(fileName, error);
-  if (status.type() == fs::file_type::not_found) return {};
-  if (status.type() == fs::file_type::none) {
-    return "template cannot be examined: " + error.message();
-  }
-  if (fs::is_directory(status)) return "is a folder, not a template file";
-  if (!fs::is_regular_file(status)) return "is not a template file";
-  try {
-    TPageFile file(fileName);
-    // Without its section the file would load as a blank page with the default text block,
-    // and pages of a damaged or foreign file would go on air looking as if they had no
-    // template.
-    if (file.FindSection(TPageFile::kSection) < 0) {
-      return std::string("not a template: it has no [") + TPageFile::kSection + "] section";
-    }
-    const std::string problem = BlockProblem(file.GetBlockText());
-    if (!problem.empty()) {
-      return "text block \"" +
-             Shown(
-                 file.ReadString(TPageFile::kSection, "blocktext1", TPageFile::kDefaultBlockText)) +
-             "\" (blocktext1) is unusable: " + problem;
-    }
-  } catch (const Error& failure) {
-    return failure.what();
-  }
-  return {};
-}
 
 std::string UpperCaseTitle(std::string_view title) {
   std::string upper(title);
@@ -409,6 +348,7 @@ void TRICreateRssTxtPages::PlanPages(std::vector<std::string>& clashes) {
 
 bool TRICreateRssTxtPages::Run() {
   summary_ = TGenerationSummary{};
+  templates_.clear();
   written_.clear();
   control_.emplace(UseFastext);
   // A control file left from an earlier run would name pages that this run may not write.
@@ -435,7 +375,7 @@ bool TRICreateRssTxtPages::Run() {
     if (entry == nullptr) continue;
     for (const std::string* path :
          {&entry->IndexTemplateFileName, &entry->MessageTemplateFileName}) {
-      const std::string problem = TemplateProblem(*path);
+      const std::string& problem = Template(*path).Problem;
       if (!problem.empty()) throw FileError(*path, problem);
     }
   }
@@ -486,7 +426,7 @@ bool TRICreateRssTxtPages::Run() {
   for (const int number : PreviousPages) {
     if (writtenNow.count(number) == 0) stale.push_back(number);
   }
-  control_->AddClearEntries(ClearingOf(Categories), stale);
+  control_->AddClearEntries(Clearing(), stale);
   control_->Save(ExportDir);
   return true;
 }
@@ -494,6 +434,7 @@ bool TRICreateRssTxtPages::Run() {
 bool TRICreateRssTxtPages::CheckLayout(std::vector<std::string>& lines) {
   const std::size_t before = lines.size();
   summary_ = TGenerationSummary{};
+  templates_.clear();
   BlankMessageControlCharacters();
   BuildCategoryNames();
   std::vector<std::string> clashes;  // CheckPageNumbers reports these
@@ -502,8 +443,8 @@ bool TRICreateRssTxtPages::CheckLayout(std::vector<std::string>& lines) {
   try {
     for (std::size_t g = 0; g < groups_.size(); ++g) {
       const TRssTxtPageProperty* entry = usable_[g];
-      if (entry == nullptr || !TemplateProblem(entry->IndexTemplateFileName).empty() ||
-          !TemplateProblem(entry->MessageTemplateFileName).empty()) {
+      if (entry == nullptr || !Template(entry->IndexTemplateFileName).Problem.empty() ||
+          !Template(entry->MessageTemplateFileName).Problem.empty()) {
         continue;
       }
       BuildCategoryPages(g);
@@ -540,22 +481,41 @@ void TRICreateRssTxtPages::BuildCategoryPages(std::size_t group) {
   entry_ = nullptr;
 }
 
+const TExaminedTemplate& TRICreateRssTxtPages::Template(const std::string& fileName) {
+  auto found = templates_.find(fileName);
+  if (found == templates_.end()) {
+    found = templates_.emplace(fileName, ExamineTemplate(fileName)).first;
+  }
+  return found->second;
+}
+
+std::vector<TControlClearing> TRICreateRssTxtPages::Clearing() {
+  std::vector<TControlClearing> clearing;
+  clearing.reserve(Categories.size());
+  for (const TRssTxtPageProperty& entry : Categories) {
+    const TExaminedTemplate& index = Template(entry.IndexTemplateFileName);
+    // A template that is there but could not be read answers as it always has: MaxPages reads
+    // it again and names the file in its error.
+    const int maxPages = index.Read ? MaxPages(index.Block) : MaxPages(entry);
+    clearing.push_back(
+        TControlClearing{index.IsFile, entry.IndexNumber, entry.FirstNumber, maxPages});
+  }
+  return clearing;
+}
+
 void TRICreateRssTxtPages::LoadTemplate(const std::string& fileName) {
+  const TExaminedTemplate& examined = Template(fileName);
   // Opening a missing template would write a new, empty one.
-  if (!IsExistingFile(fileName)) throw FileError(fileName, "template not found");
-  const std::string problem = TemplateProblem(fileName);
-  if (!problem.empty()) throw FileError(fileName, problem);
-  TPageFile file(fileName);
-  TPrestPage page = TPrestPage::Blank();
-  file.ReadRows(page);
-  TemplateCells = page.Cells;
-  TextBlock = file.GetBlockText();
+  if (!examined.IsFile) throw FileError(fileName, "template not found");
+  if (!examined.Problem.empty()) throw FileError(fileName, examined.Problem);
+  TemplateCells = examined.Cells;
+  TextBlock = examined.Block;
   try {
     formatter_->SetTextArea(TextBlock.Left, TextBlock.Top, TextBlock.Right, TextBlock.Bottom);
   } catch (const Error& error) {
     throw FileError(fileName, error.what());
   }
-  Charset = file.GetCharSet();
+  Charset = examined.CharSet;
   if (Charset < 0 || Charset > kHighestCharSet) {
     Skip(PathAsWindows1252Text(fileName) +
          ": character set is not a number from 0 to 15; 8 is used.");

@@ -6,12 +6,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "page/page_record.h"
 #include "pipeline/category_table.h"
 #include "pipeline/control_file.h"
 #include "pipeline/rss_message.h"
+#include "pipeline/template_examination.h"
 #include "render/text_layout.h"
 
 namespace tavrel {
@@ -127,6 +129,12 @@ class TRICreateRssTxtPages {
   // Loads a template's body rows, text block and character set. Throws Error naming the file
   // when it does not exist or TemplateProblem finds it unusable.
   void LoadTemplate(const std::string& fileName);
+  // The template under that path as this run first found it: every template is read and
+  // examined once per run, however many categories and pages use it, and each run (Run,
+  // CheckLayout) starts afresh, so that a template mended on disk is seen by the next one.
+  const TExaminedTemplate& Template(const std::string& fileName);
+  // The clearing block's entries: one per entry of the table.
+  std::vector<TControlClearing> Clearing();
   // Lists the titles whose message pages are on air (listed[k] for title k).
   void BuildIndexPage(const TRSSIndexPageContent& content, const std::vector<bool>& listed);
   void BuildMessagePages(std::size_t group);
@@ -172,6 +180,8 @@ class TRICreateRssTxtPages {
   std::vector<bool> messageOnAir_;  // per message
   std::vector<int> written_;        // page numbers written so far, in order
 
+  // The templates this run has read, by path as the table gives it (resolved by the caller).
+  std::unordered_map<std::string, TExaminedTemplate> templates_;
   TPTextToPrestelPageForm* formatter_;
   std::optional<TPTextToPrestelPageForm> ownFormatter_;
   const TRssTxtPageProperty* entry_ = nullptr;  // entry of the category being built
@@ -181,11 +191,6 @@ class TRICreateRssTxtPages {
   // CheckLayout lays the pages out without encoding or writing them.
   bool layOutOnly_ = false;
 };
-
-// Why a template file cannot be used for a run, or empty when it can or does not exist: a
-// folder or other non-file, a file without a "PAGE" section, or a text block that does not lie
-// on the page, is inverted, or holds no row below the page header (row 0).
-std::string TemplateProblem(const std::string& fileName);
 
 // The title as the page shows it with "Title uppercase": every Windows-1252 letter that has a
 // capital becomes that capital (a to z, and the accented letters such as ä, é, š, ÿ).

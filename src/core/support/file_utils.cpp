@@ -237,18 +237,31 @@ bool SameFileContent(const std::string& pathA, const std::string& pathB) {
 std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
   FileDescriptor file(OpenForReading(path));
   if (!file.Valid()) throw FileError(path, "cannot open: " + ErrnoText(errno));
-  std::string bytes;
+  auto tooLarge = [&] {
+    return FileError(path,
+                     "file is larger than the limit of " + std::to_string(maxBytes) + " bytes");
+  };
+  // A regular file is read into a buffer of its own size plus one byte, the byte that shows
+  // the end was reached: the buffer is zero-filled before the read, and a block far larger
+  // than a small file (a template, a settings file) would cost more to fill than to read.
+  // Files that give no size (pipes, /proc) and a file that grows while read go on in blocks.
   constexpr std::size_t kBlock = 64 * 1024;
+  std::size_t block = kBlock;
+  struct stat info {};
+  if (::fstat(file.Get(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    if (size > maxBytes) throw tooLarge();
+    block = static_cast<std::size_t>(size) + 1;
+  }
+  std::string bytes;
   while (true) {
     const std::size_t before = bytes.size();
-    bytes.resize(before + kBlock);
-    const std::size_t got = ReadFully(file.Get(), bytes.data() + before, kBlock, path);
+    bytes.resize(before + block);
+    const std::size_t got = ReadFully(file.Get(), bytes.data() + before, block, path);
     bytes.resize(before + got);
-    if (bytes.size() > maxBytes) {
-      throw FileError(path,
-                      "file is larger than the limit of " + std::to_string(maxBytes) + " bytes");
-    }
-    if (got < kBlock) return bytes;
+    if (bytes.size() > maxBytes) throw tooLarge();
+    if (got < block) return bytes;
+    block = kBlock;
   }
 }
 
