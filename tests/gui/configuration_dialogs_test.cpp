@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_answer.h"
 #include "pipeline/category_table.h"
 #include "pipeline/error_list_dlg.h"
 #include "pipeline/general_options_dlg.h"
@@ -41,28 +42,7 @@ namespace {
 using tavrel::testing::ReadBytes;
 using tavrel::testing::TempFolder;
 using tavrel::testing::WriteBytes;
-
-// Answers every message box that comes up while it lives with the given button, and keeps the
-// boxes' kinds and texts.
-class TMessageBoxes {
- public:
-  explicit TMessageBoxes(TMsgDlgBtn answer = TMsgDlgBtn::OK) {
-    QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
-      QWidget* box = QApplication::activeModalWidget();
-      if (box == nullptr || box->objectName() != "LangMessageDlg" || !box->isVisible()) return;
-      Captions.push_back(box->windowTitle().toStdString());
-      Texts.push_back(box->findChild<QLabel*>("Message")->accessibleName().toStdString());
-      QTest::mouseClick(box->findChild<QPushButton*>(MessageButtonObjectName(answer)),
-                        Qt::LeftButton);
-    });
-    timer_.start(5);
-  }
-  std::vector<std::string> Captions;
-  std::vector<std::string> Texts;
-
- private:
-  QTimer timer_;
-};
+using testing::TMessageBoxes;
 
 // Runs `answer` on the next modal dialog of that object name once it is up.
 void AnswerDialog(const char* objectName, std::function<void(QWidget*)> answer) {

@@ -4,13 +4,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QPointer>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
+
+#include "support/lang_message_dlg.h"
 
 namespace tavrel::gui::testing {
 
@@ -89,6 +95,28 @@ class TScopedModalAnswer {
   QTimer* timer_;
   bool answered_ = false;
   bool timedOut_ = false;
+};
+
+// Answers every message box that comes up while it lives with the given button, and keeps the
+// boxes' kinds and texts.
+class TMessageBoxes {
+ public:
+  explicit TMessageBoxes(TMsgDlgBtn answer = TMsgDlgBtn::OK) {
+    QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
+      QWidget* box = QApplication::activeModalWidget();
+      if (box == nullptr || box->objectName() != "LangMessageDlg" || !box->isVisible()) return;
+      Captions.push_back(box->windowTitle().toStdString());
+      Texts.push_back(box->findChild<QLabel*>("Message")->accessibleName().toStdString());
+      QTest::mouseClick(box->findChild<QPushButton*>(MessageButtonObjectName(answer)),
+                        Qt::LeftButton);
+    });
+    timer_.start(5);
+  }
+  std::vector<std::string> Captions;
+  std::vector<std::string> Texts;
+
+ private:
+  QTimer timer_;
 };
 
 }  // namespace tavrel::gui::testing

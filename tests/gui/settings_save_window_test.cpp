@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "dialog_answer.h"
 #include "pipeline/settings_store.h"
 #include "render/teletext_fonts.h"
 #include "support/lang_message_dlg.h"
@@ -25,25 +26,7 @@ namespace {
 using tavrel::testing::ReadBytes;
 using tavrel::testing::TempFolder;
 using tavrel::testing::WriteBytes;
-
-// Answers every message box that comes up while it lives with OK, and keeps their texts.
-class TMessageBoxTexts {
- public:
-  TMessageBoxTexts() {
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      QWidget* box = QApplication::activeModalWidget();
-      if (box == nullptr || box->objectName() != "LangMessageDlg" || !box->isVisible()) return;
-      Texts.push_back(box->findChild<QLabel*>("Message")->accessibleName().toStdString());
-      QTest::mouseClick(box->findChild<QPushButton*>(MessageButtonObjectName(TMsgDlgBtn::OK)),
-                        Qt::LeftButton);
-    });
-    timer_.start(5);
-  }
-  std::vector<std::string> Texts;
-
- private:
-  QTimer timer_;
-};
+using testing::TMessageBoxes;
 
 unsigned ModeOf(const std::string& path) {
   struct stat info {};
@@ -109,7 +92,7 @@ TEST_F(SettingsSaveWindowTest, ClosingKeepsTheDisksEditsAndRefusesALockedFile) {
       window.show();
       QApplication::processEvents();
       c.MeanWhile(globals, ini);
-      TMessageBoxTexts boxes;
+      TMessageBoxes boxes;
       window.close();
       std::vector<std::string> expected;
       for (std::string message : c.Messages) {
