@@ -305,6 +305,7 @@ bool TPFTP::Perform(Transfer& transfer) {
     // AUTH TLS before the login, and the data connections protected too; a server that does
     // not offer it fails the login rather than ever seeing the password in clear.
     curl_easy_setopt(handle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    curl_easy_setopt(handle, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!Server.FTPCAFile.empty())
