@@ -405,7 +405,10 @@ bool TPFTP::Connect() {
     // A connection that failed before is never picked up again: every login starts clean.
     transfer.freshConnection = true;
     if (!Perform(transfer)) {
-      ReportError(FormatTransferText(TTransferText::ConnectionFailed, Server.ServerName));
+      // With TLS required the reason is the operator's to act on (which certificate, which
+      // authority), so the window shows it on a line of its own.
+      ReportError(FormatTransferText(TTransferText::ConnectionFailed, Server.ServerName) +
+                  (Server.FTPUseTLS ? "\r" + lastError_ : std::string()));
       return false;
     }
     connected_ = true;
