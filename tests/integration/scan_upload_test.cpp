@@ -143,7 +143,7 @@ TEST(ScanAgainstServer, EachRoadShowsItsStatusAndSendsOnlyWhatItShould) {
        false,
        false,
        false,
-       {"Checking", "Connection failed", "Idle"},
+       {"Checking", "Connection failed: ", "Idle"},
        {},
        true,
        false},
@@ -210,7 +210,10 @@ TEST(ScanAgainstServer, PublishesOverTlsAndRefusesAnExpiredCertificate) {
     bool Published;
   } cases[] = {
       {"good", {"Checking", "Processing", "Idle"}, true},
-      {"expired", {"Checking", "Connection failed", "Idle"}, false},
+      {"expired",
+       {"Checking",
+        "Connection failed: the server's certificate was not accepted: it has expired (", "Idle"},
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Certificate);
@@ -225,7 +228,12 @@ TEST(ScanAgainstServer, PublishesOverTlsAndRefusesAnExpiredCertificate) {
       WriteGeneratedPages(home.Globals->ExportDir);
       return true;
     };
-    EXPECT_EQ(RunScanStep(*home.Globals, generate), c.ExpectedTexts);
+    // The reason ends with the TLS library's own words, so the middle text is a prefix.
+    const std::vector<std::string> shown = RunScanStep(*home.Globals, generate);
+    ASSERT_EQ(shown.size(), c.ExpectedTexts.size());
+    for (size_t i = 0; i < shown.size(); ++i) {
+      EXPECT_EQ(shown[i].substr(0, c.ExpectedTexts[i].size()), c.ExpectedTexts[i]) << shown[i];
+    }
     EXPECT_EQ(simulator.LogDetails("USER").empty(), !c.Published);
     if (c.Published) {
       ASSERT_TRUE(simulator.WaitForReportLines(1));

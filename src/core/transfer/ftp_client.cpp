@@ -574,12 +574,14 @@ bool FtpPutFile(const TMediaServer& server, const std::string& localPath,
   }
 }
 
-bool FtpTestConnection(const TMediaServer& server, bool showErrors, const TErrorSink& sink) {
+bool FtpTestConnection(const TMediaServer& server, bool showErrors, const TErrorSink& sink,
+                       std::stop_token stop) {
   try {
     TPFTP ftp;
     ftp.Server = server;
     ftp.ShowErrors = showErrors;
     ftp.ErrorSink = sink;
+    ftp.StopToken = std::move(stop);
     return ftp.Connect();
   } catch (...) {
     return false;
@@ -587,12 +589,13 @@ bool FtpTestConnection(const TMediaServer& server, bool showErrors, const TError
 }
 
 bool FtpDirExists(const TMediaServer& server, const std::string& folder, bool showErrors,
-                  const TErrorSink& sink) {
+                  const TErrorSink& sink, std::stop_token stop) {
   try {
     TPFTP ftp;
     ftp.Server = server;
     ftp.ShowErrors = showErrors;
     ftp.ErrorSink = sink;
+    ftp.StopToken = std::move(stop);
     return ftp.RemoteDirExists(folder);
   } catch (...) {
     return false;

@@ -46,16 +46,17 @@ QLineEdit* MakeEdit(const char* name) {
   return edit;
 }
 
-TFtpTestResult RunTest(const TMediaServer& server, const std::string& folder) {
+TFtpTestResult RunTest(const TMediaServer& server, const std::string& folder,
+                       const std::stop_token& stop) {
   TFtpTestResult result;
   try {
     const TErrorSink sink = [&result](const std::string& message) {
       result.Errors.push_back(message);
     };
-    result.Connected = FtpTestConnection(server, true, sink);
+    result.Connected = FtpTestConnection(server, true, sink, stop);
     if (result.Connected) {
       // A connection of its own, as the transfers use.
-      result.FolderFound = FtpDirExists(server, folder, true, sink);
+      result.FolderFound = FtpDirExists(server, folder, true, sink, stop);
     }
   } catch (const std::exception& error) {
     result.Exception = error.what();
@@ -268,11 +269,14 @@ void TPFtpEditFrame::TestConnection() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   Read();
 
-  // The worker owns copies of everything it uses: the frame may close while a silent server
-  // holds it for the client's time limits.
+  // The worker owns copies of what it uses. A frame that closes while a silent server holds the
+  // test stops it and waits the moment the client takes to drop the connection, so no thread
+  // outlives the window.
   testCall_.Start(
       this,
-      [server = server_, folder = testFolder_](std::stop_token) { return RunTest(server, folder); },
+      [server = server_, folder = testFolder_](std::stop_token stop) {
+        return RunTest(server, folder, stop);
+      },
       [this](const TFtpTestResult& result) { FinishTest(result); });
 }
 

@@ -85,8 +85,8 @@ class TPFtpEditFrame : public QWidget {
   std::string testFolder_;
   QString caption_;
   bool testRunning_ = false;
-  // The running test; when the frame goes, the test ends on its own and its answer is dropped.
-  TBackgroundCall testCall_{TBackgroundCall::TOnDestroy::LetRun};
+  // The running test; when the frame goes, the test is stopped and waited for, its answer dropped.
+  TBackgroundCall testCall_;
 
   QGroupBox* group_;
   QLabel* nameLabel_;
