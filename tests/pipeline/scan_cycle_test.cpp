@@ -45,6 +45,7 @@ std::ostream& operator<<(std::ostream& out, const Shown& shown) {
 struct Script {
   bool FeedChanged = true;
   bool Connected = true;
+  std::string ConnectionFailure;  // why the connection failed, when it does
   bool Free = true;
   TProcessResult Result;
   std::string FeedError;     // FeedChanged throws with this message when not empty
@@ -62,8 +63,9 @@ TScanOperations OperationsFor(Script& script) {
         if (!script.FeedError.empty()) throw Error(script.FeedError);
         return script.FeedChanged;
       },
-      [&](std::stop_token) {
+      [&](std::stop_token, std::string& failure) {
         ++script.Connections;
+        if (!script.Connected) failure = script.ConnectionFailure;
         return script.Connected;
       },
       [&](std::stop_token) { return script.Free; },
@@ -95,6 +97,9 @@ TEST(ScanCycle, StepShowsItsRoadInOrderWithTheWaits) {
   unchanged.FeedChanged = false;
   Script refused;
   refused.Connected = false;
+  Script untrusted;
+  untrusted.Connected = false;
+  untrusted.ConnectionFailure = "the server's certificate was not accepted: it has expired";
   Script busy;
   busy.Free = false;
   Script uploaded;
@@ -121,6 +126,15 @@ TEST(ScanCycle, StepShowsItsRoadInOrderWithTheWaits) {
       {"refused login",
        refused,
        {{0, "Checking"}, {500, "Connection failed"}, {1000, "Idle"}},
+       TScanOutcome::ConnectionFailed,
+       1,
+       0,
+       0},
+      {"refused certificate says why",
+       untrusted,
+       {{0, "Checking"},
+        {500, "Connection failed: the server's certificate was not accepted: it has expired"},
+        {1000, "Idle"}},
        TScanOutcome::ConnectionFailed,
        1,
        0,
@@ -360,7 +374,7 @@ TEST(ScanCycle, AFailureFromTheInputsWaitsForAChangeOthersAreRetried) {
     bool HomeBusy;
     TProcessResult Result;
     TScanOutcome ExpectedOutcome;
-    int ExpectedConnections;  // in total
+    int ExpectedConnections;         // in total
     std::string ExpectedLastStatus;  // before "Idle"
   };
   const TProcessResult unreadable{TProcessOutcome::InputsUnusable, "feed.xml:1:5: bad"};
@@ -370,8 +384,7 @@ TEST(ScanCycle, AFailureFromTheInputsWaitsForAChangeOthersAreRetried) {
       {"unreadable feed", "a", true, false, unreadable, TScanOutcome::Failed, 1,
        "Error: feed.xml:1:5: bad"},
       {"same inputs: waits, no connection", "a", true, false, unreadable,
-       TScanOutcome::WaitingForChange, 1,
-       "Waiting for a change of the inputs: feed.xml:1:5: bad"},
+       TScanOutcome::WaitingForChange, 1, "Waiting for a change of the inputs: feed.xml:1:5: bad"},
       {"home in use", "a", true, true, unreadable, TScanOutcome::HomeInUse, 1,
        "another Tavrel is working in /home (process 7)"},
       {"a template changed: no page", "b", true, false, nothing, TScanOutcome::NothingToSend, 2,

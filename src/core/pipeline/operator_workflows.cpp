@@ -245,8 +245,8 @@ TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<boo
     return committed ? *committed != *digest : feedChanged;
   };
   operations.InputsDigest = [digest] { return *digest; };
-  operations.TestServerConnection = [&settings](std::stop_token) {
-    return TestServerConnection(settings.Server);
+  operations.TestServerConnection = [&settings](std::stop_token, std::string& failure) {
+    return TestServerConnection(settings.Server, &failure);
   };
   operations.ServerIsFree = [&settings](std::stop_token) {
     return ServerIsFree(settings.Server, settings.TransferDir);
