@@ -72,6 +72,22 @@ if command -v systemd-analyze >/dev/null; then
   [ -z "$report" ] || fail "systemd-analyze verify $unit: $report"
 fi
 
+channel_unit=$prefix/lib/systemd/system/tavrel-scan@.service
+[ -f "$channel_unit" ] || fail "$channel_unit missing"
+grep -qx "ExecStart=$prefix/bin/tavrel --home /var/lib/tavrel/%i scan" "$channel_unit" ||
+  fail "$channel_unit does not start $prefix/bin/tavrel"
+
+# tavrel init finds its starter templates beside the installed program.
+"$prefix/bin/tavrel" init "$prefix/new-home" >/dev/null || fail "the installed tavrel cannot init a home"
+for template in "$(dirname "$0")"/../data/sample/Templates/*.tpg; do
+  cmp -s "$template" "$prefix/new-home/Templates/$(basename "$template")" ||
+    fail "tavrel init did not copy $(basename "$template") from $program_dir/starter-templates"
+done
+for file in share/man/man1/tavrel.1.gz lib/sysusers.d/tavrel.conf lib/tmpfiles.d/tavrel.conf \
+            share/icons/hicolor/48x48/apps/tavrel.png share/icons/hicolor/256x256/apps/tavrel.png; do
+  [ -f "$prefix/$file" ] || fail "$prefix/$file missing"
+done
+
 desktop=$prefix/share/applications/tavrel.desktop
 [ -f "$desktop" ] || fail "$desktop missing"
 if command -v desktop-file-validate >/dev/null; then
