@@ -72,7 +72,7 @@ package: deps
 	  -DCMAKE_C_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)" >/dev/null
 	@cmake --build $(PKG_DIR) -j $(JOBS)
-	@cd $(PKG_DIR) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(PKG_DIR)/*.deb
+	@cd $(PKG_DIR) && cpack -G DEB >/dev/null && ls -1 "$$PWD"/*.deb
 
 gallery: build
 	@rm -rf build/gallery

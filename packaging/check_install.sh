@@ -62,17 +62,20 @@ cmp -s "$prefix/installed.png" "$prefix/built.png" ||
   fail "the installed tavrel draws $template differently from $build/tavrel"
 
 unit=$prefix/lib/systemd/system/tavrel-scan.service
+channel_unit=$prefix/lib/systemd/system/tavrel-scan@.service
 [ -f "$unit" ] || fail "$unit missing"
 grep -qx "ExecStart=$prefix/bin/tavrel --home /var/lib/tavrel scan" "$unit" ||
   fail "$unit does not start $prefix/bin/tavrel"
 grep -qx "Restart=on-failure" "$unit" || fail "$unit has no restart policy"
 if command -v systemd-analyze >/dev/null; then
   # Only the unit's own problems count; the build machine need not have the service user.
-  report=$(systemd-analyze verify "$unit" 2>&1 | grep -F "$(basename "$unit")")
-  [ -z "$report" ] || fail "systemd-analyze verify $unit: $report"
+  # Documentation=man:tavrel(1) is looked up in the manual pages installed beside it.
+  for checked in "$unit" "$channel_unit"; do
+    report=$(MANPATH="$prefix/share/man:" systemd-analyze verify "$checked" 2>&1 | grep -F tavrel-scan)
+    [ -z "$report" ] || fail "systemd-analyze verify $checked: $report"
+  done
 fi
 
-channel_unit=$prefix/lib/systemd/system/tavrel-scan@.service
 [ -f "$channel_unit" ] || fail "$channel_unit missing"
 grep -qx "ExecStart=$prefix/bin/tavrel --home /var/lib/tavrel/%i scan" "$channel_unit" ||
   fail "$channel_unit does not start $prefix/bin/tavrel"

@@ -52,8 +52,9 @@ fail() {
   exit 1
 }
 
-dpkg-deb -c "$core_deb" "$desktop_deb" | awk '{ print $6 }' | sed 's|^\.||' |
-  grep -v '/$' >"$work/package-files"
+for deb in "$core_deb" "$desktop_deb"; do dpkg-deb -c "$deb"; done | awk '{ print $6 }' |
+  sed 's|^\.||' | grep -v '/$' >"$work/package-files"
+[ "$(wc -l <"$work/package-files")" -gt 30 ] || fail "cannot list the packages' files"
 
 echo "== dpkg -i"
 dpkg -i "$core_deb" "$desktop_deb" || fail "dpkg -i failed"
