@@ -1,8 +1,9 @@
 #!/bin/bash
 # Installs the two Debian packages on this machine for real and runs two channels, then purges
 # them: dpkg -i, the service user, tavrel --version, tavrel init, the channel units verified
-# with systemd-analyze, both units' command lines run as the service user against two
-# transmission-server simulators, and dpkg --purge leaving nothing but the channels' homes.
+# with systemd-analyze, both channels run against two transmission-server simulators (started
+# by systemd where it runs, else the units' command lines run the same way as the service
+# user), and dpkg --purge leaving nothing but the channels' homes.
 #   check_installed.sh SOURCE_DIR PKG_DIR VERSION
 #
 # It changes the machine, so it runs only as root (CI: a disposable machine) and only where
@@ -38,6 +39,7 @@ id tavrel >/dev/null 2>&1 && user_existed=1
 pids=()
 
 cleanup() {
+  [ -d /run/systemd/system ] && systemctl stop 'tavrel-scan@*.service' >/dev/null 2>&1
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   wait 2>/dev/null
   dpkg --purge tavrel-desktop tavrel >/dev/null 2>&1
@@ -91,7 +93,15 @@ else
   fail "systemd-analyze verify ${units[*]} failed: $verify"
 fi
 
-echo "== the channels' unit command lines against two simulators"
+# Where systemd runs the machine, the units themselves are started; elsewhere (a container)
+# their command lines are run the same way: as the unit's user, in its working folder.
+systemd_runs=0
+[ -d /run/systemd/system ] && systemd_runs=1
+if [ $systemd_runs = 1 ]; then
+  echo "== the channels' units started by systemd against two simulators"
+else
+  echo "== the channels' unit command lines against two simulators (systemd does not run here)"
+fi
 unit=/lib/systemd/system/tavrel-scan@.service
 exec_start=$(sed -n 's/^ExecStart=//p' "$unit")
 [ "$exec_start" = "/usr/bin/tavrel --home /var/lib/tavrel/%i scan" ] || fail "$unit runs '$exec_start'"
@@ -120,29 +130,43 @@ for key, value in (("FTPPort", port), ("FTPPassword", password), ("ScanInterval"
 open(target, "wb").write(text.encode("cp1252"))
 PY
   chown -R tavrel:tavrel "$home"
-  command_line=${exec_start//%i/$channel}
-  # As systemd would: the unit's user, its working folder, the line split at spaces.
-  (cd "$home" && exec setpriv --reuid=tavrel --regid=tavrel --init-groups -- $command_line) \
-    >"$work/scan-$channel.log" 2>&1 &
-  pids+=($!)
-  scan_pid[$index]=$!
+  if [ $systemd_runs = 0 ]; then
+    command_line=${exec_start//%i/$channel}
+    # As systemd would: the unit's user, its working folder, the line split at spaces.
+    (cd "$home" && exec setpriv --reuid=tavrel --regid=tavrel --init-groups -- $command_line) \
+      >"$work/scan-$channel.log" 2>&1 &
+    pids+=($!)
+    scan_pid[$index]=$!
+  fi
   index=$((index + 1))
 done
+if [ $systemd_runs = 1 ]; then
+  systemctl start "${units[@]}" || fail "systemctl start ${units[*]} failed"
+fi
 for channel in "${channels[@]}"; do
   report=$work/varnex-$channel/report.txt
   for _ in $(seq 600); do grep -q '	published	' "$report" 2>/dev/null && break; sleep 0.1; done
   grep -q '	published	' "$report" 2>/dev/null ||
-    fail "channel $channel published nothing: $(cat "$work/scan-$channel.log" "$report" 2>&1)"
+    fail "channel $channel published nothing: $(cat "$work/scan-$channel.log" "$report" 2>&1)$(
+      [ $systemd_runs = 1 ] && journalctl --no-pager -q -u "tavrel-scan@$channel")"
   echo "$channel: $(grep -c '	published	' "$report") update(s) published, $(ls "$work/varnex-$channel/onair" | wc -l) files on air"
   [ "$(stat -c %U "/var/lib/tavrel/$channel/Export/Control.dat")" = tavrel ] ||
     fail "the pages of $channel are not the service user's"
 done
 index=0
 for channel in "${channels[@]}"; do
-  kill -TERM "${scan_pid[$index]}"
-  wait "${scan_pid[$index]}"
-  status=$?
-  [ $status -eq 0 ] || fail "the scan of $channel ended with $status on SIGTERM: $(cat "$work/scan-$channel.log")"
+  if [ $systemd_runs = 1 ]; then
+    journalctl --no-pager -q -t "tavrel-scan@$channel" | grep -q . ||
+      fail "no journal line is tagged tavrel-scan@$channel"
+    systemctl stop "tavrel-scan@$channel.service"
+    result=$(systemctl show -p Result --value "tavrel-scan@$channel.service")
+    [ "$result" = success ] || fail "tavrel-scan@$channel ended with $result"
+  else
+    kill -TERM "${scan_pid[$index]}"
+    wait "${scan_pid[$index]}"
+    status=$?
+    [ $status -eq 0 ] || fail "the scan of $channel ended with $status on SIGTERM: $(cat "$work/scan-$channel.log")"
+  fi
   index=$((index + 1))
 done
 # Each channel went to its own server only.
