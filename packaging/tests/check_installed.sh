@@ -174,6 +174,15 @@ for channel in "${channels[@]}"; do
   grep -q "LOGIN-FAILED" "$work/varnex-$channel/session.log" && fail "a login failed at $channel's server"
 done
 
+echo "== dpkg -i again, as an upgrade does"
+for channel in "${channels[@]}"; do cp "/var/lib/tavrel/$channel/tavrel.ini" "$work/$channel.ini"; done
+dpkg -i "$core_deb" "$desktop_deb" >/dev/null || fail "installing over the installed packages failed"
+for channel in "${channels[@]}"; do
+  cmp -s "/var/lib/tavrel/$channel/tavrel.ini" "$work/$channel.ini" ||
+    fail "installing again changed the settings of $channel"
+done
+[ "$(stat -c '%U:%G %a' /var/lib/tavrel)" = "tavrel:tavrel 750" ] || fail "installing again changed /var/lib/tavrel"
+
 echo "== dpkg --purge"
 dpkg --purge tavrel-desktop tavrel || fail "dpkg --purge failed"
 for package in tavrel tavrel-desktop; do
