@@ -96,7 +96,7 @@ dpkg-deb -x "$desktop_deb" "$work/desktop"
 dpkg-deb -x "$core_deb" "$work/core"
 desktop-file-validate "$work/desktop/usr/share/applications/tavrel.desktop" ||
   fail "desktop-file-validate reports problems"
-appstreamcli validate --no-net --explain "$work/desktop/usr/share/metainfo/com.dravik.tavrel.metainfo.xml" ||
+appstreamcli validate --no-net --pedantic --explain "$work/desktop/usr/share/metainfo/com.dravik.tavrel.metainfo.xml" ||
   fail "appstreamcli validate reports problems"
 grep -q '<screenshot type="default">' "$work/desktop/usr/share/metainfo/com.dravik.tavrel.metainfo.xml" ||
   fail "the metainfo names no screenshot"
