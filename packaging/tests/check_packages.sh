@@ -79,7 +79,7 @@ echo "tavrel Depends: $core_depends"
 echo "tavrel-desktop Depends: $desktop_depends"
 case $core_depends in *libc6*) ;; *) fail "tavrel does not depend on libc6: the dependencies were not computed" ;; esac
 case $core_depends in *libcurl4*) ;; *) fail "tavrel does not depend on libcurl4" ;; esac
-if grep -qiE '(^|[ ,|])(libqt|qt6|libx|libgl|libegl|libwayland|libfontconfig|libfreetype)' <<<"$core_depends"; then
+if grep -qiE '(^|[ ,|])(libqt|qt6|libx11|libxcb|libxkbcommon|libxext|libxrender|libxi6|libgl|libegl|libopengl|libwayland|libfontconfig|libfreetype)' <<<"$core_depends"; then
   fail "tavrel depends on a desktop library: $core_depends"
 fi
 case $desktop_depends in *"tavrel (= $version)"*) ;; *) fail "tavrel-desktop does not depend on tavrel (= $version)" ;; esac
