@@ -18,6 +18,7 @@ const std::vector<Command>& AllCommands() {
        RunExportCommand},
       {"template", "make a template of a TTI file or edit.tf address; show one as edit.tf",
        RunTemplateCommand},
+      {"serve", "show the generated pages in a browser, live, over HTTP", RunServeCommand},
   };
   return commands;
 }
