@@ -27,7 +27,8 @@ inline constexpr int kPreviewRows = kPageRows - kPreviewFirstRow;
 // A page drawn as the preview shows it: the frame in the page's frame colour around 40 x 23
 // cells of rows 1..23, decoded with the row decoder and drawn with the given font set. The
 // picture is 40 x cell width + 12 by 23 x cell height + 12 pixels (492 x 380 for 12 x 16
-// cells), one cell height more with a fastext row. A font set that was never loaded is drawn at 12 x 16 as plain cell backgrounds.
+// cells), one cell height more with a fastext row. A font set that was never loaded is drawn at 12
+// x 16 as plain cell backgrounds.
 TRgbaImage RenderPagePreview(const TPrestPage& page, const TFontSet& fonts,
                              const TPreviewOptions& options = {});
 

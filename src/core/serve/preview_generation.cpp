@@ -70,7 +70,8 @@ std::shared_ptr<const TPreviewGeneration> TPreviewGeneration::Read(const std::st
     const std::string path = exportDir + entry.FileName;
     std::error_code ignored;
     try {
-      if (!std::filesystem::is_regular_file(path, ignored) || !ReadPagFile(path, sub.Page, header)) {
+      if (!std::filesystem::is_regular_file(path, ignored) ||
+          !ReadPagFile(path, sub.Page, header)) {
         problems.push_back(path + ": cannot read the page file");
         continue;
       }
@@ -119,15 +120,14 @@ const TPreviewSubPage* FindSubPage(const TPreviewPage& page, std::string_view su
 }
 
 std::shared_ptr<const std::string> TPreviewGeneration::Picture(std::string_view number,
-                                                               std::string_view subPage,
-                                                               int scale,
+                                                               std::string_view subPage, int scale,
                                                                const TFontSet& fonts) const {
   if (scale != 1 && scale != 2) return nullptr;
   const TPreviewPage* page = Find(number);
   const TPreviewSubPage* sub = page != nullptr ? FindSubPage(*page, subPage) : nullptr;
   if (sub == nullptr) return nullptr;
-  const std::string key = std::string(number) + "/" + std::string(subPage) + "@" +
-                          std::to_string(scale);
+  const std::string key =
+      std::string(number) + "/" + std::string(subPage) + "@" + std::to_string(scale);
   {
     const std::lock_guard lock(picturesMutex_);
     if (const auto found = pictures_.find(key); found != pictures_.end()) return found->second;

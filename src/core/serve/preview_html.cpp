@@ -70,8 +70,8 @@ std::string PromptRowHtml(const TFastextValues& fastext) {
     const std::string& link = fastext.Links[i];
     if (IsPageNumber(link)) {
       html += "<a href=\"" + PageAddress(link) + "\" aria-label=\"" + link + "\" class=\"" +
-              kFastextColours[i] + "\" data-key=\"" + kFastextKeys[i] + "\">" +
-              PageTextHtml(text) + "</a>";
+              kFastextColours[i] + "\" data-key=\"" + kFastextKeys[i] + "\">" + PageTextHtml(text) +
+              "</a>";
     } else {
       html += PageTextHtml(text);
     }
@@ -115,8 +115,8 @@ std::string RemoteHtml(const TPreviewGeneration& generation, std::string_view nu
       "maxlength=\"3\" size=\"3\" autocomplete=\"off\" required></label> "
       "<button type=\"submit\">Show</button>\n<span class=\"digits script-only\">";
   for (const char* digit : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"}) {
-    html += std::string("<button type=\"button\" data-digit=\"") + digit + "\">" + digit +
-            "</button>";
+    html +=
+        std::string("<button type=\"button\" data-digit=\"") + digit + "\">" + digit + "</button>";
   }
   html += "</span></form>\n";
   html +=
@@ -172,12 +172,23 @@ std::string EscapeHtml(std::string_view text) {
   escaped.reserve(text.size());
   for (char c : text) {
     switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      case '\'': escaped += "&#39;"; break;
-      default: escaped += c;
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      case '\'':
+        escaped += "&#39;";
+        break;
+      default:
+        escaped += c;
     }
   }
   return escaped;

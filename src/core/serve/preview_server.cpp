@@ -15,10 +15,10 @@ namespace {
 // across restarts, so a picture address (which browsers keep for good) names one picture.
 std::uint64_t NewGenerationId() {
   static std::atomic<std::uint64_t> last{0};
-  const auto now = static_cast<std::uint64_t>(
-      std::chrono::duration_cast<std::chrono::microseconds>(
-          std::chrono::system_clock::now().time_since_epoch())
-          .count());
+  const auto now =
+      static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::system_clock::now().time_since_epoch())
+                                     .count());
   std::uint64_t previous = last.load();
   std::uint64_t next = 0;
   do {
@@ -60,8 +60,8 @@ TPreviewServer::TPreviewServer(TPreviewServerOptions options)
     for (const std::string& problem : generation_->Problems()) Report(problem);
   } catch (const THomeInUse& error) {
     Report(std::string(error.what()) + "; the pages are shown once it has finished");
-    generation_ = std::make_shared<TPreviewGeneration>(NewGenerationId(),
-                                                       std::vector<TPreviewPage>{});
+    generation_ =
+        std::make_shared<TPreviewGeneration>(NewGenerationId(), std::vector<TPreviewPage>{});
   }
 
   server_->new_task_queue = [] { return new httplib::ThreadPool(kPreviewWorkerThreads); };
@@ -148,9 +148,8 @@ void TPreviewServer::Run() {
     while (!stop.stop_requested()) {
       Refresh();
       std::unique_lock lock(mutex_);
-      changed_.wait_for(lock, kPreviewWatchInterval, [this, &stop] {
-        return stopping_ || stop.stop_requested();
-      });
+      changed_.wait_for(lock, kPreviewWatchInterval,
+                        [this, &stop] { return stopping_ || stop.stop_requested(); });
       if (stopping_) return;
     }
   });
@@ -219,6 +218,11 @@ void TPreviewServer::AddRoutes() {
                 ? FindSubPage(*page, request.matches[2].str())
                 : &page->SubPages.front();
     }
+    if (page != nullptr && sub == nullptr) {
+      // A sub-page that a new generation no longer has: its page, from the first sub-page.
+      response.set_redirect(PageAddress(number), 302);
+      return;
+    }
     if (sub == nullptr) {
       SetDocument(response, 404, MissingPageDocument(*generation, number));
       return;
@@ -249,9 +253,8 @@ void TPreviewServer::AddRoutes() {
                  return;
                }
                const int scale = request.matches[4].matched ? 2 : 1;
-               const auto picture = generation->Picture(request.matches[2].str(),
-                                                        request.matches[3].str(), scale,
-                                                        *options_.Fonts);
+               const auto picture = generation->Picture(
+                   request.matches[2].str(), request.matches[3].str(), scale, *options_.Fonts);
                if (!picture) {
                  response.status = 404;
                  return;

@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "serve/preview_generation.h"
 #include "render/teletext_fonts.h"
+#include "serve/preview_generation.h"
 
 namespace httplib {
 class Server;
