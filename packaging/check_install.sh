@@ -1,7 +1,7 @@
 #!/bin/bash
 # Installs the build into a fresh prefix and checks what a server operator gets: the program
 # with its font files and help text beside it, the window there too when it was built
-# (WITH_WINDOW true), the link in bin/, the service unit pointing at that link, the desktop
+# (WITH_WINDOW true), the link in bin/, the service units pointing at that link, the desktop
 # file, and the version the program reports from there.
 #   check_install.sh CMAKE BUILD_DIR PREFIX VERSION [WITH_WINDOW]
 set -u
@@ -61,16 +61,18 @@ template=$(dirname "$0")/../data/sample/Templates/news_index.tpg
 cmp -s "$prefix/installed.png" "$prefix/built.png" ||
   fail "the installed tavrel draws $template differently from $build/tavrel"
 
-unit=$prefix/lib/systemd/system/tavrel-scan.service
-[ -f "$unit" ] || fail "$unit missing"
-grep -qx "ExecStart=$prefix/bin/tavrel --home /var/lib/tavrel scan" "$unit" ||
-  fail "$unit does not start $prefix/bin/tavrel"
-grep -qx "Restart=on-failure" "$unit" || fail "$unit has no restart policy"
-if command -v systemd-analyze >/dev/null; then
-  # Only the unit's own problems count; the build machine need not have the service user.
-  report=$(systemd-analyze verify "$unit" 2>&1 | grep -F "$(basename "$unit")")
-  [ -z "$report" ] || fail "systemd-analyze verify $unit: $report"
-fi
+for service in "scan:scan" "serve:serve --listen 127.0.0.1:8470"; do
+  unit=$prefix/lib/systemd/system/tavrel-${service%%:*}.service
+  [ -f "$unit" ] || fail "$unit missing"
+  grep -qx "ExecStart=$prefix/bin/tavrel --home /var/lib/tavrel ${service#*:}" "$unit" ||
+    fail "$unit does not start $prefix/bin/tavrel"
+  grep -qx "Restart=on-failure" "$unit" || fail "$unit has no restart policy"
+  if command -v systemd-analyze >/dev/null; then
+    # Only the unit's own problems count; the build machine need not have the service user.
+    report=$(systemd-analyze verify "$unit" 2>&1 | grep -F "$(basename "$unit")")
+    [ -z "$report" ] || fail "systemd-analyze verify $unit: $report"
+  fi
+done
 
 desktop=$prefix/share/applications/tavrel.desktop
 [ -f "$desktop" ] || fail "$desktop missing"

@@ -137,7 +137,7 @@ std::shared_ptr<const std::string> TPreviewGeneration::Picture(std::string_view 
   TPreviewOptions options;
   if (sub->Fastext) options.FastextRow = BuildFastextRow(sub->Fastext->Prompts);
   const TRgbaImage image = RenderPagePreview(sub->Page, fonts, options).Scaled(scale);
-  const std::vector<std::uint8_t> png = EncodePng(image, key);
+  const std::vector<std::uint8_t> png = EncodeIndexedPng(image, key);
   auto picture = std::make_shared<const std::string>(png.begin(), png.end());
   const std::lock_guard lock(picturesMutex_);
   return pictures_.emplace(key, std::move(picture)).first->second;
