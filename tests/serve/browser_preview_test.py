@@ -4,7 +4,8 @@
 A copy of the sample workspace is sent once to the transmission-server simulator with
 'tavrel scan --once'; 'tavrel serve' shows it on a free loopback port. The test opens the first
 page, follows a page number and a fastext prompt by clicking them, types three digits, asks for
-a page that is not on air, and then changes a title in the feed and runs 'tavrel scan --once'
+a page that is not on air, steps pages and sub-pages with the arrow keys, holds the sub-pages,
+follows the green link with G, and then changes a title in the feed and runs 'tavrel scan --once'
 again: the new title must appear in the open page without a reload. The same links are then
 followed with scripts turned off. A screenshot of the page is left in the build folder.
 
@@ -22,6 +23,7 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
 OLD_TITLE = "Harbour bridge reopens early"
@@ -128,6 +130,21 @@ def main():
         wait_for(driver, lambda d: header(d) == "P100", "the first page")
         check(OLD_TITLE in text_layer(driver),
               "the first page's text layer lacks the title: " + text_layer(driver))
+        # The text layer lies on the picture: the link 101 covers the cells that show 101.
+        offset = driver.execute_script("""
+            const link = [...document.querySelectorAll('#screen .text .row a')]
+                .find((a) => a.textContent === '101');
+            const row = link.parentElement;
+            const rows = [...row.parentElement.children];
+            const column = row.textContent.indexOf('101');
+            const picture = document.querySelector('#screen img.picture').getBoundingClientRect();
+            const scale = picture.width / 492;
+            const box = link.getBoundingClientRect();
+            return [(box.left - picture.left) / scale - (6 + column * 12),
+                    (box.top - picture.top) / scale - (6 + rows.indexOf(row) * 16),
+                    box.width / scale - 36];""")
+        check(all(abs(value) < 4 for value in offset),
+              "the link 101 is off the cells that show it by %s picture pixels" % offset)
         # A mark that a reload would lose: every step below must keep it.
         driver.execute_script("window.stillTheSameDocument = true;")
 
@@ -145,6 +162,22 @@ def main():
         ActionChains(driver).send_keys("899").perform()
         wait_for(driver, lambda d: "Page 899 is not on air." in text_layer(d),
                  "the page search of 899")
+
+        # The remote control: arrows step pages and sub-pages, G follows the green link, Hold
+        # stops the rotation of sub-pages.
+        ActionChains(driver).send_keys("106").perform()
+        wait_for(driver, lambda d: header(d) == "P106", "page 106 typed")
+        ActionChains(driver).send_keys(Keys.ARROW_RIGHT).perform()
+        wait_for(driver, lambda d: d.current_url == url + "/107", "page 107 by the right arrow")
+        driver.find_element(By.CSS_SELECTOR, "#screen button.hold").click()
+        wait_for(driver, lambda d: d.find_element(By.CSS_SELECTOR, "#screen button.hold")
+                 .get_attribute("aria-pressed") == "true", "Hold pressed")
+        ActionChains(driver).send_keys(Keys.ARROW_UP).perform()
+        wait_for(driver, lambda d: d.current_url == url + "/107/0002", "sub-page 2 by the up arrow")
+        check(driver.find_element(By.CSS_SELECTOR, "#screen button.hold")
+              .get_attribute("aria-pressed") == "true", "stepping a sub-page released Hold")
+        ActionChains(driver).send_keys("g").perform()
+        wait_for(driver, lambda d: header(d) == "P200", "page 200 by the green key")
 
         ActionChains(driver).send_keys("100").perform()
         wait_for(driver, lambda d: header(d) == "P100", "page 100 again")

@@ -9,7 +9,8 @@ namespace tavrel {
 // Sizes in cqw are shares of the page's width (a 492-pixel picture: 6-pixel frame, 40 cells of
 // 12 x 16), so the text layer stays over the picture at any width. The text layer's letters are
 // as high as a cell row, and each row is stretched until the monospace advance (0.6 em) fills a
-// 12-pixel cell, so a found word or a selection is marked on the cells that show it.
+// 12-pixel cell, so a found word or a selection is marked on the cells that show it; the row's
+// own width is shrunk by as much, so the stretched row ends at the picture's edge.
 const std::string_view kPreviewStyleSheet = R"css(:root { color-scheme: dark; }
 body { margin: 0; background: #000; color: #fff; font: 16px/1.4 "DejaVu Sans", sans-serif; }
 main { width: min(984px, calc(100vw - 16px)); margin: 8px auto; }
@@ -20,7 +21,7 @@ main { width: min(984px, calc(100vw - 16px)); margin: 8px auto; }
 .text { position: absolute; left: 1.2195cqw; top: 1.2195cqw; width: 97.561cqw; }
 .row { height: 3.252cqw; line-height: 3.252cqw; white-space: pre; overflow: visible;
   font-family: "DejaVu Sans Mono", "Liberation Mono", monospace; font-size: 2.8cqw;
-  color: transparent; transform: scaleX(1.452); transform-origin: 0 0; }
+  color: transparent; transform: scaleX(1.452); transform-origin: 0 0; width: 68.87%; }
 .row a { color: transparent; text-decoration: none; border-radius: 2px; }
 .row a:hover, .row a:focus-visible { outline: 2px solid #fff; background: rgba(255,255,255,.15); }
 ::selection { background: rgba(80, 140, 255, .55); color: transparent; }
