@@ -343,7 +343,9 @@ TEST_F(PreviewServerTest, ManyClientsAtOnceAreAllAnswered) {
   }
   EXPECT_EQ(refused, 8);
 
-  const auto pages = server_->Generation()->Pages();
+  // Pages and their pictures, drawn for the first time by many workers at once.
+  const auto generation = server_->Generation();
+  const auto& pages = generation->Pages();
   std::atomic<int> answered{0};
   std::atomic<int> failed{0};
   std::vector<std::thread> clients;
@@ -351,7 +353,11 @@ TEST_F(PreviewServerTest, ManyClientsAtOnceAreAllAnswered) {
     clients.emplace_back([&, client] {
       for (int i = 0; i < 10; ++i) {
         const auto& page = pages[static_cast<std::size_t>(client + i) % pages.size()];
-        const int status = StatusOf(Get(port_, "/" + page.Number));
+        const std::string address =
+            i % 2 == 0 ? "/" + page.Number
+                       : PictureAddress(generation->Id(), page.Number,
+                                        page.SubPages.front().SubPage, 1 + client % 2);
+        const int status = StatusOf(Get(port_, address));
         (status == 200 ? answered : failed)++;
       }
     });
