@@ -21,6 +21,7 @@
 #include "cli/child_process.h"
 #include "serve/listen_address.h"
 #include "serve/preview_html.h"
+#include "support/error.h"
 #include "support/home_lock.h"
 #include "testing/run_command.h"
 #include "testing/temp_folder.h"
@@ -36,6 +37,8 @@ using testing::WriteBytes;
 constexpr const char* kProgram = TAVREL_BINARY_DIR "/tavrel";
 constexpr const char* kOldTitle = "Harbour bridge reopens early";
 constexpr const char* kNewTitle = "Harbour bridge opens at dawn";
+// Shorter than the program's, so that a test of a slow client is quick.
+constexpr std::chrono::milliseconds kRequestTimeLimit{2000};
 
 // A connection to the server: sends bytes as they are and reads with a time limit.
 class RawConnection {
@@ -138,6 +141,7 @@ class PreviewServerTest : public ::testing::Test {
     options.Address = "127.0.0.1";
     options.Port = 0;
     options.Fonts = &fonts_->FontSet(kFontSize1216);
+    options.RequestTimeLimit = kRequestTimeLimit;
     server_ = std::make_unique<TPreviewServer>(options);
     runner_ = std::thread([this] { server_->Run(); });
     port_ = server_->Port();
@@ -207,7 +211,14 @@ TEST_F(PreviewServerTest, AnswersOnlyThePagesOfTheGeneration) {
       {"POST /100", 405, "Allow: GET, HEAD"},
       {"DELETE /100", 405, ""},
       {"GET /" + std::string(300, 'a'), 414, ""},
-      {"GET /" + std::string(20000, 'a'), 414, ""},
+      // Beyond the request's byte limit the connection is closed without an answer.
+      {"GET /" + std::string(20000, 'a'), 0, ""},
+      {[] {
+         std::string flood = "GET /100 HTTP/1.1\r\nHost: preview\r\n";
+         for (int i = 0; i < 2000; ++i) flood += "X-Flood: " + std::string(90, 'x') + "\r\n";
+         return flood + "\r\n";
+       }(),
+       400, ""},
       // A body is refused before it is read.
       {"POST /100 HTTP/1.1\r\nHost: preview\r\nContent-Length: 100000\r\n\r\n" +
            std::string(100000, 'x') + "\r\n\r\n",
@@ -240,6 +251,34 @@ TEST_F(PreviewServerTest, AHugeRequestLineIsDropped) {
   EXPECT_TRUE(StatusOf(response) == 414 || StatusOf(response) == 400 ||
               (response.empty() && connection.Closed()))
       << response.substr(0, 200);
+  EXPECT_EQ(StatusOf(Get(port_, "/100")), 200);
+}
+
+// A second preview on a port in use is told so, instead of sharing the port and getting every
+// other request.
+TEST_F(PreviewServerTest, APortInUseIsRefused) {
+  TPreviewServerOptions options;
+  options.Home = home_.string();
+  options.ExportDir = (home_ / "Export").string() + "/";
+  options.Port = port_;
+  options.Fonts = &fonts_->FontSet(kFontSize1216);
+  EXPECT_THROW(TPreviewServer{options}, Error);
+  EXPECT_EQ(StatusOf(Get(port_, "/100")), 200);
+}
+
+// A client that sends its request a byte at a time is let go once the request's time is up.
+TEST_F(PreviewServerTest, ASlowRequestIsCutOff) {
+  RawConnection connection(port_);
+  const auto start = std::chrono::steady_clock::now();
+  connection.Send("GET /100 HTTP/1.1\r\n");
+  while (!connection.Closed() && std::chrono::steady_clock::now() - start < 8s) {
+    connection.Send("X");
+    connection.Read(300ms);
+  }
+  const auto held = std::chrono::steady_clock::now() - start;
+  EXPECT_TRUE(connection.Closed());
+  EXPECT_GE(held, kRequestTimeLimit - 100ms);
+  EXPECT_LT(held, kRequestTimeLimit + 2s);
   EXPECT_EQ(StatusOf(Get(port_, "/100")), 200);
 }
 

@@ -1,8 +1,14 @@
 #include "serve/preview_server.h"
 
+#include <arpa/inet.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "serve/preview_html.h"
 #include "support/error.h"
@@ -40,6 +46,148 @@ const httplib::Headers kSecurityHeaders = {
     {"X-Frame-Options", "DENY"},
 };
 
+// A connection's socket as the library reads and writes it, with two bounds the library of
+// Debian 12 lacks: each request may send at most kPreviewMaxRequestBytes (request line,
+// header lines and body together; the library takes any number of header lines) and must
+// have arrived within the request time limit (the library's timeout is per read, so a byte
+// every few seconds would hold a worker for ever). Writing is bounded by the write timeout.
+class TBoundedSocketStream : public httplib::Stream {
+ public:
+  TBoundedSocketStream(int socket, std::chrono::milliseconds readTimeout,
+                       std::chrono::milliseconds writeTimeout,
+                       std::chrono::milliseconds requestTimeLimit)
+      : socket_(socket),
+        readTimeout_(readTimeout),
+        writeTimeout_(writeTimeout),
+        requestTimeLimit_(requestTimeLimit) {}
+
+  // Starts the bounds of the next request on the connection.
+  void StartRequest() {
+    deadline_ = std::chrono::steady_clock::now() + requestTimeLimit_;
+    bytesLeft_ = kPreviewMaxRequestBytes;
+  }
+
+  bool is_readable() const override {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline_ - std::chrono::steady_clock::now());
+    return left.count() > 0 && Wait(POLLIN, std::min(left, readTimeout_));
+  }
+  bool is_writable() const override { return Wait(POLLOUT, writeTimeout_); }
+
+  // Whether the request on the way ran out of bytes or time, or stalled beyond the read
+  // timeout: the connection is then closed.
+  bool Exceeded() const { return exceeded_; }
+
+  ssize_t read(char* data, std::size_t size) override {
+    if (bytesLeft_ == 0 || std::chrono::steady_clock::now() >= deadline_) {
+      exceeded_ = true;
+      return -1;
+    }
+    if (!is_readable()) {
+      // Nothing came in time: the request is cut off, not waited for again.
+      exceeded_ = true;
+      return -1;
+    }
+    ssize_t got = 0;
+    do {
+      got = ::recv(socket_, data, std::min(size, bytesLeft_), 0);
+    } while (got < 0 && errno == EINTR);
+    if (got > 0) bytesLeft_ -= static_cast<std::size_t>(got);
+    return got;
+  }
+  ssize_t write(const char* data, std::size_t size) override {
+    if (!is_writable()) return -1;
+    ssize_t sent = 0;
+    do {
+      sent = ::send(socket_, data, size, MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    return sent;
+  }
+
+  void get_remote_ip_and_port(std::string& ip, int& port) const override {
+    Address(::getpeername, ip, port);
+  }
+  void get_local_ip_and_port(std::string& ip, int& port) const override {
+    Address(::getsockname, ip, port);
+  }
+  int socket() const override { return socket_; }
+
+ private:
+  bool Wait(short events, std::chrono::milliseconds timeout) const {
+    pollfd poll{socket_, events, 0};
+    int ready = 0;
+    do {
+      ready = ::poll(&poll, 1, static_cast<int>(timeout.count()));
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0 && (poll.revents & (events | POLLHUP | POLLERR)) != 0;
+  }
+  template <typename Lookup>
+  void Address(Lookup lookup, std::string& ip, int& port) const {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (lookup(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) return;
+    char text[INET6_ADDRSTRLEN] = {};
+    if (address.ss_family == AF_INET) {
+      const auto* v4 = reinterpret_cast<const sockaddr_in*>(&address);
+      ::inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text);
+      port = ntohs(v4->sin_port);
+    } else if (address.ss_family == AF_INET6) {
+      const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&address);
+      ::inet_ntop(AF_INET6, &v6->sin6_addr, text, sizeof text);
+      port = ntohs(v6->sin6_port);
+    }
+    ip = text;
+  }
+
+  int socket_;
+  std::chrono::milliseconds readTimeout_;
+  std::chrono::milliseconds writeTimeout_;
+  std::chrono::milliseconds requestTimeLimit_;
+  std::chrono::steady_clock::time_point deadline_{};
+  std::size_t bytesLeft_ = 0;
+  bool exceeded_ = false;
+};
+
+// The library's server with its connections read through TBoundedSocketStream: the library
+// still parses and answers every request; only the reading of the socket is bounded.
+class TBoundedServer : public httplib::Server {
+ public:
+  explicit TBoundedServer(std::chrono::milliseconds requestTimeLimit)
+      : requestTimeLimit_(requestTimeLimit) {}
+
+ private:
+  bool process_and_close_socket(int socket) override {
+    TBoundedSocketStream stream(socket, std::chrono::seconds(read_timeout_sec_),
+                                std::chrono::seconds(write_timeout_sec_), requestTimeLimit_);
+    bool answered = false;
+    for (std::size_t left = keep_alive_max_count_; left > 0 && WaitForRequest(socket); --left) {
+      stream.StartRequest();
+      bool closed = false;
+      answered = process_request(stream, left == 1, closed, nullptr);
+      if (!answered || closed || stream.Exceeded()) break;
+    }
+    ::shutdown(socket, SHUT_RDWR);
+    ::close(socket);
+    return answered;
+  }
+
+  // Waits for the next request of a kept-alive connection, in short slices so that a stop of
+  // the server lets the connection go at once.
+  bool WaitForRequest(int socket) const {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(keep_alive_timeout_sec_);
+    while (svr_sock_ != INVALID_SOCKET && std::chrono::steady_clock::now() < deadline) {
+      pollfd poll{socket, POLLIN, 0};
+      const int ready = ::poll(&poll, 1, 50);
+      if (ready > 0) return true;
+      if (ready < 0 && errno != EINTR) return false;
+    }
+    return false;
+  }
+
+  std::chrono::milliseconds requestTimeLimit_;
+};
+
 void SetDocument(httplib::Response& response, int status, std::string html) {
   response.status = status;
   response.set_header("Cache-Control", "no-cache");
@@ -49,7 +197,8 @@ void SetDocument(httplib::Response& response, int status, std::string html) {
 }  // namespace
 
 TPreviewServer::TPreviewServer(TPreviewServerOptions options)
-    : options_(std::move(options)), server_(std::make_unique<httplib::Server>()) {
+    : options_(std::move(options)),
+      server_(std::make_unique<TBoundedServer>(options_.RequestTimeLimit)) {
   // The first generation: a writer at work is waited for as a second writer would be; a home
   // still busy after that starts the preview empty, and the watch takes the pages later.
   try {
@@ -76,6 +225,13 @@ TPreviewServer::TPreviewServer(TPreviewServerOptions options)
   // client's delayed acknowledgement (some 40 ms a request).
   server_->set_tcp_nodelay(true);
   server_->set_default_headers(kSecurityHeaders);
+  // The library's default also sets SO_REUSEPORT, with which a second preview on the same port
+  // (of another home, say) would share it and get every other request, instead of being told
+  // that the port is in use. SO_REUSEADDR alone lets a restart bind at once.
+  server_->set_socket_options([](int socket) {
+    const int yes = 1;
+    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   AddRoutes();
 
   if (options_.Port == 0) {

@@ -28,6 +28,10 @@ inline constexpr const char* kDefaultPreviewAddress = "127.0.0.1";
 // threads are a fixed pool, and open event streams (one per browser tab) may hold only part of
 // it, so that pages are always served.
 inline constexpr std::size_t kPreviewMaxTargetLength = 256;
+// A request (request line, header lines, body) may send this much, and must have come whole
+// within the time limit; the connection is closed otherwise.
+inline constexpr std::size_t kPreviewMaxRequestBytes = 16 * 1024;
+inline constexpr std::chrono::seconds kPreviewRequestTimeLimit{10};
 inline constexpr std::size_t kPreviewMaxBodyLength = 1024;
 inline constexpr std::chrono::seconds kPreviewReadTimeout{5};
 inline constexpr std::chrono::seconds kPreviewWriteTimeout{5};
@@ -48,6 +52,7 @@ struct TPreviewServerOptions {
   std::string Address = kDefaultPreviewAddress;
   int Port = kDefaultPreviewPort;  // 0: a free port (tests)
   const TFontSet* Fonts = nullptr;
+  std::chrono::milliseconds RequestTimeLimit = kPreviewRequestTimeLimit;
   // Lines for the operator (a new generation, pages that could not be read).
   std::function<void(const std::string&)> Report;
 };
