@@ -254,6 +254,23 @@ TEST_F(PreviewServerTest, AHugeRequestLineIsDropped) {
   EXPECT_EQ(StatusOf(Get(port_, "/100")), 200);
 }
 
+// A browser keeps its connection for a page and its pictures, and may send the next request
+// before the answer to the last: each is answered, in order.
+TEST_F(PreviewServerTest, AKeptConnectionAnswersEveryRequest) {
+  RawConnection connection(port_);
+  connection.Send("GET /101 HTTP/1.1\r\nHost: p\r\n\r\nGET /102 HTTP/1.1\r\nHost: p\r\n\r\n");
+  std::string received = connection.Read(5s, "data-page=\"102\"");
+  connection.Send("GET /999 HTTP/1.1\r\nHost: p\r\nConnection: close\r\n\r\n");
+  received = connection.Read(5s);
+  const std::size_t first = received.find("data-page=\"101\"");
+  const std::size_t second = received.find("data-page=\"102\"");
+  EXPECT_NE(first, std::string::npos);
+  EXPECT_NE(second, std::string::npos);
+  EXPECT_LT(first, second);
+  EXPECT_NE(received.find("HTTP/1.1 404"), std::string::npos);
+  EXPECT_TRUE(connection.Closed());
+}
+
 // A second preview on a port in use is told so, instead of sharing the port and getting every
 // other request.
 TEST_F(PreviewServerTest, APortInUseIsRefused) {

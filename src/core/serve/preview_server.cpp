@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstring>
 
 #include "serve/preview_html.h"
 #include "support/error.h"
@@ -74,26 +76,40 @@ class TBoundedSocketStream : public httplib::Stream {
   }
   bool is_writable() const override { return Wait(POLLOUT, writeTimeout_); }
 
+  // Whether bytes of the next request have already been received.
+  bool HasBuffered() const { return bufferedAt_ < buffered_; }
+
   // Whether the request on the way ran out of bytes or time, or stalled beyond the read
   // timeout: the connection is then closed.
   bool Exceeded() const { return exceeded_; }
 
   ssize_t read(char* data, std::size_t size) override {
-    if (bytesLeft_ == 0 || std::chrono::steady_clock::now() >= deadline_) {
+    if ((bufferedAt_ == buffered_ && bytesLeft_ == 0) ||
+        std::chrono::steady_clock::now() >= deadline_) {
       exceeded_ = true;
       return -1;
     }
-    if (!is_readable()) {
-      // Nothing came in time: the request is cut off, not waited for again.
-      exceeded_ = true;
-      return -1;
+    // The library reads a request a byte at a time: those reads are served from a buffer filled
+    // by one receive, as its own socket stream does.
+    if (bufferedAt_ == buffered_) {
+      if (!is_readable()) {
+        // Nothing came in time: the request is cut off, not waited for again.
+        exceeded_ = true;
+        return -1;
+      }
+      ssize_t got = 0;
+      do {
+        got = ::recv(socket_, buffer_.data(), std::min(buffer_.size(), bytesLeft_), 0);
+      } while (got < 0 && errno == EINTR);
+      if (got <= 0) return got;
+      bytesLeft_ -= static_cast<std::size_t>(got);
+      buffered_ = static_cast<std::size_t>(got);
+      bufferedAt_ = 0;
     }
-    ssize_t got = 0;
-    do {
-      got = ::recv(socket_, data, std::min(size, bytesLeft_), 0);
-    } while (got < 0 && errno == EINTR);
-    if (got > 0) bytesLeft_ -= static_cast<std::size_t>(got);
-    return got;
+    const std::size_t count = std::min(size, buffered_ - bufferedAt_);
+    std::memcpy(data, buffer_.data() + bufferedAt_, count);
+    bufferedAt_ += count;
+    return static_cast<ssize_t>(count);
   }
   ssize_t write(const char* data, std::size_t size) override {
     if (!is_writable()) return -1;
@@ -146,6 +162,9 @@ class TBoundedSocketStream : public httplib::Stream {
   std::chrono::steady_clock::time_point deadline_{};
   std::size_t bytesLeft_ = 0;
   bool exceeded_ = false;
+  std::array<char, 4096> buffer_{};
+  std::size_t buffered_ = 0;
+  std::size_t bufferedAt_ = 0;
 };
 
 // The library's server with its connections read through TBoundedSocketStream: the library
@@ -160,7 +179,8 @@ class TBoundedServer : public httplib::Server {
     TBoundedSocketStream stream(socket, std::chrono::seconds(read_timeout_sec_),
                                 std::chrono::seconds(write_timeout_sec_), requestTimeLimit_);
     bool answered = false;
-    for (std::size_t left = keep_alive_max_count_; left > 0 && WaitForRequest(socket); --left) {
+    for (std::size_t left = keep_alive_max_count_;
+         left > 0 && (stream.HasBuffered() || WaitForRequest(socket)); --left) {
       stream.StartRequest();
       bool closed = false;
       answered = process_request(stream, left == 1, closed, nullptr);
