@@ -76,9 +76,13 @@ class TStopSignalWait {
     pthread_sigmask(SIG_BLOCK, &signals_, &oldMask_);
   }
   ~TStopSignalWait() {
+    StopWaiting();
+    pthread_sigmask(SIG_SETMASK, &oldMask_, nullptr);
+  }
+  // Ends the wait; after it no signal reaches what OnSignal was given.
+  void StopWaiting() {
     done_.store(true);
     if (waiter_.joinable()) waiter_.join();
-    pthread_sigmask(SIG_SETMASK, &oldMask_, nullptr);
   }
   TStopSignalWait(const TStopSignalWait&) = delete;
   TStopSignalWait& operator=(const TStopSignalWait&) = delete;
@@ -147,6 +151,7 @@ int RunServeCommand(const CommandContext& context) {
   std::fflush(stdout);
   signals.OnSignal([&server] { server.Stop(); });
   server.Run();
+  signals.StopWaiting();
   std::printf("Stopped\n");
   UnloadTeletextFonts();
   return 0;
