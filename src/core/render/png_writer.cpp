@@ -98,6 +98,7 @@ std::vector<std::uint8_t> EncodeIndexedPng(const TRgbaImage& image, const std::s
   png.height = static_cast<png_uint_32>(image.Height());
   png.format = PNG_FORMAT_RGB_COLORMAP;
   png.colormap_entries = static_cast<png_uint_32>(colours.size());
+  png.flags = PNG_IMAGE_FLAG_FAST;
   TPngImageGuard guard(png);
   return WriteToMemory(png, indices.data(), colourMap.data(), fileName);
 }
