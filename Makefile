@@ -48,9 +48,9 @@ test: build-asan
 test-tsan: deps
 	@cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVREL_TSAN=ON \
 	  -DTAVREL_BUILD_BENCH=OFF >/dev/null
-	@cmake --build $(TSAN_DIR) -j $(JOBS) --target test_integration
+	@cmake --build $(TSAN_DIR) -j $(JOBS) --target test_integration test_serve
 	@cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-	  ctest --output-on-failure -R '^ThreadedStep\.'
+	  ctest --output-on-failure -R '^(ThreadedStep|PreviewServerTest|ServeCommandTest)\.'
 
 # The fuzzing build: clang, coverage instrumentation and sanitizers on the whole tree.
 build-fuzz: deps

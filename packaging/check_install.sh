@@ -1,7 +1,7 @@
 #!/bin/bash
 # Installs the build into a fresh prefix and checks what a server operator gets: the program
 # with its font files and help text beside it, the window there too when it was built
-# (WITH_WINDOW true), the link in bin/, the service unit pointing at that link, the desktop
+# (WITH_WINDOW true), the link in bin/, the service units pointing at that link, the desktop
 # file, and the version the program reports from there.
 #   check_install.sh CMAKE BUILD_DIR PREFIX VERSION [WITH_WINDOW]
 set -u
@@ -79,6 +79,14 @@ fi
 [ -f "$channel_unit" ] || fail "$channel_unit missing"
 grep -qx "ExecStart=$prefix/bin/tavrel --home /var/lib/tavrel/%i scan" "$channel_unit" ||
   fail "$channel_unit does not start $prefix/bin/tavrel"
+serve_unit=$prefix/lib/systemd/system/tavrel-serve@.service
+[ -f "$serve_unit" ] || fail "$serve_unit missing"
+grep -qx "ExecStart=$prefix/bin/tavrel --home /var/lib/tavrel/%i serve --listen \${TAVREL_LISTEN}" \
+  "$serve_unit" || fail "$serve_unit does not start $prefix/bin/tavrel"
+if command -v systemd-analyze >/dev/null; then
+  report=$(MANPATH="$prefix/share/man:" systemd-analyze verify "$serve_unit" 2>&1 | grep -F tavrel-serve)
+  [ -z "$report" ] || fail "systemd-analyze verify $serve_unit: $report"
+fi
 
 # tavrel init finds its starter templates beside the installed program.
 "$prefix/bin/tavrel" init "$prefix/new-home" >/dev/null || fail "the installed tavrel cannot init a home"

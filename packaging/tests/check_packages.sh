@@ -35,6 +35,7 @@ templates=$(cd "$source_dir/data/sample/Templates" && ls ./*.tpg | sed 's|^\./|.
 expected_core=$(sort <<LIST
 ./lib/systemd/system/tavrel-scan.service
 ./lib/systemd/system/tavrel-scan@.service
+./lib/systemd/system/tavrel-serve@.service
 ./usr/bin/tavrel -> ../lib/tavrel/tavrel
 ./usr/lib/sysusers.d/tavrel.conf
 ./usr/lib/tavrel/Help.rtf

@@ -20,6 +20,7 @@ const std::vector<Command>& AllCommands() {
        RunTemplateCommand},
       {"init", "make a new home: default settings, working folders, starter templates",
        RunInitCommand},
+      {"serve", "show the generated pages in a browser, live, over HTTP", RunServeCommand},
   };
   return commands;
 }

@@ -97,8 +97,10 @@ TEST(PagePreviewTest, EveryAttributeMatchesTheGoldenPicture) {
   const TPrestPage page = EveryAttributePage();
   const std::vector<TGoldenCase> cases = {
       {"preview", {}, "every_attribute.png"},
-      {"flash phase", {false, true, std::nullopt}, "every_attribute_flash.png"},
-      {"show codes with a text block", {true, false, TTextBlock{}}, "every_attribute_codes.png"},
+      {"flash phase", {false, true, std::nullopt, std::nullopt}, "every_attribute_flash.png"},
+      {"show codes with a text block",
+       {true, false, TTextBlock{}, std::nullopt},
+       "every_attribute_codes.png"},
   };
   const bool update = std::getenv("TAVREL_UPDATE_GOLDEN") != nullptr;
   for (const TGoldenCase& testCase : cases) {
@@ -125,6 +127,37 @@ TEST(PagePreviewTest, EveryAttributeMatchesTheGoldenPicture) {
     }
     EXPECT_EQ(differing, 0);
   }
+}
+
+// The fastext row is a 24th row inside the frame, decoded on its own: its colour codes colour
+// the prompts, and row 23 above it is left as it was.
+TEST(PagePreviewTest, FastextRowBelowTheLastRow) {
+  TTeletextFonts fonts;
+  ASSERT_TRUE(fonts.Load(kFontFileAll1216, TAVREL_BINARY_DIR).Success());
+  const TFontSet& set = fonts.FontSet(kFontSize1216);
+  TPrestPage page = TPrestPage::Blank();
+  TPreviewOptions options;
+  options.FastextRow = BuildFastextRow({"News", "Sport", "Money", "Weather"});
+  const TRgbaImage with = RenderPagePreview(page, set, options);
+  const TRgbaImage without = RenderPagePreview(page, set);
+  ASSERT_EQ(with.Height(), without.Height() + 16);
+  for (int y = 0; y < without.Height() - kFrameThickness; ++y) {
+    for (int x = 0; x < with.Width(); ++x)
+      ASSERT_EQ(with.At(x, y), without.At(x, y)) << x << "," << y;
+  }
+  // Ink of each prompt's colour in its part of the row ("News" red from column 1, "Weather"
+  // cyan in the last quarter).
+  const auto hasInk = [&](int firstColumn, int lastColumn, TRgb colour) {
+    for (int y = kFrameThickness + 23 * 16; y < kFrameThickness + 24 * 16; ++y) {
+      for (int x = kFrameThickness + firstColumn * 12; x < kFrameThickness + lastColumn * 12; ++x) {
+        if (with.At(x, y) == colour) return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(hasInk(1, 5, kTeletextPalette[1]));
+  EXPECT_TRUE(hasInk(30, 40, kTeletextPalette[6]));
+  EXPECT_FALSE(hasInk(1, 5, kTeletextPalette[6]));
 }
 
 TEST(PagePreviewTest, PictureSizeFollowsTheFontSet) {

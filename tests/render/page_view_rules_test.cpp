@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace tavrel {
 namespace {
@@ -102,6 +103,49 @@ TEST(PageNumberAtTest, FindsLinkNumbersAroundThePointer) {
     SCOPED_TRACE(::testing::Message() << "row " << c.row << " column " << c.column);
     EXPECT_EQ(PageNumberAt(page, kGeometry, X(c.column), Y(c.row)), c.number);
   }
+}
+
+// The links of a line of page text are the numbers the window finds under the pointer: each
+// found link is checked against PageNumberAt on a page holding the same line.
+TEST(PageNumberLinksTest, ThreeDigitNumbersTheWindowFollows) {
+  struct Case {
+    std::string line;
+    std::vector<TPageNumberLink> links;
+  };
+  const Case cases[] = {
+      {"Harbour bridge reopens...... 101", {{29, "101"}}},
+      {"News 100  Sport 200", {{16, "200"}}},  // 100 is not above 100
+      {"897 898 099 1000", {{0, "897"}}},      // out of range, or four digits
+      {"in 2026, 12 goals; 345-346", {{19, "345"}, {23, "346"}}},
+      {"p.150/151", {{2, "150"}, {6, "151"}}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    const std::vector<TPageNumberLink> links = PageNumberLinks(c.line);
+    EXPECT_EQ(links, c.links);
+    TPrestPage page = TPrestPage::Blank();
+    Put(page, 5, 0, c.line);
+    for (const TPageNumberLink& link : links) {
+      for (int column = link.Column; column < link.Column + 3; ++column) {
+        EXPECT_EQ(PageNumberAt(page, kGeometry, X(column), Y(5)), link.Number) << column;
+      }
+    }
+  }
+}
+
+TEST(FastextSpansTest, EachPromptFromItsColourCodeToTheNext) {
+  const TFastextRow row = BuildFastextRow({"News", "Sport", "Money", "Weather"});
+  const std::array<TFastextSpan, 4> spans = FastextSpans(row);
+  int expectedFirst = 0;
+  for (std::size_t i = 0; i < spans.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(spans[i].First, expectedFirst);
+    EXPECT_LT(spans[i].First, spans[i].End);
+    expectedFirst = spans[i].End;
+  }
+  EXPECT_EQ(spans[3].End, kPageColumns);
+  EXPECT_EQ(RowText(row).substr(static_cast<std::size_t>(spans[1].First + 1), 5), "Sport");
 }
 
 TEST(PageNumberAtTest, AViewWithoutCellSizeFindsNothing) {

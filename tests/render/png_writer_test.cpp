@@ -84,6 +84,37 @@ TEST_F(PngWriterTest, PixelsSurviveTheRoundTrip) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
 }
 
+// The indexed encoding keeps every pixel, with few colours (a page), with the most a colour
+// map holds, and with more (then as EncodePng).
+TEST_F(PngWriterTest, IndexedPicturesKeepEveryPixel) {
+  struct TCase {
+    const char* Name;
+    int Colours;
+  };
+  const std::vector<TCase> cases = {{"eight colours", 8}, {"256 colours", 256}, {"1000", 1000}};
+  for (const TCase& testCase : cases) {
+    SCOPED_TRACE(testCase.Name);
+    TRgbaImage image(492, 396);
+    for (int y = 0; y < image.Height(); ++y) {
+      for (int x = 0; x < image.Width(); ++x) {
+        const int colour = (x / 3 + y * 11) % testCase.Colours;
+        image.Set(x, y,
+                  {static_cast<std::uint8_t>(colour & 0xFF), static_cast<std::uint8_t>(colour >> 8),
+                   static_cast<std::uint8_t>(255 - (colour & 0xFF))});
+      }
+    }
+    const std::vector<std::uint8_t> indexed = EncodeIndexedPng(image, "page.png");
+    const std::string path = (folder_ / "indexed.png").string();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(indexed.data()),
+               static_cast<std::streamsize>(indexed.size()));
+    const TRgbaImage back = ReadPng(path);
+    ASSERT_EQ(back.Width(), image.Width());
+    ASSERT_EQ(back.Height(), image.Height());
+    EXPECT_EQ(std::memcmp(back.Bytes(), image.Bytes(), image.ByteCount()), 0);
+  }
+}
+
 TEST_F(PngWriterTest, FailuresNameTheFileAndKeepWhatWasThere) {
   const std::string existing = (folder_ / "old.png").string();
   std::ofstream(existing) << "old picture";

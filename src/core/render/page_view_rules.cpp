@@ -132,6 +132,38 @@ std::string PageNumberAt(const TPrestPage& page, const TPageViewGeometry& geomet
   return {};
 }
 
+std::vector<TPageNumberLink> PageNumberLinks(std::string_view line) {
+  std::vector<TPageNumberLink> links;
+  const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  std::size_t at = 0;
+  while (at < line.size()) {
+    if (!isDigit(line[at])) {
+      ++at;
+      continue;
+    }
+    std::size_t end = at;
+    while (end < line.size() && isDigit(line[end])) ++end;
+    if (end - at == 3 && IsLinkNumber(line.substr(at, 3))) {
+      links.push_back({static_cast<int>(at), std::string(line.substr(at, 3))});
+    }
+    at = end;
+  }
+  return links;
+}
+
+std::array<TFastextSpan, 4> FastextSpans(const TFastextRow& row) {
+  std::array<TFastextSpan, 4> spans{};
+  std::size_t prompt = 0;
+  for (int column = 0; column < kPageColumns && prompt < spans.size(); ++column) {
+    if (row[static_cast<std::size_t>(column)] == kPromptColours[prompt]) {
+      if (prompt > 0) spans[prompt - 1].End = column;
+      spans[prompt++].First = column;
+    }
+  }
+  if (prompt > 0) spans[prompt - 1].End = kPageColumns;
+  return spans;
+}
+
 TViewSize PageViewSize(int columns, int rows, int cellWidth, int cellHeight) {
   return {columns * cellWidth + 2 * kFrameThickness, rows * cellHeight + 2 * kFrameThickness};
 }

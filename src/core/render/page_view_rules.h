@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "page/page_record.h"
 #include "render/page_renderer.h"
@@ -70,6 +71,28 @@ inline constexpr int kLinkNumberBelow = 898;
 // that, trimmed, is a whole number above 100 and below 898 is the answer, as it stands; empty
 // when none is.
 std::string PageNumberAt(const TPrestPage& page, const TPageViewGeometry& geometry, int x, int y);
+
+// A page number in a line of page text, as a reader of the page follows it: its first column
+// and its three digits.
+struct TPageNumberLink {
+  int Column = 0;
+  std::string Number;
+  bool operator==(const TPageNumberLink&) const = default;
+};
+
+// The page numbers of one line of page text (PageText: a character per cell, control codes and
+// mosaics read as spaces): every run of exactly three digits whose number lies above 100 and
+// below 898, the numbers PageNumberAt finds under the pointer. A longer run of digits (a year,
+// a score) is not a page number.
+std::vector<TPageNumberLink> PageNumberLinks(std::string_view line);
+
+// Where each prompt of a fastext row (BuildFastextRow) lies: the column of its colour code and
+// the column after its last cell, prompts in the order red, green, yellow, cyan.
+struct TFastextSpan {
+  int First = 0;
+  int End = 0;
+};
+std::array<TFastextSpan, 4> FastextSpans(const TFastextRow& row);
 
 // Size in pixels of a view of columns x rows cells with room for the frame all round.
 struct TViewSize {

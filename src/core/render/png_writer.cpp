@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -22,6 +23,18 @@ class TPngImageGuard {
  private:
   png_image& image_;
 };
+
+// Encodes in one pass into a buffer of the largest size the image can take.
+std::vector<std::uint8_t> WriteToMemory(png_image& png, const void* pixels, const void* colourMap,
+                                        const std::string& fileName) {
+  png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(png);
+  std::vector<std::uint8_t> encoded(size);
+  if (!png_image_write_to_memory(&png, encoded.data(), &size, 0, pixels, 0, colourMap)) {
+    throw FileError(fileName, std::string("cannot encode PNG: ") + png.message);
+  }
+  encoded.resize(size);
+  return encoded;
+}
 
 }  // namespace
 
@@ -44,16 +57,50 @@ std::vector<std::uint8_t> EncodePng(const TRgbaImage& image, const std::string& 
   png.format = PNG_FORMAT_RGB;
   TPngImageGuard guard(png);
 
-  png_alloc_size_t size = 0;
-  if (!png_image_write_to_memory(&png, nullptr, &size, 0, rgb.data(), 0, nullptr)) {
-    throw FileError(fileName, std::string("cannot encode PNG: ") + png.message);
+  return WriteToMemory(png, rgb.data(), nullptr, fileName);
+}
+
+std::vector<std::uint8_t> EncodeIndexedPng(const TRgbaImage& image, const std::string& fileName) {
+  if (image.Width() <= 0 || image.Height() <= 0) {
+    throw FileError(fileName, "cannot write an empty image as PNG");
   }
-  std::vector<std::uint8_t> encoded(size);
-  if (!png_image_write_to_memory(&png, encoded.data(), &size, 0, rgb.data(), 0, nullptr)) {
-    throw FileError(fileName, std::string("cannot encode PNG: ") + png.message);
+  // Colour numbers in order of first appearance; the last one found is remembered because
+  // runs of one colour are the rule in a page.
+  std::vector<std::uint32_t> colours;
+  std::vector<std::uint8_t> indices(static_cast<std::size_t>(image.Width()) * image.Height());
+  std::uint32_t lastColour = 0;
+  std::uint8_t lastIndex = 0;
+  std::size_t at = 0;
+  for (int y = 0; y < image.Height(); ++y) {
+    const std::uint32_t* row = image.Row(y);
+    for (int x = 0; x < image.Width(); ++x, ++at) {
+      if (colours.empty() || row[x] != lastColour) {
+        const auto found = std::find(colours.begin(), colours.end(), row[x]);
+        if (found == colours.end()) {
+          if (colours.size() == 256) return EncodePng(image, fileName);
+          colours.push_back(row[x]);
+        }
+        lastColour = row[x];
+        lastIndex = static_cast<std::uint8_t>(std::find(colours.begin(), colours.end(), row[x]) -
+                                              colours.begin());
+      }
+      indices[at] = lastIndex;
+    }
   }
-  encoded.resize(size);
-  return encoded;
+  std::vector<std::uint8_t> colourMap(colours.size() * 3);
+  for (std::size_t i = 0; i < colours.size(); ++i) {
+    std::memcpy(&colourMap[i * 3], &colours[i], 3);
+  }
+  png_image png;
+  std::memset(&png, 0, sizeof png);
+  png.version = PNG_IMAGE_VERSION;
+  png.width = static_cast<png_uint_32>(image.Width());
+  png.height = static_cast<png_uint_32>(image.Height());
+  png.format = PNG_FORMAT_RGB_COLORMAP;
+  png.colormap_entries = static_cast<png_uint_32>(colours.size());
+  png.flags = PNG_IMAGE_FLAG_FAST;
+  TPngImageGuard guard(png);
+  return WriteToMemory(png, indices.data(), colourMap.data(), fileName);
 }
 
 void WritePngFile(const TRgbaImage& image, const std::string& fileName) {
