@@ -51,6 +51,7 @@ struct Script {
   std::string ProcessError;  // RegenerateAndUpload throws with this message when not empty
   std::string Digest;        // InputsDigest answers this; empty: the step has no digest
   bool HomeBusy = false;     // HoldHome throws THomeInUse
+  std::string Unreachable;   // ConnectionFailure answers this
   int Connections = 0;
   int Processed = 0;
   int Commits = 0;
@@ -78,6 +79,7 @@ TScanOperations OperationsFor(Script& script) {
         return std::make_shared<int>(0);
       },
       [&] { return script.Digest; },
+      [&] { return script.Unreachable; },
   };
 }
 
@@ -95,6 +97,9 @@ TEST(ScanCycle, StepShowsItsRoadInOrderWithTheWaits) {
   unchanged.FeedChanged = false;
   Script refused;
   refused.Connected = false;
+  Script folderMissing;
+  folderMissing.Connected = false;
+  folderMissing.Unreachable = "/srv/pages: the page folder cannot be reached: No such file";
   Script busy;
   busy.Free = false;
   Script uploaded;
@@ -121,6 +126,15 @@ TEST(ScanCycle, StepShowsItsRoadInOrderWithTheWaits) {
       {"refused login",
        refused,
        {{0, "Checking"}, {500, "Connection failed"}, {1000, "Idle"}},
+       TScanOutcome::ConnectionFailed,
+       1,
+       0,
+       0},
+      {"missing page folder says why",
+       folderMissing,
+       {{0, "Checking"},
+        {500, "Connection failed: /srv/pages: the page folder cannot be reached: No such file"},
+        {1000, "Idle"}},
        TScanOutcome::ConnectionFailed,
        1,
        0,
@@ -360,7 +374,7 @@ TEST(ScanCycle, AFailureFromTheInputsWaitsForAChangeOthersAreRetried) {
     bool HomeBusy;
     TProcessResult Result;
     TScanOutcome ExpectedOutcome;
-    int ExpectedConnections;  // in total
+    int ExpectedConnections;         // in total
     std::string ExpectedLastStatus;  // before "Idle"
   };
   const TProcessResult unreadable{TProcessOutcome::InputsUnusable, "feed.xml:1:5: bad"};
@@ -370,8 +384,7 @@ TEST(ScanCycle, AFailureFromTheInputsWaitsForAChangeOthersAreRetried) {
       {"unreadable feed", "a", true, false, unreadable, TScanOutcome::Failed, 1,
        "Error: feed.xml:1:5: bad"},
       {"same inputs: waits, no connection", "a", true, false, unreadable,
-       TScanOutcome::WaitingForChange, 1,
-       "Waiting for a change of the inputs: feed.xml:1:5: bad"},
+       TScanOutcome::WaitingForChange, 1, "Waiting for a change of the inputs: feed.xml:1:5: bad"},
       {"home in use", "a", true, true, unreadable, TScanOutcome::HomeInUse, 1,
        "another Tavrel is working in /home (process 7)"},
       {"a template changed: no page", "b", true, false, nothing, TScanOutcome::NothingToSend, 2,

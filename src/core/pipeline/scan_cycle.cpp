@@ -215,7 +215,10 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
   if (!connected) {
     home.reset();
     PauseForStatus(stop);
-    ShowStatus(kScanConnectionFailed);
+    const std::string why = operations_.ConnectionFailure ? operations_.ConnectionFailure() : "";
+    ShowStatus(why.empty()
+                   ? std::string(kScanConnectionFailed)
+                   : std::string(kScanConnectionFailed) + ": " + MessageAsWindows1252Text(why));
     PauseForStatus(stop);
     return TScanOutcome::ConnectionFailed;
   }

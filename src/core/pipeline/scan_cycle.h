@@ -82,6 +82,9 @@ struct TScanOperations {
   // FeedChanged answered true. A step whose inputs failed from themselves (no page, a feed that
   // cannot be read) is not run again on the same digest.
   std::function<std::string()> InputsDigest;
+  // Optional. Why TestServerConnection last answered false, shown after "Connection failed: ";
+  // empty for the bare status.
+  std::function<std::string()> ConnectionFailure;
 };
 
 // Time as the scan sees it: its waits and, for the service loop, the tick schedule.
