@@ -118,21 +118,31 @@ bool HoldsBytes(const std::string& path, const std::string& bytes) {
   return content == bytes;
 }
 
-// Writes one page file through its temporary name and renames it over the old one.
-bool ReplacePageFile(const std::string& folder, const TFolderPageFile& file, std::string* failure) {
-  const std::string path = Joined(folder, file.Name);
-  const std::string temporary = Joined(folder, PageFolderTemporaryName(file.Name));
+// A page file waiting under its temporary name for its rename.
+struct TStagedFile {
+  std::string Path;
+  std::string Temporary;
+  bool Replacing = false;
+  timespec OldTime{};
+};
+
+// Writes one page file's bytes under its temporary name beside it.
+bool StagePageFile(const std::string& folder, const TFolderPageFile& file, TStagedFile& staged,
+                   std::string* failure) {
+  staged.Path = Joined(folder, file.Name);
+  staged.Temporary = Joined(folder, PageFolderTemporaryName(file.Name));
   struct stat old {};
-  const bool replacing = ::lstat(path.c_str(), &old) == 0;
-  if (replacing && !S_ISREG(old.st_mode)) {
-    return Fail(failure, path + ": not a regular file; it is left as it is");
+  staged.Replacing = ::lstat(staged.Path.c_str(), &old) == 0;
+  if (staged.Replacing && !S_ISREG(old.st_mode)) {
+    return Fail(failure, staged.Path + ": not a regular file; it is left as it is");
   }
-  TFileDescriptor out(::open(temporary.c_str(),
+  staged.OldTime = old.st_mtim;
+  TFileDescriptor out(::open(staged.Temporary.c_str(),
                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, kPageFileMode));
-  if (out.Get() < 0) return Fail(failure, temporary + ": cannot create: " + Reason(errno));
+  if (out.Get() < 0) return Fail(failure, staged.Temporary + ": cannot create: " + Reason(errno));
   const auto abandon = [&](const std::string& what, int error) {
-    ::unlink(temporary.c_str());
-    return Fail(failure, temporary + ": " + what + ": " + Reason(error));
+    ::unlink(staged.Temporary.c_str());
+    return Fail(failure, staged.Temporary + ": " + what + ": " + Reason(error));
   };
   for (std::size_t done = 0; done < file.Bytes.size();) {
     const ssize_t wrote = ::write(out.Get(), file.Bytes.data() + done, file.Bytes.size() - done);
@@ -142,22 +152,59 @@ bool ReplacePageFile(const std::string& folder, const TFolderPageFile& file, std
     }
     done += static_cast<std::size_t>(wrote);
   }
-  if (::fsync(out.Get()) != 0) return abandon("cannot flush to disk", errno);
-  if (replacing) {
+  if (const int error = out.Close(); error != 0) return abandon("cannot close", error);
+  return true;
+}
+
+// Renames a staged file over the page file, dated after the old one where that is needed.
+bool RenameStagedFile(const TStagedFile& staged, std::string* failure) {
+  if (staged.Replacing) {
     // An inserter that compares modification times in whole seconds would miss a change made
     // within the second of the file it replaces: the new file is dated one second past it.
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    if (old.st_mtim.tv_sec >= now.tv_sec) {
-      const timespec times[2] = {{0, UTIME_NOW}, {old.st_mtim.tv_sec + 1, 0}};
-      if (::futimens(out.Get(), times) != 0) return abandon("cannot set the time", errno);
+    if (staged.OldTime.tv_sec >= now.tv_sec) {
+      const timespec times[2] = {{0, UTIME_OMIT}, {staged.OldTime.tv_sec + 1, 0}};
+      if (::utimensat(AT_FDCWD, staged.Temporary.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+        return Fail(failure, staged.Temporary + ": cannot set the time: " + Reason(errno));
+      }
     }
   }
-  if (const int error = out.Close(); error != 0) return abandon("cannot close", error);
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    return Fail(failure, path + ": cannot replace: " + Reason(error));
+  if (::rename(staged.Temporary.c_str(), staged.Path.c_str()) != 0) {
+    return Fail(failure, staged.Path + ": cannot replace: " + Reason(errno));
+  }
+  return true;
+}
+
+// Writes every changed page under its temporary name, brings them all to disk at once, then
+// renames them over the old files in one short run: one flush instead of one per file, and an
+// inserter sees the new pages arrive together.
+bool ReplacePageFiles(const std::string& folder, const std::vector<const TFolderPageFile*>& files,
+                      std::string* failure) {
+  std::vector<TStagedFile> staged(files.size());
+  const auto removeStaged = [&](std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) ::unlink(staged[i].Temporary.c_str());
+  };
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (!StagePageFile(folder, *files[i], staged[i], failure)) {
+      removeStaged(0, i);
+      return false;
+    }
+  }
+  if (!files.empty()) {
+    TFileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // The file system of the folder holds every staged file: one call flushes them all.
+    if (handle.Get() < 0 || ::syncfs(handle.Get()) != 0) {
+      const int error = errno;
+      removeStaged(0, files.size());
+      return Fail(failure, folder + ": cannot flush the page files to disk: " + Reason(error));
+    }
+  }
+  for (std::size_t i = 0; i < staged.size(); ++i) {
+    if (!RenameStagedFile(staged[i], failure)) {
+      removeStaged(i, staged.size());
+      return false;
+    }
   }
   return true;
 }
@@ -221,17 +268,19 @@ bool PublishToFolder(const std::string& folder, const std::vector<TFolderPageFil
     if (widened.Names != recorded.Names || widened.Folder != recorded.Folder) {
       WriteManifest(manifestPath, widened);
     }
+    std::vector<const TFolderPageFile*> changed;
     for (const TFolderPageFile& file : files) {
       if (HoldsBytes(Joined(folder, file.Name), file.Bytes)) {
         ++done.Unchanged;
-        continue;
+      } else {
+        changed.push_back(&file);
       }
-      if (!ReplacePageFile(folder, file, failure)) {
-        if (report != nullptr) *report = done;
-        return false;
-      }
-      ++done.Written;
     }
+    if (!ReplacePageFiles(folder, changed, failure)) {
+      if (report != nullptr) *report = done;
+      return false;
+    }
+    done.Written = static_cast<int>(changed.size());
     for (const std::string& name : widened.Names) {
       if (names.contains(name)) continue;
       const std::string path = Joined(folder, name);

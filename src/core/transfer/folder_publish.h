@@ -21,8 +21,8 @@ struct TFolderPublication {
 // The page folder of an open inserter, written so that an inserter polling it never reads half
 // a page and reloads only what changed:
 //  - each changed file goes to a hidden temporary name in the same folder (a leading dot and no
-//    ".tti" ending, so an inserter that picks page files by extension skips it), is flushed to
-//    disk and renamed over the old file;
+//    ".tti" ending, so an inserter that picks page files by extension skips it); once all are
+//    written they are flushed to disk together and then renamed over the old files;
 //  - a file that already holds the same bytes is not rewritten (a needless reload restarts a
 //    carousel on air);
 //  - when the file being replaced carries a modification time in the current second or later,
