@@ -62,18 +62,22 @@ class TZvbiReceiver {
 
 // What a level 1 decoder shows for a row of cells in a Latin set away from the national
 // positions: spacing control codes as blanks, letters as themselves, and in graphics mode the
-// mosaic cells as the decoder's private mosaic characters (U+EE00 + code).
+// mosaic cells as the decoder's private mosaic characters (U+EE00 + code; separated mosaics,
+// after the code 0x1A, 0x20 lower).
 inline std::u16string ShownRow(const std::string& cells) {
   std::u16string shown;
   bool graphics = false;
+  bool separated = false;
   for (char c : cells) {
     const auto code = static_cast<unsigned char>(c);
     if (code < 0x20) {
       if (code <= 0x07) graphics = false;
       if (code >= 0x10 && code <= 0x17) graphics = true;
+      if (code == 0x19) separated = false;
+      if (code == 0x1A) separated = true;
       shown += u' ';
     } else if (graphics && (code < 0x40 || code >= 0x60)) {
-      shown += static_cast<char16_t>(0xEE00 + code);
+      shown += static_cast<char16_t>(0xEE00 + code - (separated ? 0x20 : 0));
     } else {
       shown += static_cast<char16_t>(code);
     }
