@@ -125,6 +125,17 @@ TEST(FolderPublish, UnchangedPageKeepsItsFileAndChangedPageIsDatedAfterTheOld) {
   // A third change still within that second moves on again.
   ASSERT_TRUE(PublishToFolder(folder, Pages({"100.tti", "101.tti"}, 3), manifest));
   EXPECT_GT(StatOf(folder + "/101.tti").st_mtim.tv_sec, second101.st_mtim.tv_sec);
+  // A page changed in place behind Tavrel's back, to bytes of the same length, is put back:
+  // the recorded state no longer matches, so the file is read and compared.
+  std::string edited = PageBytes("100.tti", 3);
+  edited[10] = 'Z';
+  WriteBytes(folder + "/100.tti", edited);
+  TFolderPublication report;
+  ASSERT_TRUE(
+      PublishToFolder(folder, Pages({"100.tti", "101.tti"}, 3), manifest, nullptr, &report));
+  EXPECT_EQ(report.Written, 1);
+  EXPECT_EQ(report.Unchanged, 1);
+  EXPECT_EQ(ReadBytes(folder + "/100.tti"), PageBytes("100.tti", 3));
 }
 
 // A reader that lists the folder by extension and reads every page file, as an inserter

@@ -6,9 +6,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <exception>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -66,13 +70,44 @@ bool IsPageFileName(const std::string& name) {
          name.ends_with(kPageFileEnding);
 }
 
-struct TManifest {
-  std::string Folder;
-  std::set<std::string> Names;
+// What Tavrel knows of a page file it published: the state the file had when it was written or
+// last found holding these bytes, and a digest of the bytes. A file whose state still matches
+// and whose new bytes have the same digest is not read again: republishing unchanged pages
+// costs one stat per file. Anything else (an edit in place, a copy from elsewhere, a manifest
+// of an older version without states) is read and compared byte by byte.
+struct TFileRecord {
+  bool Known = false;
+  std::uint64_t Inode = 0;
+  std::int64_t Size = -1;
+  std::int64_t Seconds = 0;
+  std::int64_t Nanoseconds = 0;
+  std::uint64_t Digest = 0;
+
+  bool Matches(const struct stat& info) const {
+    return Known && Inode == info.st_ino && Size == info.st_size &&
+           Seconds == info.st_mtim.tv_sec && Nanoseconds == info.st_mtim.tv_nsec;
+  }
 };
 
-// The manifest as it is on disk; a missing one lists nothing. Throws Error naming it when it
-// exists but cannot be read.
+struct TManifest {
+  std::string Folder;
+  std::map<std::string, TFileRecord> Files;
+};
+
+std::uint64_t DigestOf(const std::string& bytes) { return std::hash<std::string>{}(bytes); }
+
+TFileRecord RecordOf(const struct stat& info, std::uint64_t digest) {
+  return {true,
+          static_cast<std::uint64_t>(info.st_ino),
+          static_cast<std::int64_t>(info.st_size),
+          static_cast<std::int64_t>(info.st_mtim.tv_sec),
+          static_cast<std::int64_t>(info.st_mtim.tv_nsec),
+          digest};
+}
+
+// The manifest as it is on disk; a missing one lists nothing. A line is a page file's name,
+// optionally followed by its recorded state (tab-separated). Throws Error naming the manifest
+// when it exists but cannot be read.
 TManifest ReadManifest(const std::string& path) {
   TManifest manifest;
   struct stat info {};
@@ -84,18 +119,34 @@ TManifest ReadManifest(const std::string& path) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (first && line.starts_with(kManifestFolderTag)) {
       manifest.Folder = line.substr(kManifestFolderTag.size());
-    } else if (IsPageFileName(line)) {
-      manifest.Names.insert(line);
+      first = false;
+      continue;
     }
     first = false;
+    std::istringstream fields(line);
+    std::string name;
+    std::getline(fields, name, '\t');
+    if (!IsPageFileName(name)) continue;
+    TFileRecord record;
+    fields >> record.Inode >> record.Size >> record.Seconds >> record.Nanoseconds >> record.Digest;
+    record.Known = !fields.fail();
+    manifest.Files[name] = record;
   }
   return manifest;
 }
 
-void WriteManifest(const std::string& path, const TManifest& manifest) {
+std::string ManifestText(const TManifest& manifest) {
   std::string text = std::string(kManifestFolderTag) + manifest.Folder + "\n";
-  for (const std::string& name : manifest.Names) text += name + "\n";
-  ReplaceFileAtomically(path, text, kManifestMode);
+  for (const auto& [name, record] : manifest.Files) {
+    text += name;
+    if (record.Known) {
+      text += "\t" + std::to_string(record.Inode) + "\t" + std::to_string(record.Size) + "\t" +
+              std::to_string(record.Seconds) + "\t" + std::to_string(record.Nanoseconds) + "\t" +
+              std::to_string(record.Digest);
+    }
+    text += "\n";
+  }
+  return text;
 }
 
 // Whether the file at path holds exactly bytes. A file that cannot be read counts as different,
@@ -120,15 +171,20 @@ bool HoldsBytes(const std::string& path, const std::string& bytes) {
 
 // A page file waiting under its temporary name for its rename.
 struct TStagedFile {
+  std::string Name;
   std::string Path;
   std::string Temporary;
   bool Replacing = false;
   timespec OldTime{};
+  // The new file's state once written (and dated), for the manifest; it counts once renamed.
+  TFileRecord Record;
+  bool Renamed = false;
 };
 
 // Writes one page file's bytes under its temporary name beside it.
 bool StagePageFile(const std::string& folder, const TFolderPageFile& file, TStagedFile& staged,
                    std::string* failure) {
+  staged.Name = file.Name;
   staged.Path = Joined(folder, file.Name);
   staged.Temporary = Joined(folder, PageFolderTemporaryName(file.Name));
   struct stat old {};
@@ -152,12 +208,15 @@ bool StagePageFile(const std::string& folder, const TFolderPageFile& file, TStag
     }
     done += static_cast<std::size_t>(wrote);
   }
+  struct stat written {};
+  if (::fstat(out.Get(), &written) != 0) return abandon("cannot read its state", errno);
+  staged.Record = RecordOf(written, DigestOf(file.Bytes));
   if (const int error = out.Close(); error != 0) return abandon("cannot close", error);
   return true;
 }
 
 // Renames a staged file over the page file, dated after the old one where that is needed.
-bool RenameStagedFile(const TStagedFile& staged, std::string* failure) {
+bool RenameStagedFile(TStagedFile& staged, std::string* failure) {
   if (staged.Replacing) {
     // An inserter that compares modification times in whole seconds would miss a change made
     // within the second of the file it replaces: the new file is dated one second past it.
@@ -168,11 +227,14 @@ bool RenameStagedFile(const TStagedFile& staged, std::string* failure) {
       if (::utimensat(AT_FDCWD, staged.Temporary.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
         return Fail(failure, staged.Temporary + ": cannot set the time: " + Reason(errno));
       }
+      staged.Record.Seconds = staged.OldTime.tv_sec + 1;
+      staged.Record.Nanoseconds = 0;
     }
   }
   if (::rename(staged.Temporary.c_str(), staged.Path.c_str()) != 0) {
     return Fail(failure, staged.Path + ": cannot replace: " + Reason(errno));
   }
+  staged.Renamed = true;
   return true;
 }
 
@@ -180,8 +242,8 @@ bool RenameStagedFile(const TStagedFile& staged, std::string* failure) {
 // renames them over the old files in one short run: one flush instead of one per file, and an
 // inserter sees the new pages arrive together.
 bool ReplacePageFiles(const std::string& folder, const std::vector<const TFolderPageFile*>& files,
-                      std::string* failure) {
-  std::vector<TStagedFile> staged(files.size());
+                      std::vector<TStagedFile>& staged, std::string* failure) {
+  staged.assign(files.size(), TStagedFile{});
   const auto removeStaged = [&](std::size_t from, std::size_t to) {
     for (std::size_t i = from; i < to; ++i) ::unlink(staged[i].Temporary.c_str());
   };
@@ -209,12 +271,6 @@ bool ReplacePageFiles(const std::string& folder, const std::vector<const TFolder
   return true;
 }
 
-// Flushes the folder's entries (the renames and removals) to disk.
-void SyncFolder(const std::string& folder) {
-  TFileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (handle.Get() >= 0) ::fsync(handle.Get());
-}
-
 }  // namespace
 
 std::string PageFolderTemporaryName(const std::string& name) { return "." + name + ".new"; }
@@ -236,69 +292,105 @@ bool PublishToFolder(const std::string& folder, const std::vector<TFolderPageFil
                      const std::string& manifestPath, std::string* failure,
                      TFolderPublication* report) {
   TFolderPublication done;
+  const auto failed = [&](const std::string& message) {
+    if (report != nullptr) *report = done;
+    return Fail(failure, message);
+  };
   try {
-    if (std::string problem = PageFolderProblem(folder); !problem.empty()) {
-      return Fail(failure, problem);
-    }
+    if (std::string problem = PageFolderProblem(folder); !problem.empty()) return failed(problem);
     std::set<std::string> names;
     for (const TFolderPageFile& file : files) {
       if (!IsPageFileName(file.Name)) {
-        return Fail(failure, Joined(folder, file.Name) + ": not a page file name");
+        return failed(Joined(folder, file.Name) + ": not a page file name");
       }
       names.insert(file.Name);
     }
     const std::string canonical = CanonicalFolder(folder);
     TManifest recorded = ReadManifest(manifestPath);
     if (recorded.Folder != canonical) recorded = TManifest{canonical, {}};
+    const std::string recordedText = ManifestText(recorded);
 
+    // One listing of the folder instead of a lookup per page.
+    TFileDescriptor folderHandle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderHandle.Get() < 0) return failed(folder + ": cannot be read: " + Reason(errno));
+    std::set<std::string> present;
+    {
+      std::error_code error;
+      for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        present.insert(entry.path().filename().string());
+      }
+      if (error) return failed(folder + ": cannot be listed: " + error.message());
+    }
     // A file of the new names that Tavrel did not publish belongs to someone else.
     for (const std::string& name : names) {
-      struct stat info {};
-      const std::string path = Joined(folder, name);
-      if (!recorded.Names.contains(name) && ::lstat(path.c_str(), &info) == 0) {
-        return Fail(failure, path +
-                                 ": a file Tavrel did not publish is in the way; move it "
-                                 "away to put this page on air");
+      if (present.contains(name) && !recorded.Files.contains(name)) {
+        return failed(Joined(folder, name) +
+                      ": a file Tavrel did not publish is in the way; move it away to put this "
+                      "page on air");
       }
     }
     // First the union, so that a publication broken off after a rename still knows the file
     // it wrote, and one broken off before a removal still knows the file to remove.
     TManifest widened = recorded;
-    widened.Names.insert(names.begin(), names.end());
-    if (widened.Names != recorded.Names || widened.Folder != recorded.Folder) {
-      WriteManifest(manifestPath, widened);
+    for (const std::string& name : names) widened.Files.try_emplace(name);
+    if (widened.Files.size() != recorded.Files.size()) {
+      ReplaceFileAtomically(manifestPath, ManifestText(widened), kManifestMode);
     }
+
     std::vector<const TFolderPageFile*> changed;
     for (const TFolderPageFile& file : files) {
-      if (HoldsBytes(Joined(folder, file.Name), file.Bytes)) {
-        ++done.Unchanged;
-      } else {
-        changed.push_back(&file);
+      TFileRecord& record = widened.Files[file.Name];
+      struct stat info {};
+      if (present.contains(file.Name) &&
+          ::fstatat(folderHandle.Get(), file.Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+          S_ISREG(info.st_mode)) {
+        const std::uint64_t digest = DigestOf(file.Bytes);
+        if (record.Matches(info) && record.Digest == digest) {
+          ++done.Unchanged;
+          continue;
+        }
+        if (HoldsBytes(Joined(folder, file.Name), file.Bytes)) {
+          record = RecordOf(info, digest);
+          ++done.Unchanged;
+          continue;
+        }
       }
+      changed.push_back(&file);
     }
-    if (!ReplacePageFiles(folder, changed, failure)) {
+    std::vector<TStagedFile> staged;
+    const bool replaced = ReplacePageFiles(folder, changed, staged, failure);
+    // Even a publication broken off keeps the states of the files it renamed: the next one
+    // then need not read them again.
+    for (const TStagedFile& file : staged) {
+      if (file.Renamed) widened.Files[file.Name] = file.Record;
+    }
+    if (!replaced) {
       if (report != nullptr) *report = done;
       return false;
     }
     done.Written = static_cast<int>(changed.size());
-    for (const std::string& name : widened.Names) {
-      if (names.contains(name)) continue;
-      const std::string path = Joined(folder, name);
+    for (auto it = widened.Files.begin(); it != widened.Files.end();) {
+      if (names.contains(it->first)) {
+        ++it;
+        continue;
+      }
+      const std::string path = Joined(folder, it->first);
       // A temporary file left by a publication broken off before its rename goes too.
-      ::unlink(Joined(folder, PageFolderTemporaryName(name)).c_str());
+      ::unlink(Joined(folder, PageFolderTemporaryName(it->first)).c_str());
       if (::unlink(path.c_str()) == 0) {
         ++done.Removed;
       } else if (errno != ENOENT) {
         const int error = errno;
-        if (report != nullptr) *report = done;
-        return Fail(failure, path + ": cannot remove: " + Reason(error));
+        ReplaceFileAtomically(manifestPath, ManifestText(widened), kManifestMode);
+        return failed(path + ": cannot remove: " + Reason(error));
       }
+      it = widened.Files.erase(it);
     }
-    SyncFolder(folder);
-    if (widened.Names != names) WriteManifest(manifestPath, TManifest{canonical, names});
+    if (done.Written > 0 || done.Removed > 0) ::fsync(folderHandle.Get());
+    const std::string text = ManifestText(widened);
+    if (text != recordedText) ReplaceFileAtomically(manifestPath, text, kManifestMode);
   } catch (const std::exception& error) {
-    if (report != nullptr) *report = done;
-    return Fail(failure, error.what());
+    return failed(error.what());
   }
   if (report != nullptr) *report = done;
   return true;
