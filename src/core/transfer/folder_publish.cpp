@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
@@ -13,8 +14,10 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
-#include <sstream>
+#include <string_view>
+#include <system_error>
 
 #include "support/file_utils.h"
 
@@ -108,29 +111,44 @@ TFileRecord RecordOf(const struct stat& info, std::uint64_t digest) {
 // The manifest as it is on disk; a missing one lists nothing. A line is a page file's name,
 // optionally followed by its recorded state (tab-separated). Throws Error naming the manifest
 // when it exists but cannot be read.
+// Reads a whole number from text at position at, skipping one tab before it; false when there
+// is none.
+template <typename Number>
+bool ReadField(std::string_view line, std::size_t& at, Number& value) {
+  if (at >= line.size() || line[at] != '\t') return false;
+  const auto [end, error] = std::from_chars(line.data() + at + 1, line.data() + line.size(), value);
+  if (error != std::errc()) return false;
+  at = static_cast<std::size_t>(end - line.data());
+  return true;
+}
+
 TManifest ReadManifest(const std::string& path) {
   TManifest manifest;
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) return manifest;
-  std::istringstream lines(ReadFileBytes(path, kMaxManifestBytes));
-  std::string line;
+  const std::string text = ReadFileBytes(path, kMaxManifestBytes);
   bool first = true;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view line(text.data() + start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (first && line.starts_with(kManifestFolderTag)) {
-      manifest.Folder = line.substr(kManifestFolderTag.size());
+      manifest.Folder = std::string(line.substr(kManifestFolderTag.size()));
       first = false;
       continue;
     }
     first = false;
-    std::istringstream fields(line);
-    std::string name;
-    std::getline(fields, name, '\t');
+    const std::size_t tab = std::min(line.find('\t'), line.size());
+    const std::string name(line.substr(0, tab));
     if (!IsPageFileName(name)) continue;
     TFileRecord record;
-    fields >> record.Inode >> record.Size >> record.Seconds >> record.Nanoseconds >> record.Digest;
-    record.Known = !fields.fail();
-    manifest.Files[name] = record;
+    std::size_t at = tab;
+    record.Known = ReadField(line, at, record.Inode) && ReadField(line, at, record.Size) &&
+                   ReadField(line, at, record.Seconds) && ReadField(line, at, record.Nanoseconds) &&
+                   ReadField(line, at, record.Digest) && at == line.size();
+    manifest.Files.insert_or_assign(name, record);
   }
   return manifest;
 }
@@ -182,17 +200,20 @@ struct TStagedFile {
 };
 
 // Writes one page file's bytes under its temporary name beside it.
-bool StagePageFile(const std::string& folder, const TFolderPageFile& file, TStagedFile& staged,
+// A page file to write, and the modification time of the file it replaces, if there is one.
+struct TChange {
+  const TFolderPageFile* File = nullptr;
+  std::optional<timespec> OldTime;
+};
+
+bool StagePageFile(const std::string& folder, const TChange& change, TStagedFile& staged,
                    std::string* failure) {
+  const TFolderPageFile& file = *change.File;
   staged.Name = file.Name;
   staged.Path = Joined(folder, file.Name);
   staged.Temporary = Joined(folder, PageFolderTemporaryName(file.Name));
-  struct stat old {};
-  staged.Replacing = ::lstat(staged.Path.c_str(), &old) == 0;
-  if (staged.Replacing && !S_ISREG(old.st_mode)) {
-    return Fail(failure, staged.Path + ": not a regular file; it is left as it is");
-  }
-  staged.OldTime = old.st_mtim;
+  staged.Replacing = change.OldTime.has_value();
+  if (change.OldTime) staged.OldTime = *change.OldTime;
   TFileDescriptor out(::open(staged.Temporary.c_str(),
                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, kPageFileMode));
   if (out.Get() < 0) return Fail(failure, staged.Temporary + ": cannot create: " + Reason(errno));
@@ -241,14 +262,14 @@ bool RenameStagedFile(TStagedFile& staged, std::string* failure) {
 // Writes every changed page under its temporary name, brings them all to disk at once, then
 // renames them over the old files in one short run: one flush instead of one per file, and an
 // inserter sees the new pages arrive together.
-bool ReplacePageFiles(const std::string& folder, const std::vector<const TFolderPageFile*>& files,
+bool ReplacePageFiles(const std::string& folder, const std::vector<TChange>& files,
                       std::vector<TStagedFile>& staged, std::string* failure) {
   staged.assign(files.size(), TStagedFile{});
   const auto removeStaged = [&](std::size_t from, std::size_t to) {
     for (std::size_t i = from; i < to; ++i) ::unlink(staged[i].Temporary.c_str());
   };
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (!StagePageFile(folder, *files[i], staged[i], failure)) {
+    if (!StagePageFile(folder, files[i], staged[i], failure)) {
       removeStaged(0, i);
       return false;
     }
@@ -337,13 +358,15 @@ bool PublishToFolder(const std::string& folder, const std::vector<TFolderPageFil
       ReplaceFileAtomically(manifestPath, ManifestText(widened), kManifestMode);
     }
 
-    std::vector<const TFolderPageFile*> changed;
+    std::vector<TChange> changed;
     for (const TFolderPageFile& file : files) {
       TFileRecord& record = widened.Files[file.Name];
       struct stat info {};
       if (present.contains(file.Name) &&
-          ::fstatat(folderHandle.Get(), file.Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-          S_ISREG(info.st_mode)) {
+          ::fstatat(folderHandle.Get(), file.Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (!S_ISREG(info.st_mode)) {
+          return failed(Joined(folder, file.Name) + ": not a regular file; it is left as it is");
+        }
         const std::uint64_t digest = DigestOf(file.Bytes);
         if (record.Matches(info) && record.Digest == digest) {
           ++done.Unchanged;
@@ -354,8 +377,10 @@ bool PublishToFolder(const std::string& folder, const std::vector<TFolderPageFil
           ++done.Unchanged;
           continue;
         }
+        changed.push_back({&file, info.st_mtim});
+        continue;
       }
-      changed.push_back(&file);
+      changed.push_back({&file, std::nullopt});
     }
     std::vector<TStagedFile> staged;
     const bool replaced = ReplacePageFiles(folder, changed, staged, failure);
