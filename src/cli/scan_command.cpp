@@ -208,13 +208,19 @@ int RunScanCommand(const CommandContext& context) {
     try {
       watcher.emplace(
           globals.FeedFilePath(),
-          [&cycle](std::chrono::steady_clock::time_point lastWrite, std::stop_token stop) {
+          [&cycle, &clock](std::chrono::steady_clock::time_point lastWrite, std::stop_token stop) {
             // A step under way may have fetched the feed before the write: run one more after
             // it, unless a step started after the write (the timer's) has taken the change. The
             // stop of the service ends the wait, never a step under way.
             while (FeedChangeNeedsStep(lastWrite, cycle.LastStepStart()) && !cycle.RunStep() &&
                    !stop.stop_requested()) {
               std::this_thread::sleep_for(TScanCycle::kTickInterval / 5);
+            }
+            // A change found while the server was busy is tried again soon, not at the next
+            // ScanInterval, as long as no step has sent it.
+            while (cycle.LastOutcome() == TScanOutcome::ServerBusy && !stop.stop_requested()) {
+              clock.Wait(kBusyRetryWait, stop);
+              if (cycle.LastOutcome() == TScanOutcome::ServerBusy) cycle.RunStep();
             }
           });
     } catch (const Error& error) {

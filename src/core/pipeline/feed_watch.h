@@ -15,6 +15,11 @@ namespace tavrel {
 // its writer closed or renamed into place is taken at once.
 inline constexpr std::chrono::milliseconds kFeedQuietTime{1000};
 
+// How long after a step that found the server busy a watched feed's change is tried again. The
+// watch takes a finished feed at once, often while the server is still taking the previous
+// update; that change must not wait a whole ScanInterval for the server's moment of work.
+inline constexpr std::chrono::milliseconds kBusyRetryWait{1000};
+
 // Watches a local feed file through the kernel (inotify on its folder, so that a file replaced
 // by a rename is seen as well as one rewritten in place), so that the scan takes a new feed
 // at once instead of at its next step.
