@@ -1,10 +1,14 @@
 #include "transfer/folder_publish.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -185,20 +189,35 @@ TEST(FolderPublish, PollingReaderNeverSeesAPartialPage) {
   EXPECT_TRUE(partial.empty()) << partial.front();
 }
 
-// A publication that fails half way leaves every page old or new, none half written, and the
-// next one completes it. The failure comes from a folder in the way of one page's temporary
-// file, which stops even a process that ignores permissions; a read-only folder, for a process
-// that does not.
+// Sets or clears the immutable attribute of a file, which stops even root from removing it;
+// false where the file system or the process's rights do not allow it.
+bool SetImmutable(const std::string& path, bool on) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  ::close(fd);
+  return done;
+}
+
+// A publication that fails leaves every page old or new, none half written, and the next one
+// completes it. The rows fail at each stage: writing the temporary files (a folder in the way
+// of one, which stops even a process that ignores permissions; a read-only folder, for a
+// process that does not), and, after every page was renamed, removing an old page (an
+// immutable file, which stops even root): the manifest must still know that page.
 TEST(FolderPublish, PublicationBrokenOffHalfWayIsCompletedByTheNext) {
-  enum class Obstacle { FolderInTheWay, ReadOnlyFolder };
+  enum class Obstacle { FolderInTheWay, ReadOnlyFolder, OldPageImmutable };
   const std::vector<std::pair<const char*, Obstacle>> cases = {
       {"a folder in the way of a temporary file", Obstacle::FolderInTheWay},
       {"the page folder made read-only", Obstacle::ReadOnlyFolder},
+      {"a page to remove cannot be removed", Obstacle::OldPageImmutable},
   };
   for (const auto& [description, obstacle] : cases) {
     SCOPED_TRACE(description);
     if (obstacle == Obstacle::ReadOnlyFolder && ::geteuid() == 0) {
-      // Root writes into a read-only folder regardless; the other row covers the failure.
+      // Root writes into a read-only folder regardless; the other rows cover the failure.
       continue;
     }
     const TempFolder home;
@@ -209,14 +228,22 @@ TEST(FolderPublish, PublicationBrokenOffHalfWayIsCompletedByTheNext) {
         PublishToFolder(folder, Pages({"100.tti", "101.tti", "102.tti", "104.tti"}, 1), manifest));
     const std::vector<std::string> next = {"100.tti", "101.tti", "102.tti", "103.tti"};
     const std::string blocker = folder + "/" + PageFolderTemporaryName("102.tti");
+    const std::string oldPage = folder + "/104.tti";
+    std::string expectedName = folder;
     if (obstacle == Obstacle::FolderInTheWay) {
       fs::create_directories(blocker + "/inside");
-    } else {
+      expectedName = blocker;
+    } else if (obstacle == Obstacle::ReadOnlyFolder) {
       fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    } else {
+      if (!SetImmutable(oldPage, true)) {
+        std::printf("skipped: %s: the immutable attribute cannot be set here\n", description);
+        continue;
+      }
+      expectedName = oldPage;
     }
     std::string failure;
     EXPECT_FALSE(PublishToFolder(folder, Pages(next, 2), manifest, &failure));
-    const std::string expectedName = obstacle == Obstacle::FolderInTheWay ? blocker : folder;
     EXPECT_NE(failure.find(expectedName), std::string::npos) << failure;
     for (const auto& [name, bytes] : FolderContent(folder)) {
       if (name.starts_with(".")) continue;
@@ -225,8 +252,10 @@ TEST(FolderPublish, PublicationBrokenOffHalfWayIsCompletedByTheNext) {
     }
     if (obstacle == Obstacle::FolderInTheWay) {
       fs::remove_all(blocker);
-    } else {
+    } else if (obstacle == Obstacle::ReadOnlyFolder) {
       fs::permissions(folder, fs::perms::owner_all);
+    } else {
+      ASSERT_TRUE(SetImmutable(oldPage, false));
     }
     ASSERT_TRUE(PublishToFolder(folder, Pages(next, 2), manifest, &failure)) << failure;
     std::map<std::string, std::string> expected;
