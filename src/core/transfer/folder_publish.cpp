@@ -1,5 +1,6 @@
 #include "transfer/folder_publish.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -328,19 +330,25 @@ bool PublishToFolder(const std::string& folder, const std::vector<TFolderPageFil
     }
     const std::string canonical = CanonicalFolder(folder);
     TManifest recorded = ReadManifest(manifestPath);
-    if (recorded.Folder != canonical) recorded = TManifest{canonical, {}};
-    const std::string recordedText = ManifestText(recorded);
+    // Whether the manifest on disk lags behind what is known now.
+    bool manifestStale = false;
+    if (recorded.Folder != canonical) {
+      recorded = TManifest{canonical, {}};
+      manifestStale = true;
+    }
 
     // One listing of the folder instead of a lookup per page.
     TFileDescriptor folderHandle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folderHandle.Get() < 0) return failed(folder + ": cannot be read: " + Reason(errno));
     std::set<std::string> present;
     {
-      std::error_code error;
-      for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        present.insert(entry.path().filename().string());
+      std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.c_str()), ::closedir);
+      if (!listing) return failed(folder + ": cannot be listed: " + Reason(errno));
+      errno = 0;
+      while (const dirent* entry = ::readdir(listing.get())) {
+        if (entry->d_name[0] != '.') present.insert(entry->d_name);
       }
-      if (error) return failed(folder + ": cannot be listed: " + error.message());
+      if (errno != 0) return failed(folder + ": cannot be listed: " + Reason(errno));
     }
     // A file of the new names that Tavrel did not publish belongs to someone else.
     for (const std::string& name : names) {
@@ -354,8 +362,9 @@ bool PublishToFolder(const std::string& folder, const std::vector<TFolderPageFil
     // it wrote, and one broken off before a removal still knows the file to remove.
     TManifest widened = recorded;
     for (const std::string& name : names) widened.Files.try_emplace(name);
-    if (widened.Files.size() != recorded.Files.size()) {
+    if (widened.Files.size() != recorded.Files.size() || manifestStale) {
       ReplaceFileAtomically(manifestPath, ManifestText(widened), kManifestMode);
+      manifestStale = false;
     }
 
     std::vector<TChange> changed;
@@ -374,6 +383,7 @@ bool PublishToFolder(const std::string& folder, const std::vector<TFolderPageFil
         }
         if (HoldsBytes(Joined(folder, file.Name), file.Bytes)) {
           record = RecordOf(info, digest);
+          manifestStale = true;
           ++done.Unchanged;
           continue;
         }
@@ -387,9 +397,13 @@ bool PublishToFolder(const std::string& folder, const std::vector<TFolderPageFil
     // Even a publication broken off keeps the states of the files it renamed: the next one
     // then need not read them again.
     for (const TStagedFile& file : staged) {
-      if (file.Renamed) widened.Files[file.Name] = file.Record;
+      if (file.Renamed) {
+        widened.Files[file.Name] = file.Record;
+        manifestStale = true;
+      }
     }
     if (!replaced) {
+      if (manifestStale) ReplaceFileAtomically(manifestPath, ManifestText(widened), kManifestMode);
       if (report != nullptr) *report = done;
       return false;
     }
@@ -410,10 +424,10 @@ bool PublishToFolder(const std::string& folder, const std::vector<TFolderPageFil
         return failed(path + ": cannot remove: " + Reason(error));
       }
       it = widened.Files.erase(it);
+      manifestStale = true;
     }
     if (done.Written > 0 || done.Removed > 0) ::fsync(folderHandle.Get());
-    const std::string text = ManifestText(widened);
-    if (text != recordedText) ReplaceFileAtomically(manifestPath, text, kManifestMode);
+    if (manifestStale) ReplaceFileAtomically(manifestPath, ManifestText(widened), kManifestMode);
   } catch (const std::exception& error) {
     return failed(error.what());
   }
