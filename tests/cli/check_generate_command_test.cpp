@@ -170,25 +170,28 @@ TEST(CheckAndGenerateCommands, ExitCodesAndOutput) {
 TEST(CheckAndGenerateCommands, CheckNamesAPageFolderThatCannotTakePages) {
   struct FolderCase {
     const char* Name;
+    const char* Target;
     const char* TargetFolder;
     int ExitCode;
     std::string Out;  // <home> replaced
   };
   const std::vector<FolderCase> cases = {
-      {"a folder there", "pages", 0, "<home>feeds/news.xml: no problems found.\n"},
-      {"a missing folder", "gone", 1,
+      {"a folder there", "Folder", "pages", 0, "<home>feeds/news.xml: no problems found.\n"},
+      {"a missing folder", "Folder", "gone", 1,
        "<home>gone: the page folder cannot be reached: No such file or directory\n"},
-      {"a file, not a folder", "tavrel.ini", 1,
+      {"a file, not a folder", "Folder", "tavrel.ini", 1,
        "<home>tavrel.ini: the page folder is not a folder\n"},
-      {"no folder set", "", 1, "no page folder is set (TargetFolder)\n"},
+      {"no folder set", "Folder", "", 1, "no page folder is set (TargetFolder)\n"},
+      {"an unknown target", "Floppy", "pages", 1,
+       "Target=Floppy is neither Varnex nor Folder; the pages go to the server\n"},
   };
   for (const FolderCase& c : cases) {
     SCOPED_TRACE(c.Name);
     TempFolder folder;
     const std::string home = folder / "home/";
     WriteBytes(home + "tavrel.ini",
-               std::string("[Settings]\nXMLFilePath=feeds/news.xml\nTarget=Folder\nTargetFolder=") +
-                   c.TargetFolder +
+               std::string("[Settings]\nXMLFilePath=feeds/news.xml\nTarget=") + c.Target +
+                   "\nTargetFolder=" + c.TargetFolder +
                    "\n[XMLItem001]\nCategory=News\nIndexNumber=100\nFirstNumber=101\n"
                    "IndexTemplateFileName=Templates/index.tpg\n"
                    "MessageTemplateFileName=Templates/message.tpg\n");
