@@ -4,14 +4,16 @@
 #                every test (and, when clang is there, a few seconds of each fuzz target)
 #   make gallery - build, then save a picture of every window and dialog in build/gallery/
 #                (under Xvfb, so no display is needed)
+#   make package - the Debian packages tavrel and tavrel-desktop (CPack) in build/pkg/
 #   make fuzz  - build the fuzz targets with clang and run each for FUZZ_SECONDS (default 60)
 #                or FUZZ_RUNS executions, as FUZZ_WORKERS processes each (default 1)
-.PHONY: run test test-tsan build build-asan build-fuzz deps bench fuzz gallery clean format
+.PHONY: run test test-tsan build build-asan build-fuzz deps bench fuzz gallery clean format package
 
 BUILD_DIR ?= build/release
 ASAN_DIR ?= build/asan
 TSAN_DIR ?= build/tsan
 FUZZ_DIR ?= build/fuzz
+PKG_DIR ?= build/pkg
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
 FUZZ_WORKERS ?= 1
@@ -60,6 +62,17 @@ build-fuzz: deps
 fuzz: build-fuzz
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) FUZZ_WORKERS=$(FUZZ_WORKERS) \
 	  scripts/fuzz $(FUZZ_DIR)
+
+# The Debian packages: a release build with Debian's hardening flags, then CPack. The flags are
+# given at the first configure of PKG_DIR and kept in its cache.
+package: deps
+	@DEB_BUILD_MAINT_OPTIONS=hardening=+all cmake -S . -B $(PKG_DIR) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Release -DTAVREL_BUILD_TESTS=OFF -DTAVREL_BUILD_BENCH=OFF \
+	  -DCMAKE_CXX_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_C_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)" >/dev/null
+	@cmake --build $(PKG_DIR) -j $(JOBS)
+	@cd $(PKG_DIR) && cpack -G DEB >/dev/null && ls -1 "$$PWD"/*.deb
 
 gallery: build
 	@rm -rf build/gallery

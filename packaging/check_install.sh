@@ -62,15 +62,34 @@ cmp -s "$prefix/installed.png" "$prefix/built.png" ||
   fail "the installed tavrel draws $template differently from $build/tavrel"
 
 unit=$prefix/lib/systemd/system/tavrel-scan.service
+channel_unit=$prefix/lib/systemd/system/tavrel-scan@.service
 [ -f "$unit" ] || fail "$unit missing"
 grep -qx "ExecStart=$prefix/bin/tavrel --home /var/lib/tavrel scan" "$unit" ||
   fail "$unit does not start $prefix/bin/tavrel"
 grep -qx "Restart=on-failure" "$unit" || fail "$unit has no restart policy"
 if command -v systemd-analyze >/dev/null; then
   # Only the unit's own problems count; the build machine need not have the service user.
-  report=$(systemd-analyze verify "$unit" 2>&1 | grep -F "$(basename "$unit")")
-  [ -z "$report" ] || fail "systemd-analyze verify $unit: $report"
+  # Documentation=man:tavrel(1) is looked up in the manual pages installed beside it.
+  for checked in "$unit" "$channel_unit"; do
+    report=$(MANPATH="$prefix/share/man:" systemd-analyze verify "$checked" 2>&1 | grep -F tavrel-scan)
+    [ -z "$report" ] || fail "systemd-analyze verify $checked: $report"
+  done
 fi
+
+[ -f "$channel_unit" ] || fail "$channel_unit missing"
+grep -qx "ExecStart=$prefix/bin/tavrel --home /var/lib/tavrel/%i scan" "$channel_unit" ||
+  fail "$channel_unit does not start $prefix/bin/tavrel"
+
+# tavrel init finds its starter templates beside the installed program.
+"$prefix/bin/tavrel" init "$prefix/new-home" >/dev/null || fail "the installed tavrel cannot init a home"
+for template in "$(dirname "$0")"/../data/sample/Templates/*.tpg; do
+  cmp -s "$template" "$prefix/new-home/Templates/$(basename "$template")" ||
+    fail "tavrel init did not copy $(basename "$template") from $program_dir/starter-templates"
+done
+for file in share/man/man1/tavrel.1.gz lib/sysusers.d/tavrel.conf lib/tmpfiles.d/tavrel.conf \
+            share/icons/hicolor/48x48/apps/tavrel.png share/icons/hicolor/256x256/apps/tavrel.png; do
+  [ -f "$prefix/$file" ] || fail "$prefix/$file missing"
+done
 
 desktop=$prefix/share/applications/tavrel.desktop
 [ -f "$desktop" ] || fail "$desktop missing"

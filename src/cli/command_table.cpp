@@ -18,6 +18,8 @@ const std::vector<Command>& AllCommands() {
        RunExportCommand},
       {"template", "make a template of a TTI file or edit.tf address; show one as edit.tf",
        RunTemplateCommand},
+      {"init", "make a new home: default settings, working folders, starter templates",
+       RunInitCommand},
   };
   return commands;
 }

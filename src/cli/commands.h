@@ -36,6 +36,7 @@ int RunUploadCommand(const CommandContext& context);
 int RunScanCommand(const CommandContext& context);
 int RunExportCommand(const CommandContext& context);
 int RunTemplateCommand(const CommandContext& context);
+int RunInitCommand(const CommandContext& context);
 
 // True when args holds "--help" or "-h".
 bool WantsHelp(const std::vector<std::string>& args);

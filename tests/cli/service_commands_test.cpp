@@ -103,7 +103,10 @@ TEST(ScanOnce, ExitCodeAndStatusLinesSayHowTheStepEnded) {
        false,
        nullptr,
        4,
-       {"Checking", "Connection failed", "Idle"},
+       {"Checking",
+        "Connection failed: the server refused the user name or password (Access denied: 530; "
+        "server: 530 Logins are refused.)",
+        "Idle"},
        true},
       {"busy server", false, false, true, nullptr, 5, {"Checking", "Server Busy", "Idle"}, true},
       {"web feed missing: an error, not \"No changes\"",

@@ -15,6 +15,7 @@
 
 #include "app/main_form.h"
 #include "dialog_answer.h"
+#include "pipeline/home_setup.h"
 #include "pipeline/settings_store.h"
 #include "render/teletext_fonts.h"
 #include "support/lang_message_dlg.h"
@@ -111,6 +112,29 @@ TEST_F(SettingsSaveWindowTest, ClosingKeepsTheDisksEditsAndRefusesALockedFile) {
       globals.SaveOnExit = false;  // the end of the run would only say the same on stderr
     }
   }
+}
+
+// 'tavrel init' makes a home without a display; its settings file must be the very file the
+// window writes when it first starts on an empty folder, so that a home made either way reads
+// the same.
+TEST_F(SettingsSaveWindowTest, FirstStartWritesTheSettingsInitWrites) {
+  TempFolder folders;
+  const std::string windowHome = folders / "window";
+  {
+    TRIGlobals globals(windowHome);
+    globals.SaveOnExit = true;  // as the desktop program sets it
+    TRIMainForm window(globals, QString());
+    window.show();
+    QApplication::processEvents();
+    TMessageBoxes boxes;
+    window.close();
+    EXPECT_EQ(boxes.Texts, std::vector<std::string>{});
+  }
+  const std::string initHome = folders / "init";
+  EXPECT_TRUE(CreateHome(initHome, "", false).SettingsWritten);
+  const std::string written = ReadBytes(windowHome + "/tavrel.ini");
+  EXPECT_FALSE(written.empty());
+  EXPECT_EQ(ReadBytes(initHome + "/tavrel.ini"), written);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -105,6 +106,45 @@ TEST(FtpEditFrameSimTest, TestConnectionShowsItsAnswer) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(finished[0][0].value<TFtpTestResult>().Ok(), c.ok);
     EXPECT_EQ(collector.Messages(), c.messages);
+  }
+}
+
+// With TLS required the answer says so, and a refusal gives its reason: a plain server is
+// never used in clear.
+TEST(FtpEditFrameSimTest, TestConnectionWithTls) {
+  SetLanguage(UiLanguage::English, UiLanguage::English);
+  const tavrel::testing::TempFolder certificates;
+  const std::string script =
+      std::string("/bin/sh '") + TAVREL_TEST_CERTIFICATE_SCRIPT + "' '" + certificates.Path() + "'";
+  ASSERT_EQ(std::system(script.c_str()), 0);
+  VarnexSimOptions tls;
+  tls.TlsCertificate = certificates / "good.pem";
+  tls.TlsKey = certificates / "good.key";
+  const struct {
+    VarnexSimOptions Options;
+    std::string Message;
+  } cases[] = {
+      {tls, "Connection OK (TLS)"},
+      {{},
+       "Connection to server \"Varnex\" failed. the server does not offer TLS, and TLS is "
+       "required: nothing was sent"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Message);
+    VarnexSimulator sim(c.Options);
+    TMediaServer server = sim.Server();
+    server.FTPUseTLS = true;
+    server.FTPCAFile = certificates / "ca.pem";
+    TPFtpEditFrame frame;
+    frame.Load(server);
+    frame.SetTestFolder("Varnex\\Transfer\\");
+    frame.show();
+    QSignalSpy finished(&frame, &TPFtpEditFrame::TestFinished);
+    TMessageCollector collector;
+    frame.findChild<QPushButton*>("TestButton")->click();
+    ASSERT_TRUE(finished.wait(20000));
+    ASSERT_EQ(collector.Messages().size(), 1u);
+    EXPECT_EQ(collector.Messages()[0].substr(0, c.Message.size()), c.Message);
   }
 }
 

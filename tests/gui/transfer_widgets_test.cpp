@@ -84,8 +84,9 @@ TEST(FtpEditFrameTest, ControlsInTabOrderWithTheirTexts) {
   EXPECT_EQ(frame.findChild<QGroupBox*>("FtpGroup")->title(), "Varnex (FTP)");
   EXPECT_EQ(frame.findChild<QLineEdit*>("PortEdit")->text(), "21");
   EXPECT_EQ(frame.findChild<QLineEdit*>("ProxiEdit")->maxLength(), 32);
-  const char* order[] = {"NameEdit",     "HostEdit",      "UserIdEdit", "PasswordEdit", "PortEdit",
-                         "PassiveCheck", "UseProxiCheck", "ProxiEdit",  "TestButton"};
+  const char* order[] = {"NameEdit",    "HostEdit",     "UserIdEdit",    "PasswordEdit",
+                         "PortEdit",    "PassiveCheck", "UseProxiCheck", "ProxiEdit",
+                         "UseTlsCheck", "FileNameEdit", "TestButton"};
   QWidget* widget = frame.findChild<QWidget*>(order[0]);
   for (std::size_t i = 1; i < std::size(order); ++i) {
     SCOPED_TRACE(order[i]);
@@ -110,11 +111,22 @@ TEST(FtpEditFrameTest, LoadReadAndValidate) {
   server.FTPPassive = true;
   server.FTPProxi = " proxy ";
   server.Reserved3 = "kept";
+  server.FTPUseTLS = true;
+  server.FTPCAFile = TAVREL_TEST_DATA_DIR "/pipeline/default_settings.ini";  // any existing file
   TPFtpEditFrame frame;
   frame.Load(server);
   auto* port = frame.findChild<QLineEdit*>("PortEdit");
   EXPECT_EQ(port->text(), "2121");
   EXPECT_TRUE(frame.findChild<QCheckBox*>("PassiveCheck")->isChecked());
+  // TLS: the check box and the CA file selector show the record and go back into it.
+  EXPECT_TRUE(frame.findChild<QCheckBox*>("UseTlsCheck")->isChecked());
+  EXPECT_EQ(frame.findChild<QLineEdit*>("FileNameEdit")->text().toStdString(), server.FTPCAFile);
+  EXPECT_TRUE(frame.findChild<QWidget*>("CaFileFrame")->isEnabled());
+  frame.findChild<QCheckBox*>("UseTlsCheck")->setChecked(false);
+  EXPECT_FALSE(frame.findChild<QWidget*>("CaFileFrame")->isEnabled());
+  EXPECT_FALSE(frame.Read().FTPUseTLS);
+  frame.findChild<QCheckBox*>("UseTlsCheck")->setChecked(true);
+  EXPECT_EQ(frame.Read().FTPCAFile, server.FTPCAFile);
 
   // Read takes the port untrimmed: a trailing blank reads as 21. Validate trims it first.
   port->setText("2121 ");
@@ -138,6 +150,7 @@ TEST(FtpEditFrameTest, LoadReadAndValidate) {
       {"PortEdit", "70000", "Wrong FTP Port number, must be between 1 and 65535"},
       {"UserIdEdit", "tav/rel",
        "The FTP UserID may not contain any of the following characters or spaces:"},
+      {"FileNameEdit", "/no/such/ca.pem", "File not found."},
   };
   for (const Case& c : failures) {
     SCOPED_TRACE(c.edit);

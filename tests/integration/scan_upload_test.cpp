@@ -4,15 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "http_server_fixture.h"
-#include "pipeline/scan_cycle.h"
 #include "pipeline/feed_pipeline.h"
 #include "pipeline/operator_workflows.h"
+#include "pipeline/scan_cycle.h"
 #include "pipeline/settings_store.h"
 #include "support/error.h"
 #include "testing/page_records.h"
@@ -142,7 +143,7 @@ TEST(ScanAgainstServer, EachRoadShowsItsStatusAndSendsOnlyWhatItShould) {
        false,
        false,
        false,
-       {"Checking", "Connection failed", "Idle"},
+       {"Checking", "Connection failed: ", "Idle"},
        {},
        true,
        false},
@@ -192,6 +193,54 @@ TEST(ScanAgainstServer, EachRoadShowsItsStatusAndSendsOnlyWhatItShould) {
       const std::string report = simulator.ReportLines().at(0);
       EXPECT_NE(report.find("\tpublished\t2 pages"), std::string::npos) << report;
       EXPECT_TRUE(ReadBytes(simulator.OnAirDir() / "100-0000.pag") == PageRecord(100, "Storm"));
+    }
+  }
+}
+
+// With TLS required a scan step publishes through the TLS simulator as through a plain one;
+// an expired certificate stops it before the login, and nothing reaches the server.
+TEST(ScanAgainstServer, PublishesOverTlsAndRefusesAnExpiredCertificate) {
+  TempFolder certificates;
+  const std::string script =
+      std::string("/bin/sh '") + TAVREL_TEST_CERTIFICATE_SCRIPT + "' '" + certificates.Dir() + "'";
+  ASSERT_EQ(std::system(script.c_str()), 0);
+  const struct {
+    const char* Certificate;
+    std::vector<std::string> ExpectedTexts;
+    bool Published;
+  } cases[] = {
+      {"good", {"Checking", "Processing", "Idle"}, true},
+      {"expired",
+       {"Checking",
+        "Connection failed: the server's certificate was not accepted: it has expired (", "Idle"},
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Certificate);
+    VarnexSimOptions options;
+    options.TlsCertificate = certificates.Root() / (std::string(c.Certificate) + ".pem");
+    options.TlsKey = certificates.Root() / (std::string(c.Certificate) + ".key");
+    VarnexSimulator simulator(options);
+    Home home(simulator);
+    home.Globals->Server.FTPUseTLS = true;
+    home.Globals->Server.FTPCAFile = (certificates.Root() / "ca.pem").string();
+    const auto generate = [&] {
+      WriteGeneratedPages(home.Globals->ExportDir);
+      return true;
+    };
+    // The reason ends with the TLS library's own words, so the middle text is a prefix.
+    const std::vector<std::string> shown = RunScanStep(*home.Globals, generate);
+    ASSERT_EQ(shown.size(), c.ExpectedTexts.size());
+    for (size_t i = 0; i < shown.size(); ++i) {
+      EXPECT_EQ(shown[i].substr(0, c.ExpectedTexts[i].size()), c.ExpectedTexts[i]) << shown[i];
+    }
+    EXPECT_EQ(simulator.LogDetails("USER").empty(), !c.Published);
+    if (c.Published) {
+      ASSERT_TRUE(simulator.WaitForReportLines(1));
+      EXPECT_TRUE(ReadBytes(simulator.OnAirDir() / "100-0000.pag") == PageRecord(100, "Storm"));
+    } else {
+      EXPECT_TRUE(ReceivedNames(simulator).empty());
+      EXPECT_TRUE(simulator.ReportLines().empty());
     }
   }
 }
@@ -279,7 +328,8 @@ TEST(UpdateUpload, ArchiveHoldsTheExportFilesOnlyAndGoesToTheFolderAsWritten) {
     WriteBytes(exportDir / "update.sem", "left from an earlier run");
     WriteBytes(exportDir / "old" / "099-0000.pag", PageRecord(99, "Old"));
 
-    EXPECT_EQ(RemoteTransferFolder(home.Globals->Server, home.Globals->TransferDir), c.ExpectedRemoteFolder);
+    EXPECT_EQ(RemoteTransferFolder(home.Globals->Server, home.Globals->TransferDir),
+              c.ExpectedRemoteFolder);
     std::string failure;
     EXPECT_TRUE(UploadUpdate(UpdateTargetOf(*home.Globals), nullptr, &failure)) << failure;
 

@@ -73,6 +73,10 @@ VarnexSimulator::VarnexSimulator(VarnexSimOptions options)
   if (options_.StallAfter) {
     arguments.insert(arguments.end(), {"--stall-after", std::to_string(*options_.StallAfter)});
   }
+  if (!options_.TlsCertificate.empty()) {
+    arguments.insert(arguments.end(), {"--tls-cert", options_.TlsCertificate.string(), "--tls-key",
+                                       options_.TlsKey.string()});
+  }
   std::vector<char*> argv;
   for (auto& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);

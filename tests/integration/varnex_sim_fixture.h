@@ -27,6 +27,9 @@ struct VarnexSimOptions {
   bool RefuseLogins = false;
   std::optional<std::int64_t> DropAfter;
   std::optional<std::int64_t> StallAfter;
+  // When set, the simulator requires explicit FTP over TLS with this certificate and key.
+  std::filesystem::path TlsCertificate;
+  std::filesystem::path TlsKey;
 };
 
 // One running simulator on 127.0.0.1 and a free port, in a temporary folder of its own.

@@ -45,13 +45,13 @@ std::ostream& operator<<(std::ostream& out, const Shown& shown) {
 struct Script {
   bool FeedChanged = true;
   bool Connected = true;
+  std::string ConnectionFailure;  // why the connection failed, when it does
   bool Free = true;
   TProcessResult Result;
   std::string FeedError;     // FeedChanged throws with this message when not empty
   std::string ProcessError;  // RegenerateAndUpload throws with this message when not empty
   std::string Digest;        // InputsDigest answers this; empty: the step has no digest
   bool HomeBusy = false;     // HoldHome throws THomeInUse
-  std::string Unreachable;   // ConnectionFailure answers this
   int Connections = 0;
   int Processed = 0;
   int Commits = 0;
@@ -63,8 +63,9 @@ TScanOperations OperationsFor(Script& script) {
         if (!script.FeedError.empty()) throw Error(script.FeedError);
         return script.FeedChanged;
       },
-      [&](std::stop_token) {
+      [&](std::stop_token, std::string& failure) {
         ++script.Connections;
+        if (!script.Connected) failure = script.ConnectionFailure;
         return script.Connected;
       },
       [&](std::stop_token) { return script.Free; },
@@ -79,7 +80,6 @@ TScanOperations OperationsFor(Script& script) {
         return std::make_shared<int>(0);
       },
       [&] { return script.Digest; },
-      [&] { return script.Unreachable; },
   };
 }
 
@@ -97,9 +97,9 @@ TEST(ScanCycle, StepShowsItsRoadInOrderWithTheWaits) {
   unchanged.FeedChanged = false;
   Script refused;
   refused.Connected = false;
-  Script folderMissing;
-  folderMissing.Connected = false;
-  folderMissing.Unreachable = "/srv/pages: the page folder cannot be reached: No such file";
+  Script untrusted;
+  untrusted.Connected = false;
+  untrusted.ConnectionFailure = "the server's certificate was not accepted: it has expired";
   Script busy;
   busy.Free = false;
   Script uploaded;
@@ -130,10 +130,10 @@ TEST(ScanCycle, StepShowsItsRoadInOrderWithTheWaits) {
        1,
        0,
        0},
-      {"missing page folder says why",
-       folderMissing,
+      {"refused certificate says why",
+       untrusted,
        {{0, "Checking"},
-        {500, "Connection failed: /srv/pages: the page folder cannot be reached: No such file"},
+        {500, "Connection failed: the server's certificate was not accepted: it has expired"},
         {1000, "Idle"}},
        TScanOutcome::ConnectionFailed,
        1,

@@ -71,6 +71,9 @@ TEST(ShortScanStatus, CutsFoldersAndTheTechnicalDetail) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"Idle", "Idle"},
       {"Connection failed", "Connection failed"},
+      {"Connection failed: the server's certificate was not accepted: it has expired (SSL "
+       "certificate problem: certificate has expired)",
+       "Connection failed: it has expired"},
       {"Error: /srv/feeds/Feed/news.xml: the feed cannot be read",
        "Error: the feed cannot be read"},
       {"Error: cannot read /srv/feeds/Feed/news.xml", "Error: cannot read news.xml"},

@@ -462,4 +462,25 @@ TEST(SettingsFileProblems, NamesCharactersWindows1252Lacks) {
 }
 
 }  // namespace
+// An authority file that is not there would fail every TLS upload: the check names it, and
+// passes over one that exists and an empty key (the system's store).
+TEST(SettingsFileProblems, NamesMissingCaFile) {
+  TempFolder folder;
+  const std::string ini = folder / "tavrel.ini";
+  const std::string existing = folder / "ca.pem";
+  WriteBytes(existing, "pem");
+  const struct {
+    std::string Value;
+    bool Named;
+  } cases[] = {{folder / "gone.pem", true}, {existing, false}, {"", false}};
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.Value);
+    WriteBytes(ini, "[Settings]\r\nFTPUseTLS=1\r\nFTPCAFile=" + row.Value + "\r\n");
+    const std::vector<std::string> expected =
+        row.Named ? std::vector<std::string>{ini + ":3: FTPCAFile=" + row.Value + ": no such file"}
+                  : std::vector<std::string>{};
+    EXPECT_EQ(SettingsFileProblems(ini), expected);
+  }
+}
+
 }  // namespace tavrel

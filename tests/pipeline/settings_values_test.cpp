@@ -46,6 +46,8 @@ TEST(SettingsValues, EveryFieldIsWrittenUnderItsOwnKeyAndReadBack) {
   values.Server.FTPPassword = "pw";
   values.Server.FTPPort = 2121;
   values.Server.FTPPassive = true;
+  values.Server.FTPUseTLS = true;
+  values.Server.FTPCAFile = "certs/ca.pem";
   values.TransferDir = "Other\\";
   values.DefaultCharSet = 12;
   values.UseFastext = false;
@@ -64,8 +66,8 @@ TEST(SettingsValues, EveryFieldIsWrittenUnderItsOwnKeyAndReadBack) {
       "DefaultCharSet=12\r\nUseFastext=0\r\nScanInterval=30\r\nStartScanAtProgramStart=1\r\n"
       "FormatCorrection=-2\r\nMessageElement=item\r\nTitleElement=head\r\nCategoryElement=cat\r\n"
       "TextElement=body\r\nRootElement=rss\r\nChannelElement=chan\r\nUseChannelElement=1\r\n"
-      "UseCategoryElement=0\r\nHtmlTexts=1\r\nTarget=Folder\r\nTargetFolder=inserter/pages\r\n"
-      "\r\n[XMLItem001]\r\nCategory=Sport\r\n";
+      "UseCategoryElement=0\r\nHtmlTexts=1\r\nFTPUseTLS=1\r\nFTPCAFile=certs/ca.pem\r\n"
+      "Target=Folder\r\nTargetFolder=inserter/pages\r\n\r\n[XMLItem001]\r\nCategory=Sport\r\n";
   const std::string text = TextOf(values);
   EXPECT_EQ(text.substr(0, expected.size()), expected);
 

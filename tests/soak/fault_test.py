@@ -110,7 +110,8 @@ def template_states(home):
 # in a status stand for the feed address and the home folder.
 CASES = [
     {"name": "refused login", "switches": ["--refuse-logins"], "exit": 4,
-     "status": "Connection failed"},
+     "status": "Connection failed: the server refused the user name or password (Access denied: "
+               "530; server: 530 Logins are refused.)"},
     {"name": "connection dropped inside the archive", "switches": ["--drop-after", "3000"],
      "exit": 6, "status": None},
     {"name": "server busy with the last update", "switches": ["--busy"], "first_upload": True,

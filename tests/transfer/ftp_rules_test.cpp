@@ -4,6 +4,8 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -70,8 +72,8 @@ TEST(ValidateFtpUserIdTest, RejectsForbiddenCharactersWithTheExactMessage) {
 
 // The frame's edit of each field, to change one in a test case.
 std::string& EditOf(TFtpFrameTexts& texts, TFtpField field) {
-  std::string* edits[] = {nullptr,         &texts.Name, &texts.Host, &texts.UserId,
-                          &texts.Password, &texts.Port, &texts.Proxi};
+  std::string* edits[] = {nullptr,         &texts.Name, &texts.Host,  &texts.UserId,
+                          &texts.Password, &texts.Port, &texts.Proxi, &texts.CAFile};
   return *edits[static_cast<int>(field)];
 }
 
@@ -81,6 +83,8 @@ TEST(ValidateFtpFrameTest, StopsAtTheFirstFailureWithItsMessageAndEdit) {
   const std::string userId =
       "The FTP UserID may not contain any of the following characters or spaces:\r"
       "/ \\ : * ? \" > < | ";
+  const std::string caFile = (std::filesystem::temp_directory_path() / "ftp-rules-ca.pem").string();
+  std::ofstream(caFile) << "pem";
   struct Case {
     std::vector<std::pair<F, std::string>> Edits;  // changed from a frame filled in well
     bool UseProxi;
@@ -109,9 +113,14 @@ TEST(ValidateFtpFrameTest, StopsAtTheFirstFailureWithItsMessageAndEdit) {
       {{{F::Port, " 2121 "}}, false, "", F::None},
       {{{F::Port, "99999"}, {F::UserId, "a/b"}}, false, port, F::Port},
       {{{F::UserId, "tav rel"}}, false, userId, F::UserId},
+      // "Use TLS" is ticked in every case: an empty CA file means the system's store.
+      {{{F::CAFile, caFile}}, false, "", F::None},
+      {{{F::CAFile, caFile + ".gone"}}, false, "File not found.", F::CAFile},
+      {{{F::CAFile, caFile + ".gone"}, {F::UserId, "a/b"}}, false, userId, F::UserId},
   };
   for (const auto& c : cases) {
-    TFtpFrameTexts texts = {"Studio", "127.0.0.1", "tavrel", "secret", "21", false, c.UseProxi, ""};
+    TFtpFrameTexts texts = {"Studio", "127.0.0.1", "tavrel", "secret", "21",
+                            false,    c.UseProxi,  "",       true,     ""};
     std::string trace = c.UseProxi ? "proxy used;" : "";
     for (const auto& [field, text] : c.Edits) {
       EditOf(texts, field) = text;
@@ -124,8 +133,11 @@ TEST(ValidateFtpFrameTest, StopsAtTheFirstFailureWithItsMessageAndEdit) {
     EXPECT_EQ(check.Field, c.Field);
   }
 
+  std::filesystem::remove(caFile);
+
   // The required-field checks leave their edits trimmed, so saving keeps the typed port.
-  TFtpFrameTexts texts = {" Studio ", "\thost", "tavrel ", " pw", "2121 ", true, true, " proxy "};
+  TFtpFrameTexts texts = {" Studio ", "\thost", "tavrel ", " pw", "2121 ",
+                          true,       true,     " proxy ", false, ""};
   ASSERT_TRUE(ValidateFtpFrame(texts).Ok);
   EXPECT_EQ(texts.Name + texts.Host + texts.UserId + texts.Password + texts.Proxi,
             "Studiohosttavrelpwproxy");
@@ -142,8 +154,8 @@ TEST(FtpFrameRecordTest, ReadsTheEditsAsTheFrameDoes) {
   base.Reserved3 = "kept";
   for (const auto& [port, expected] : ports) {
     SCOPED_TRACE("port \"" + port + "\"");
-    const TFtpFrameTexts texts = {" Studio ", " host ", " user ", " pass ",
-                                  port,       true,     true,     " proxy:8080 "};
+    const TFtpFrameTexts texts = {" Studio ", " host ", " user ",       " pass ", port,
+                                  true,       true,     " proxy:8080 ", false,    ""};
     const TMediaServer server = FtpFrameRecord(texts, base);
     EXPECT_EQ(server.FTPPort, expected);
     EXPECT_EQ(server.ServerName + server.FTPHost + server.FTPUser + server.FTPPassword,
@@ -181,6 +193,13 @@ TEST(TransferFailureText, PutsTheOperatorsWordsBeforeTheTechnicalDetail) {
       {CURLE_FTP_ACCEPT_TIMEOUT, TTransferStage::Upload, "Accept timeout occurred",
        "the server did not open the data connection in time (try passive mode) (Accept timeout "
        "occurred)"},
+      // A refused certificate says why, read from the TLS library's text.
+      {CURLE_PEER_FAILED_VERIFICATION, TTransferStage::Login,
+       "SSL certificate problem: certificate has expired",
+       "the server's certificate was not accepted: it has expired (SSL certificate problem: "
+       "certificate has expired)"},
+      {CURLE_PEER_FAILED_VERIFICATION, TTransferStage::Login, "unknown verify failure",
+       "the server's certificate was not accepted (unknown verify failure)"},
       // A code without words of its own keeps the library's text.
       {CURLE_UNSUPPORTED_PROTOCOL, TTransferStage::FeedDownload, "Protocol \"file\" not supported",
        "Protocol \"file\" not supported"},

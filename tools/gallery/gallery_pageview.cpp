@@ -110,6 +110,8 @@ std::unique_ptr<QWidget> FtpFrameDialog() {
   server.FTPUser = "newsdesk";
   server.FTPPassword = "secret";
   server.FTPPassive = true;
+  server.FTPUseTLS = true;
+  server.FTPCAFile = "/etc/tavrel/station-ca.pem";
   frame->Load(server);
   layout->addWidget(frame);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);

@@ -31,6 +31,10 @@ Switches that make the server misbehave for tests:
     --drop-after N    close the connection after N bytes of a store
     --stall-after N   after N bytes of a store stop reading and never answer
 
+With --tls-cert (and --tls-key) it speaks explicit FTP over TLS and requires
+it on the control and data connections: a client that does not start with
+AUTH TLS cannot log in.
+
 The chosen port is written to --port-file (when given) and printed on stdout
 as "listening on 127.0.0.1:<port>" once the server accepts connections.
 Pass --port 0 to let the system choose a free port.
@@ -340,9 +344,31 @@ def make_handler(sim):
         # The base class binds its own reader to this name; ours must take its place.
         handle_read_event = handle_read
 
-    class SimHandler(FTPHandler):
+    control_base = FTPHandler
+    if options.tls_cert:
+        from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+
+        class SimTLSDTPHandler(TLS_DTPHandler):
+            """Data connection over TLS."""
+
+            def readable(self):
+                # The handshake must be read on while it is under way, or libcurl's
+                # transfers never get past it.
+                return self._ssl_accepting or super().readable()
+
+        SimDTPHandler = SimTLSDTPHandler
+        control_base = TLS_FTPHandler
+
+    class SimHandler(control_base):
         abstracted_fs = WindowsLikeFS
         dtp_handler = SimDTPHandler
+        if options.tls_cert:
+            # Explicit TLS only: a login or a transfer before AUTH TLS / PROT P is refused,
+            # so the password never crosses in clear.
+            certfile = options.tls_cert
+            keyfile = options.tls_key
+            tls_control_required = True
+            tls_data_required = True
         # Refused logins answer at once, so tests of them stay quick.
         auth_failed_timeout = 0.05
         banner = "Varnex transfer service ready."
@@ -457,7 +483,17 @@ def parse_arguments(argv):
     parser.add_argument("--stall-after", type=int, metavar="N",
                         help="after N bytes of a store stop reading and never "
                         "answer again on that connection")
+    parser.add_argument("--tls-cert", metavar="PEM",
+                        help="serve explicit FTP over TLS (AUTH TLS) with this "
+                        "certificate (chain); logins and transfers without TLS "
+                        "are refused")
+    parser.add_argument("--tls-key", metavar="PEM",
+                        help="the certificate's private key (default: in --tls-cert)")
     options = parser.parse_args(argv)
+    if options.tls_key and not options.tls_cert:
+        parser.error("--tls-key needs --tls-cert")
+    if options.tls_cert and (options.drop_after is not None or options.stall_after is not None):
+        parser.error("--drop-after and --stall-after are for plain FTP only")
     if options.delay < 0:
         parser.error("--delay must not be negative")
     for name in ("drop_after", "stall_after"):

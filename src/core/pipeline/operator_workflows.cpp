@@ -249,15 +249,13 @@ TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<boo
     return committed ? *committed != *digest : feedChanged;
   };
   operations.InputsDigest = [digest] { return *digest; };
-  // Why the target could not be reached; the server's statuses stay as they were, a page
-  // folder names its problem after "Connection failed: ".
-  auto unreachable = std::make_shared<std::string>();
-  operations.TestServerConnection = [&settings, unreachable](std::stop_token) {
-    unreachable->clear();
-    if (!PublishesToFolder(settings)) return TestServerConnection(settings.Server);
-    return TestTargetConnection(settings, unreachable.get());
+  operations.TestServerConnection = [&settings](std::stop_token, std::string& failure) {
+    if (!PublishesToFolder(settings)) return TestServerConnection(settings.Server, &failure);
+    // Statuses are the program's text; the folder's name is the file system's UTF-8.
+    const bool reached = TestTargetConnection(settings, &failure);
+    failure = MessageAsWindows1252Text(failure);
+    return reached;
   };
-  operations.ConnectionFailure = [unreachable] { return *unreachable; };
   operations.ServerIsFree = [&settings](std::stop_token) { return TargetIsFree(settings); };
   operations.RegenerateAndUpload = [&settings, regenerate = std::move(regenerate),
                                     progressView = hooks.ProgressView](std::stop_token stop) {

@@ -210,15 +210,17 @@ TScanOutcome TScanCycle::CheckFeedAndSendChanges(std::stop_token stop) {
     failedReason_ = std::move(reason);
   };
   failedDigest_.reset();
-  const bool connected = operations_.TestServerConnection(stop);
+  std::string connectionFailure;
+  const bool connected = operations_.TestServerConnection(stop, connectionFailure);
   if (cancelled()) return TScanOutcome::Cancelled;
   if (!connected) {
     home.reset();
     PauseForStatus(stop);
-    const std::string why = operations_.ConnectionFailure ? operations_.ConnectionFailure() : "";
-    ShowStatus(why.empty()
+    // The reason goes with the status, as for a failed upload: an untrusted certificate or a
+    // refused login is for the operator to mend, and the label's tooltip and the log keep it.
+    ShowStatus(connectionFailure.empty()
                    ? std::string(kScanConnectionFailed)
-                   : std::string(kScanConnectionFailed) + ": " + MessageAsWindows1252Text(why));
+                   : std::string(kScanConnectionFailed) + ": " + connectionFailure);
     PauseForStatus(stop);
     return TScanOutcome::ConnectionFailed;
   }

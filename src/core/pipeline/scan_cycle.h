@@ -66,7 +66,8 @@ struct TScanOperations {
   // Fetches the feed and answers whether it differs from the copy last handled. Throws when the
   // feed cannot be fetched, so that an unreachable feed is not mistaken for an unchanged one.
   std::function<bool(std::stop_token)> FeedChanged;
-  std::function<bool(std::stop_token)> TestServerConnection;
+  // Logs in to the server; on failure answers false and says why in failure (may stay empty).
+  std::function<bool(std::stop_token, std::string& failure)> TestServerConnection;
   std::function<bool(std::stop_token)> ServerIsFree;
   // Regenerates the pages from the fetched feed and sends the update.
   std::function<TProcessResult(std::stop_token)> RegenerateAndUpload;
@@ -82,9 +83,6 @@ struct TScanOperations {
   // FeedChanged answered true. A step whose inputs failed from themselves (no page, a feed that
   // cannot be read) is not run again on the same digest.
   std::function<std::string()> InputsDigest;
-  // Optional. Why TestServerConnection last answered false, shown after "Connection failed: ";
-  // empty for the bare status.
-  std::function<std::string()> ConnectionFailure;
 };
 
 // Time as the scan sees it: its waits and, for the service loop, the tick schedule.

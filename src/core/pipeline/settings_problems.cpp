@@ -3,8 +3,10 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <type_traits>
 #include <unordered_map>
 #include <variant>
@@ -62,6 +64,11 @@ bool IsPathKey(std::string_view section, std::string_view key) {
   if (section.substr(0, kCategorySectionPrefix.size()) != kCategorySectionPrefix) return false;
   return EqualsIgnoreCase(key, "IndexTemplateFileName") ||
          EqualsIgnoreCase(key, "MessageTemplateFileName");
+}
+
+bool IsExistingFile(std::string_view path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(std::filesystem::path(std::string(path)), error);
 }
 
 std::string Lower(std::string_view text) {
@@ -151,6 +158,11 @@ std::vector<std::string> SettingsFileProblems(const std::string& path) {
       lines.push_back(where + "key " + key + " appears again in [" + section + "] (first on line " +
                       std::to_string(first->second) + "); the first value is used");
       continue;
+    }
+    // The upload would fail on it at every scan; said here, before the first one.
+    if (pathValue && EqualsIgnoreCase(key, "FTPCAFile") && !value.empty() &&
+        EqualsIgnoreCase(section, kSettingsSection) && !IsExistingFile(value)) {
+      lines.push_back(where + "FTPCAFile=" + std::string(value) + ": no such file");
     }
     std::int32_t parsed = 0;
     if (IsNumberKey(section, key) && !TryParseInt32(value, false, parsed)) {

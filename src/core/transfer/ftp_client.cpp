@@ -301,6 +301,16 @@ bool TPFTP::Perform(Transfer& transfer) {
   // Folders are changed by our own commands: the library must never change them itself.
   curl_easy_setopt(handle, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
   if (!Server.FTPPassive) curl_easy_setopt(handle, CURLOPT_FTPPORT, "-");
+  if (Server.FTPUseTLS) {
+    // AUTH TLS before the login, and the data connections protected too; a server that does
+    // not offer it fails the login rather than ever seeing the password in clear.
+    curl_easy_setopt(handle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    curl_easy_setopt(handle, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!Server.FTPCAFile.empty())
+      curl_easy_setopt(handle, CURLOPT_CAINFO, Server.FTPCAFile.c_str());
+  }
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
                    static_cast<long>(TimeLimits.Connect.count()));
   curl_easy_setopt(handle, CURLOPT_ACCEPTTIMEOUT_MS, static_cast<long>(TimeLimits.Connect.count()));
@@ -395,7 +405,10 @@ bool TPFTP::Connect() {
     // A connection that failed before is never picked up again: every login starts clean.
     transfer.freshConnection = true;
     if (!Perform(transfer)) {
-      ReportError(FormatTransferText(TTransferText::ConnectionFailed, Server.ServerName));
+      // With TLS required the reason is the operator's to act on (which certificate, which
+      // authority), so the window shows it on a line of its own.
+      ReportError(FormatTransferText(TTransferText::ConnectionFailed, Server.ServerName) +
+                  (Server.FTPUseTLS ? "\r" + lastError_ : std::string()));
       return false;
     }
     connected_ = true;
@@ -561,12 +574,14 @@ bool FtpPutFile(const TMediaServer& server, const std::string& localPath,
   }
 }
 
-bool FtpTestConnection(const TMediaServer& server, bool showErrors, const TErrorSink& sink) {
+bool FtpTestConnection(const TMediaServer& server, bool showErrors, const TErrorSink& sink,
+                       std::stop_token stop) {
   try {
     TPFTP ftp;
     ftp.Server = server;
     ftp.ShowErrors = showErrors;
     ftp.ErrorSink = sink;
+    ftp.StopToken = std::move(stop);
     return ftp.Connect();
   } catch (...) {
     return false;
@@ -574,12 +589,13 @@ bool FtpTestConnection(const TMediaServer& server, bool showErrors, const TError
 }
 
 bool FtpDirExists(const TMediaServer& server, const std::string& folder, bool showErrors,
-                  const TErrorSink& sink) {
+                  const TErrorSink& sink, std::stop_token stop) {
   try {
     TPFTP ftp;
     ftp.Server = server;
     ftp.ShowErrors = showErrors;
     ftp.ErrorSink = sink;
+    ftp.StopToken = std::move(stop);
     return ftp.RemoteDirExists(folder);
   } catch (...) {
     return false;

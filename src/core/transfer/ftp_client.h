@@ -115,11 +115,13 @@ class TPFTP {
 bool FtpPutFile(const TMediaServer& server, const std::string& localPath,
                 const std::string& remoteFolder, bool showProgress, bool autoClose,
                 TFileProgressView* view = nullptr);
-// Connects and logs in on a connection of its own.
-bool FtpTestConnection(const TMediaServer& server, bool showErrors, const TErrorSink& sink = {});
-// Whether folder exists on the server, on a connection of its own.
+// Connects and logs in on a connection of its own. A stop requested through stop ends the
+// attempt within a moment, as Cancel does.
+bool FtpTestConnection(const TMediaServer& server, bool showErrors, const TErrorSink& sink = {},
+                       std::stop_token stop = {});
+// Whether folder exists on the server, on a connection of its own; stop as above.
 bool FtpDirExists(const TMediaServer& server, const std::string& folder, bool showErrors,
-                  const TErrorSink& sink = {});
+                  const TErrorSink& sink = {}, std::stop_token stop = {});
 // Whether the name list of mask in folder is not empty; failures count as empty.
 bool FtpFileExists(const TMediaServer& server, const std::string& mask, const std::string& folder);
 

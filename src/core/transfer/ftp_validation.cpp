@@ -1,5 +1,7 @@
 #include "transfer/ftp_validation.h"
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "support/text_utils.h"
@@ -60,7 +62,14 @@ TFtpCheck ValidateFtpFrame(TFtpFrameTexts& texts) {
   if (!TryParseInt32(texts.Port, false, port) || port < 1 || port > 65535) {
     return Failure(std::string(kFtpPortMessage), TFtpField::Port);
   }
-  return CheckFtpUserId(texts.UserId);
+  if (TFtpCheck check = CheckFtpUserId(texts.UserId); !check.Ok) return check;
+  // The authority's file is read at every TLS login: one that is not there fails them all.
+  std::error_code error;
+  if (texts.UseTLS && !texts.CAFile.empty() &&
+      !std::filesystem::is_regular_file(std::filesystem::path(texts.CAFile), error)) {
+    return Failure(std::string(kFtpCaFileMessage), TFtpField::CAFile);
+  }
+  return {};
 }
 
 std::int32_t FtpPortFromText(std::string_view text) {
@@ -76,7 +85,9 @@ TFtpFrameTexts FtpFrameTexts(const TMediaServer& server) {
           std::to_string(server.FTPPort),
           server.FTPPassive,
           server.FTPUseProxi,
-          server.FTPProxi};
+          server.FTPProxi,
+          server.FTPUseTLS,
+          server.FTPCAFile};
 }
 
 TMediaServer FtpFrameRecord(const TFtpFrameTexts& texts, TMediaServer server) {
@@ -88,6 +99,8 @@ TMediaServer FtpFrameRecord(const TFtpFrameTexts& texts, TMediaServer server) {
   server.FTPPassive = texts.Passive;
   server.FTPUseProxi = texts.UseProxi;
   server.FTPProxi = texts.Proxi;
+  server.FTPUseTLS = texts.UseTLS;
+  server.FTPCAFile = texts.CAFile;
   return server;
 }
 

@@ -25,13 +25,13 @@ std::string FtpUserIdMessage();
 bool ValidateFtpUserId(const std::string& userId, const TErrorSink& sink = {});
 
 // The edits of the FTP settings frame, each the control the frame focuses when its check fails.
-enum class TFtpField { None, Name, Host, UserId, Password, Port, Proxi };
+enum class TFtpField { None, Name, Host, UserId, Password, Port, Proxi, CAFile };
 
 // The label caption of each edit of the frame, in TFtpField order (None has none). A failed
 // required-field check names the edit by this caption.
-inline constexpr std::array<std::string_view, 7> kFtpFieldLabels = {
-    "", "Name", "FTP Host", "FTP User ID", "FTP Password", "FTP Port", "Proxi"};
-static_assert(kFtpFieldLabels.size() == static_cast<std::size_t>(TFtpField::Proxi) + 1);
+inline constexpr std::array<std::string_view, 8> kFtpFieldLabels = {
+    "", "Name", "FTP Host", "FTP User ID", "FTP Password", "FTP Port", "Proxi", "CA file"};
+static_assert(kFtpFieldLabels.size() == static_cast<std::size_t>(TFtpField::CAFile) + 1);
 
 inline std::string_view FtpFieldLabel(TFtpField field) {
   return kFtpFieldLabels[static_cast<std::size_t>(field)];
@@ -40,6 +40,9 @@ inline std::string_view FtpFieldLabel(TFtpField field) {
 // The message of a port that is not a whole number from 1 to 65535.
 inline constexpr std::string_view kFtpPortMessage =
     "Wrong FTP Port number, must be between 1 and 65535";
+
+// The message of a CA file (with TLS on) that names no existing file.
+inline constexpr std::string_view kFtpCaFileMessage = "File not found.";
 
 // What a check of the frame decided: Ok, or the message the frame shows in an error box with one
 // OK button and the edit that gets the focus.
@@ -59,6 +62,9 @@ struct TFtpFrameTexts {
   bool Passive = false;
   bool UseProxi = false;
   std::string Proxi;
+  bool UseTLS = false;
+  // A path: the file system's bytes, never trimmed nor converted.
+  std::string CAFile;
 };
 
 // The required-field check of an edit: trims text of spaces and control characters at both
@@ -73,7 +79,8 @@ TFtpCheck CheckFtpUserId(const std::string& userId);
 // The frame's validation when its dialog is confirmed, stopping at the first failure: the
 // required-field check of name, host, user ID, password and port, and of the proxy only when
 // "Use Proxi" is ticked (each trims its edit in place); the trimmed port must be a decimal
-// whole number from 1 to 65535; then the user ID check.
+// whole number from 1 to 65535; then the user ID check; last, with "Use TLS" ticked, a CA file
+// named must exist.
 TFtpCheck ValidateFtpFrame(TFtpFrameTexts& texts);
 
 // The port as the frame reads it: the text as it stands (untrimmed) read as a decimal integer,

@@ -19,6 +19,12 @@ struct TMediaServer {
   std::string FTPProxi;
   std::int32_t Reserved2 = 0;
   std::string Reserved3;
+  // Explicit TLS (AUTH TLS) on the control and data connections, with the server's certificate
+  // and host name verified; when set, the client never falls back to plain FTP.
+  bool FTPUseTLS = false;
+  // A PEM file of the authority that signed the server's certificate, as the file system's
+  // bytes; empty trusts the system's store.
+  std::string FTPCAFile;
 };
 
 }  // namespace tavrel

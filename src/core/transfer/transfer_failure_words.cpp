@@ -46,10 +46,30 @@ constexpr std::array kFailureWords = {
     TFailureWords{CURLE_SSL_CONNECT_ERROR, "the secure connection could not be set up", false},
     TFailureWords{CURLE_PEER_FAILED_VERIFICATION, "the server's certificate was not accepted",
                   false},
+    TFailureWords{CURLE_USE_SSL_FAILED,
+                  "the server does not offer TLS, and TLS is required: nothing was sent", false},
+    TFailureWords{CURLE_SSL_CACERT_BADFILE, "the CA file (FTPCAFile) could not be read", false},
     TFailureWords{CURLE_ABORTED_BY_CALLBACK, "the transfer was stopped", true},
     TFailureWords{CURLE_OUT_OF_MEMORY, "this computer ran out of memory", true},
     TFailureWords{CURLE_HTTP_RETURNED_ERROR, "the web server answered with an error", false},
     TFailureWords{CURLE_TOO_MANY_REDIRECTS, "the web address redirects too often", false},
+};
+
+struct TCertificateReason {
+  const char* LibraryText;
+  const char* Words;
+};
+
+// Why a certificate was refused, found in the TLS library's text that comes with
+// CURLE_PEER_FAILED_VERIFICATION, first match wins.
+constexpr std::array kCertificateReasons = {
+    TCertificateReason{"expired", ": it has expired"},
+    TCertificateReason{"not yet valid", ": it is not valid yet"},
+    TCertificateReason{"subject name", ": it is made out to another host name"},
+    TCertificateReason{"host name", ": it is made out to another host name"},
+    TCertificateReason{"issuer", ": it is not signed by a trusted authority"},
+    TCertificateReason{"self-signed", ": it is not signed by a trusted authority"},
+    TCertificateReason{"self signed", ": it is not signed by a trusted authority"},
 };
 
 // When each stage happens, in TTransferStage order.
@@ -63,6 +83,13 @@ std::string TransferFailureText(int curlCode, TTransferStage stage, const std::s
     if (entry.Code != curlCode) continue;
     std::string text = entry.Words;
     if (entry.SaysWhen) text += kStageWhen[static_cast<std::size_t>(stage)];
+    if (entry.Code == CURLE_PEER_FAILED_VERIFICATION) {
+      for (const TCertificateReason& reason : kCertificateReasons) {
+        if (technical.find(reason.LibraryText) == std::string::npos) continue;
+        text += reason.Words;
+        break;
+      }
+    }
     if (!technical.empty()) text += " (" + technical + ")";
     return text;
   }

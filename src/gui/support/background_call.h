@@ -18,24 +18,16 @@ namespace tavrel::gui {
 // gone: the call cuts the way back before it goes, and Qt drops a queued call to a deleted
 // receiver.
 //
-// When the call goes while its work still runs, it either waits for the work to end (Wait:
-// the work uses what its owner owns) or lets it end on its own (LetRun: the work owns copies
-// of everything it uses, and a server that never answers must not hold a closing dialog).
+// When the call goes while its work still runs, it requests a stop and waits for the work to
+// end: work must watch its stop token (a server that never answers included), so that no thread
+// outlives the window that started it.
 class TBackgroundCall {
  public:
-  enum class TOnDestroy { Wait, LetRun };
-
-  explicit TBackgroundCall(TOnDestroy onDestroy = TOnDestroy::Wait) : onDestroy_(onDestroy) {}
+  TBackgroundCall() = default;
   ~TBackgroundCall() {
     CutWayBack();
     stop_.request_stop();
-    if (thread_.joinable()) {
-      if (onDestroy_ == TOnDestroy::Wait) {
-        thread_.join();
-      } else {
-        thread_.detach();
-      }
-    }
+    Wait();
   }
   TBackgroundCall(const TBackgroundCall&) = delete;
   TBackgroundCall& operator=(const TBackgroundCall&) = delete;
@@ -89,7 +81,6 @@ class TBackgroundCall {
     link_->Receiver = nullptr;
   }
 
-  TOnDestroy onDestroy_;
   std::stop_source stop_;
   std::shared_ptr<TLink> link_;
   std::thread thread_;

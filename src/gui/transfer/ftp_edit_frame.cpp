@@ -16,6 +16,7 @@
 #include "support/lang_message_dlg.h"
 #include "support/language_texts.h"
 #include "support/qt_text.h"
+#include "support/select_file_frame.h"
 #include "support/windows1252_check.h"
 #include "transfer/ftp_client.h"
 
@@ -45,16 +46,17 @@ QLineEdit* MakeEdit(const char* name) {
   return edit;
 }
 
-TFtpTestResult RunTest(const TMediaServer& server, const std::string& folder) {
+TFtpTestResult RunTest(const TMediaServer& server, const std::string& folder,
+                       const std::stop_token& stop) {
   TFtpTestResult result;
   try {
     const TErrorSink sink = [&result](const std::string& message) {
       result.Errors.push_back(message);
     };
-    result.Connected = FtpTestConnection(server, true, sink);
+    result.Connected = FtpTestConnection(server, true, sink, stop);
     if (result.Connected) {
       // A connection of its own, as the transfers use.
-      result.FolderFound = FtpDirExists(server, folder, true, sink);
+      result.FolderFound = FtpDirExists(server, folder, true, sink, stop);
     }
   } catch (const std::exception& error) {
     result.Exception = error.what();
@@ -88,6 +90,11 @@ TPFtpEditFrame::TPFtpEditFrame(QWidget* parent) : QWidget(parent), caption_(kDef
   useProxiCheck_->setObjectName("UseProxiCheck");
   proxiEdit_ = MakeEdit("ProxiEdit");
   proxiEdit_->setMaxLength(kProxiMaxLength);
+  useTlsCheck_ = new QCheckBox("Use TLS");
+  useTlsCheck_->setObjectName("UseTlsCheck");
+  caFileFrame_ = new TPSelectFileFrame;
+  caFileFrame_->setObjectName("CaFileFrame");
+  caFileFrame_->Filter = "PEM|*.pem *.crt|All|*";
   testButton_ = new QPushButton(FromWindows1252(DialogText(kDialogTestConnection)));
   testButton_->setObjectName("TestButton");
   // Room round the caption in every language ("Prova Anslutning" is the longest).
@@ -121,16 +128,24 @@ TPFtpEditFrame::TPFtpEditFrame(QWidget* parent) : QWidget(parent), caption_(kDef
   proxiLabel->setBuddy(proxiEdit_);
   grid->addWidget(proxiLabel, row, 0);
   grid->addWidget(proxiEdit_, row++, 1);
+  grid->addWidget(useTlsCheck_, row++, 1);
+  QLabel* caFileLabel = label(FtpFieldLabel(TFtpField::CAFile));
+  caFileLabel->setBuddy(caFileFrame_->Edit());
+  grid->addWidget(caFileLabel, row, 0);
+  grid->addWidget(caFileFrame_, row++, 1);
   grid->addWidget(testButton_, row++, 1, Qt::AlignRight);
   grid->setColumnStretch(1, 1);
 
   // The layout parents the controls in its own order; the tab order is the frame's.
-  QWidget* const tabOrder[] = {nameEdit_,     hostEdit_,      userIdEdit_, passwordEdit_, portEdit_,
-                               passiveCheck_, useProxiCheck_, proxiEdit_,  testButton_};
+  QWidget* const tabOrder[] = {
+      nameEdit_,      hostEdit_,  userIdEdit_,  passwordEdit_,        portEdit_,  passiveCheck_,
+      useProxiCheck_, proxiEdit_, useTlsCheck_, caFileFrame_->Edit(), testButton_};
   for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
     QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
   }
 
+  // The CA file counts only with TLS: the selector follows the check box.
+  connect(useTlsCheck_, &QCheckBox::toggled, caFileFrame_, &TPSelectFileFrame::SetEnabled);
   connect(testButton_, &QPushButton::clicked, this, &TPFtpEditFrame::TestConnection);
   Load(TMediaServer{});
 }
@@ -148,6 +163,9 @@ void TPFtpEditFrame::ShowTexts(const TFtpFrameTexts& texts) {
   passiveCheck_->setChecked(texts.Passive);
   useProxiCheck_->setChecked(texts.UseProxi);
   proxiEdit_->setText(FromWindows1252(texts.Proxi));
+  useTlsCheck_->setChecked(texts.UseTLS);
+  caFileFrame_->SetEnabled(texts.UseTLS);
+  caFileFrame_->SetFileName(QString::fromUtf8(texts.CAFile));
 }
 
 TFtpFrameTexts TPFtpEditFrame::Texts() const {
@@ -160,6 +178,9 @@ TFtpFrameTexts TPFtpEditFrame::Texts() const {
   texts.Passive = passiveCheck_->isChecked();
   texts.UseProxi = useProxiCheck_->isChecked();
   texts.Proxi = ToWindows1252(Text(proxiEdit_));
+  texts.UseTLS = useTlsCheck_->isChecked();
+  // A path keeps the file system's bytes.
+  texts.CAFile = caFileFrame_->Edit()->text().toUtf8().toStdString();
   return texts;
 }
 
@@ -201,6 +222,8 @@ QLineEdit* TPFtpEditFrame::FieldEdit(TFtpField field) const {
       return portEdit_;
     case TFtpField::Proxi:
       return proxiEdit_;
+    case TFtpField::CAFile:
+      return caFileFrame_->Edit();
     case TFtpField::None:
       break;
   }
@@ -246,11 +269,14 @@ void TPFtpEditFrame::TestConnection() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   Read();
 
-  // The worker owns copies of everything it uses: the frame may close while a silent server
-  // holds it for the client's time limits.
+  // The worker owns copies of what it uses. A frame that closes while a silent server holds the
+  // test stops it and waits the moment the client takes to drop the connection, so no thread
+  // outlives the window.
   testCall_.Start(
       this,
-      [server = server_, folder = testFolder_](std::stop_token) { return RunTest(server, folder); },
+      [server = server_, folder = testFolder_](std::stop_token stop) {
+        return RunTest(server, folder, stop);
+      },
       [this](const TFtpTestResult& result) { FinishTest(result); });
 }
 
@@ -263,8 +289,10 @@ void TPFtpEditFrame::FinishTest(const TFtpTestResult& result) {
     ShowError(result.Exception);
   } else if (result.Connected) {
     if (result.FolderFound) {
-      LangMessageDlg(FromWindows1252(DialogText(kDialogConnectionOk)), TMsgDlgType::Information,
-                     kButtonsOk);
+      // Said when it holds: the test ran with TLS required, so it cannot have fallen back.
+      const std::string ok =
+          std::string(DialogText(kDialogConnectionOk)) + (server_.FTPUseTLS ? " (TLS)" : "");
+      LangMessageDlg(FromWindows1252(ok), TMsgDlgType::Information, kButtonsOk);
     } else {
       ShowError(Replace(DialogText(kDialogConnectionFailedDirectory), testFolder_));
     }

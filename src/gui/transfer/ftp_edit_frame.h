@@ -19,6 +19,8 @@ class QPushButton;
 
 namespace tavrel::gui {
 
+class TPSelectFileFrame;
+
 // What a Test connection run found, handed from the worker to the window's thread.
 struct TFtpTestResult {
   bool Connected = false;
@@ -31,9 +33,9 @@ struct TFtpTestResult {
 };
 
 // The embeddable frame that edits one transmission server's FTP account: name, host, user ID,
-// password, port, passive mode, proxy, and a "Test connection" button. Every check is the
-// core's; the frame gathers the edits and shows the answers. The test connects on a worker
-// thread, so the window keeps working even when the server never answers.
+// password, port, passive mode, proxy, TLS with its CA file, and a "Test connection" button. Every
+// check is the core's; the frame gathers the edits and shows the answers. The test connects on a
+// worker thread, so the window keeps working even when the server never answers.
 class TPFtpEditFrame : public QWidget {
   Q_OBJECT
 
@@ -83,8 +85,8 @@ class TPFtpEditFrame : public QWidget {
   std::string testFolder_;
   QString caption_;
   bool testRunning_ = false;
-  // The running test; when the frame goes, the test ends on its own and its answer is dropped.
-  TBackgroundCall testCall_{TBackgroundCall::TOnDestroy::LetRun};
+  // The running test; when the frame goes, the test is stopped and waited for, its answer dropped.
+  TBackgroundCall testCall_;
 
   QGroupBox* group_;
   QLabel* nameLabel_;
@@ -96,6 +98,9 @@ class TPFtpEditFrame : public QWidget {
   QCheckBox* passiveCheck_;
   QCheckBox* useProxiCheck_;
   QLineEdit* proxiEdit_;
+  QCheckBox* useTlsCheck_;
+  // The PEM file of the authority that signed the server's certificate; empty: the system's.
+  TPSelectFileFrame* caFileFrame_;
   QPushButton* testButton_;
 };
 
