@@ -120,7 +120,7 @@ int RunUploadCommand(const CommandContext& context) {
       return kExitError;
     case TWorkflowOutcome::ConnectionFailed:
       if (result.ToPageFolder) {
-        std::fprintf(stderr, "%s\n", result.Message().c_str());
+        std::fprintf(stderr, "%s\n", Windows1252ToUtf8(result.Message()).c_str());
         return kExitConnectionFailed;
       }
       std::fprintf(stderr, "%s\n%s: %s\n", kConnectionFailedMessage, ServerName(globals).c_str(),
@@ -138,7 +138,9 @@ int RunUploadCommand(const CommandContext& context) {
       return kExitHomeInUse;
     case TWorkflowOutcome::UploadFailed:
     case TWorkflowOutcome::Cancelled:
-      std::fprintf(stderr, "Upload failed: %s\n", result.Detail.c_str());
+      std::fprintf(
+          stderr, "Upload failed: %s\n",
+          result.ToPageFolder ? Windows1252ToUtf8(result.Detail).c_str() : result.Detail.c_str());
       return kExitUploadFailed;
     case TWorkflowOutcome::Generated:
     case TWorkflowOutcome::SchemaMismatch:

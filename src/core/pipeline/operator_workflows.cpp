@@ -183,9 +183,13 @@ TWorkflowResult RunUpload(const TRIGlobals& settings, TPTextToPrestelPageForm& f
     result.ToPageFolder = PublishesToFolder(settings);
     Report(hooks, result.ToPageFolder ? "Checking the page folder" : "Connecting to the server");
     std::string failure;
+    // A page folder's texts name it in the file system's UTF-8; results hold program text.
+    const auto programText = [&result](const std::string& text) {
+      return result.ToPageFolder ? MessageAsWindows1252Text(text) : text;
+    };
     if (!TestTargetConnection(settings, &failure)) {
       result.Outcome = TWorkflowOutcome::ConnectionFailed;
-      result.Detail = failure;
+      result.Detail = programText(failure);
       return;
     }
     if (!TargetIsFree(settings)) {
@@ -202,7 +206,7 @@ TWorkflowResult RunUpload(const TRIGlobals& settings, TPTextToPrestelPageForm& f
     if (!PublishUpdate(settings, hooks.ProgressView, &failure, hooks.Stop)) {
       result.Outcome = hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled
                                                    : TWorkflowOutcome::UploadFailed;
-      result.Detail = failure;
+      result.Detail = programText(failure);
       return;
     }
     // Only now: a feed whose update did not arrive stays unhandled, so the scan sends it later.
@@ -272,7 +276,7 @@ TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<boo
     if (!PublishUpdate(settings, progressView, &failure, stop)) {
       return TProcessResult{
           stop.stop_requested() ? TProcessOutcome::Cancelled : TProcessOutcome::UploadFailed,
-          failure};
+          PublishesToFolder(settings) ? MessageAsWindows1252Text(failure) : failure};
     }
     return TProcessResult{TProcessOutcome::Uploaded, ""};
   };
