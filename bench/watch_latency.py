@@ -6,9 +6,15 @@ sample workspace, then rewrites the feed ROUNDS times and measures from the writ
 simulator's "published" report line. Prints every figure and the median.
 
     bench/watch_latency.py build/release/tavrel [ROUNDS]
+
+With --folder the scan publishes to a page folder (Target=Folder) instead, and each figure runs
+from the write to the first page file in the folder that holds the new message.
+
+    bench/watch_latency.py --folder build/release/tavrel [ROUNDS]
 """
 
 import os
+import re
 import shutil
 import statistics
 import subprocess
@@ -20,8 +26,14 @@ SOURCE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
 def main():
-    program = os.path.abspath(sys.argv[1])
-    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 10
+    arguments = sys.argv[1:]
+    if "--folder" in arguments:
+        arguments.remove("--folder")
+        folder_latency(os.path.abspath(arguments[0]),
+                       int(arguments[1]) if len(arguments) > 1 else 10)
+        return
+    program = os.path.abspath(arguments[0])
+    rounds = int(arguments[1]) if len(arguments) > 1 else 10
     work = tempfile.mkdtemp(prefix="tavrel-watch-")
     try:
         sim_dir = os.path.join(work, "sim")
@@ -74,6 +86,59 @@ def main():
         print("median of %d: %.3f s" % (len(figures), statistics.median(figures)))
     finally:
         shutil.rmtree(work, ignore_errors=True)
+
+
+def folder_latency(program, rounds):
+    work = tempfile.mkdtemp(prefix="tavrel-watch-folder-")
+    try:
+        home = os.path.join(work, "home")
+        shutil.copytree(os.path.join(SOURCE, "data/sample"), home)
+        pages = os.path.join(work, "pages")
+        os.makedirs(pages)
+        ini = os.path.join(home, "tavrel.ini")
+        with open(ini, "rb") as f:
+            settings = re.sub(rb"\[Settings\]\r?\n", b"[Settings]\r\nTarget=Folder\r\n"
+                              b"TargetFolder=" + pages.encode() + b"\r\n", f.read(), count=1)
+        with open(ini, "wb") as f:
+            f.write(settings)
+        scan = subprocess.Popen([program, "--home", home, "scan", "--interval", "3600"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(1.0)
+        feed = os.path.join(home, "Feed", "news.xml")
+        original = open(feed, "rb").read()
+        figures = []
+        for version in range(1, rounds + 1):
+            marker = b"Version %d." % version
+            body = original.replace(b"<item>", b"<item><title>Update %d here</title>"
+                                    b"<category>News</category><description>Version %d."
+                                    b"</description></item><item>" % (version, version), 1)
+            start = time.monotonic()
+            with open(feed, "wb") as f:
+                f.write(body)
+            while not folder_holds(pages, marker):
+                if time.monotonic() - start > 30:
+                    raise SystemExit("no page with the new message within 30 s")
+                time.sleep(0.005)
+            figures.append(time.monotonic() - start)
+            time.sleep(0.3)
+        scan.terminate()
+        scan.wait()
+        print("write to page in the folder, s: " + " ".join("%.3f" % f for f in figures))
+        print("median of %d: %.3f s" % (len(figures), statistics.median(figures)))
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def folder_holds(folder, marker):
+    for name in os.listdir(folder):
+        if name.endswith(".tti"):
+            try:
+                with open(os.path.join(folder, name), "rb") as f:
+                    if marker in f.read():
+                        return True
+            except FileNotFoundError:
+                pass
+    return False
 
 
 def report_lines(path):

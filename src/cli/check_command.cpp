@@ -8,6 +8,7 @@
 #include "pipeline/feed_pipeline.h"
 #include "pipeline/feed_text_check.h"
 #include "pipeline/settings_problems.h"
+#include "pipeline/transmission_target.h"
 #include "support/windows1252.h"
 
 namespace tavrel::cli {
@@ -18,7 +19,8 @@ constexpr const char* kCheckHelp =
     "Usage: tavrel [--home DIR] check [FEED]\n"
     "\n"
     "Checks the settings file for values that are not numbers and repeated sections or\n"
-    "keys, a feed for control characters, unknown references and a wrong encoding\n"
+    "keys, the page folder (with Target=Folder: missing, not a folder or not writable),\n"
+    "a feed for control characters, unknown references and a wrong encoding\n"
     "declaration, the feed against the configured element names, its categories against\n"
     "the category table, the page numbers they would get, every template of the table,\n"
     "the fastext prompts (with UseFastext), and every message's layout: a title or text\n"
@@ -43,6 +45,9 @@ int RunCheckCommand(const CommandContext& context) {
   // Settings that fell back to a default are named first: they explain what follows.
   const std::vector<std::string> settingsLines = SettingsFileProblems(settings.IniFileName);
   for (const std::string& line : settingsLines) std::printf("%s\n", line.c_str());
+  // A page folder that cannot take pages fails every upload; say so before the feed's lines.
+  const std::string targetProblem = TargetFolderProblem(settings);
+  if (!targetProblem.empty()) std::printf("%s\n", targetProblem.c_str());
   std::fflush(stdout);
   if (feed.empty()) feed = FeedPathForCommand(settings);
   const std::vector<std::string> textLines = FeedTextProblems(feed);
@@ -59,7 +64,9 @@ int RunCheckCommand(const CommandContext& context) {
   for (const std::string& line : lines) {
     std::printf("%s\n", Windows1252ToUtf8(line).c_str());
   }
-  if (!lines.empty() || !settingsLines.empty() || !textLines.empty()) return 1;
+  if (!lines.empty() || !settingsLines.empty() || !textLines.empty() || !targetProblem.empty()) {
+    return 1;
+  }
   std::printf("%s: no problems found.\n", feed.c_str());
   return 0;
 }

@@ -17,6 +17,7 @@
 #include "pipeline/operator_workflows.h"
 #include "pipeline/scan_cycle.h"
 #include "pipeline/settings_store.h"
+#include "pipeline/transmission_target.h"
 #include "render/text_layout.h"
 #include "status_printer.h"
 #include "step_exit_codes.h"
@@ -24,7 +25,6 @@
 #include "support/text_encoding.h"
 #include "support/windows1252.h"
 #include "terminal_progress.h"
-#include "transfer/update_upload.h"
 
 namespace tavrel::cli {
 namespace {
@@ -49,9 +49,17 @@ constexpr const char* kUsage =
     "upload never empties Export/ under it; a step that finds the home taken for 5 seconds\n"
     "shows \"another Tavrel is working in <home> (process N)\" and tries again next time.\n"
     "\n"
-    "A local feed file is also watched: a step starts about a second after the file was last\n"
-    "written, without waiting for ScanInterval, which stays the schedule for web feeds and\n"
-    "the fallback.\n"
+    "With Target=Folder in tavrel.ini the step publishes to the page folder of an open\n"
+    "inserter (TargetFolder) instead of the server: one TTI file per page number, each\n"
+    "written to a hidden temporary file and renamed over the old one, unchanged pages left\n"
+    "alone, the pages Tavrel published before and no longer generates removed, files it\n"
+    "did not write never touched. A missing or unwritable folder is \"Connection failed: \"\n"
+    "with the reason; a folder is never busy.\n"
+    "\n"
+    "A local feed file is also watched: a step starts as soon as the writer closes the file\n"
+    "or renames it into place, or a second after the last write while it stays open,\n"
+    "without waiting for ScanInterval, which stays the schedule for web feeds and the\n"
+    "fallback.\n"
     "\n"
     "Every status is printed on stdout as it happens, after an ISO 8601 local time stamp:\n"
     "\"Checking\", then \"No changes\", \"Connection failed\", \"Server Busy\" or \"Processing\",\n"
@@ -73,12 +81,14 @@ constexpr const char* kUsage =
     "  1  the home folder or its settings are unusable\n"
     "  2  wrong usage\n"
     "Exit codes with --once:\n"
-    "  0  the update (archive and semaphore) was stored on the server\n"
+    "  0  the update (archive and semaphore) was stored on the server, or every page is in\n"
+    "     the page folder\n"
     "  1  the step ended with \"Error: ...\" (the feed could not be fetched or read, a page\n"
     "     or file could not be written), or the home folder or its settings are unusable\n"
     "  2  wrong usage\n"
     "  3  \"No changes\": the feed is the one last sent\n"
-    "  4  \"Connection failed\": no connection or the login was refused\n"
+    "  4  \"Connection failed\": no connection or the login was refused, or the page folder\n"
+    "     is missing, not a folder or not writable\n"
     "  5  \"Server Busy\": the server has not yet taken the last update\n"
     "  6  the upload broke off; the server got no semaphore\n"
     "  7  the feed gave no page; nothing was sent\n"
@@ -182,10 +192,9 @@ int RunScanCommand(const CommandContext& context) {
   cycle.SetScanInterval(arguments.Interval.value_or(globals.ScanInterval));
 
   const TStopSignals signals;
-  const std::string server = globals.Server.FTPHost + ":" + std::to_string(globals.Server.FTPPort) +
-                             " " + RemoteTransferFolder(globals.Server, globals.TransferDir);
+  const std::string server = TargetDescription(globals);
   if (arguments.Once) {
-    printer.Print("Scan step: feed " + FeedSource(globals) + ", server " + server);
+    printer.Print("Scan step: feed " + FeedSource(globals) + ", " + server);
     const std::optional<TScanOutcome> outcome = cycle.RunStep();
     return outcome ? ExitCodeOf(*outcome) : kExitError;
   }
@@ -200,7 +209,7 @@ int RunScanCommand(const CommandContext& context) {
     try {
       watcher.emplace(
           globals.FeedFilePath(),
-          [&cycle](std::chrono::steady_clock::time_point lastWrite, std::stop_token stop) {
+          [&cycle, &clock](std::chrono::steady_clock::time_point lastWrite, std::stop_token stop) {
             // A step under way may have fetched the feed before the write: run one more after
             // it, unless a step started after the write (the timer's) has taken the change. The
             // stop of the service ends the wait, never a step under way.
@@ -208,13 +217,19 @@ int RunScanCommand(const CommandContext& context) {
                    !stop.stop_requested()) {
               std::this_thread::sleep_for(TScanCycle::kTickInterval / 5);
             }
+            // A change found while the server was busy is tried again soon, not at the next
+            // ScanInterval, as long as no step has sent it.
+            while (cycle.LastOutcome() == TScanOutcome::ServerBusy && !stop.stop_requested()) {
+              clock.Wait(kBusyRetryWait, stop);
+              if (cycle.LastOutcome() == TScanOutcome::ServerBusy) cycle.RunStep();
+            }
           });
     } catch (const Error& error) {
       notWatching = "Not watching the feed file: " + MessageAsWindows1252Text(error.what());
     }
   }
   printer.Print("Scan started: a step every " + std::to_string(cycle.ScanInterval()) + " s, feed " +
-                FeedSource(globals) + ", server " + server);
+                FeedSource(globals) + ", " + server);
   if (!notWatching.empty()) printer.Print(notWatching);
   cycle.Run([] { return !stopRequested.load(); });
   watcher.reset();  // asks the watch to end and waits for a step it started

@@ -166,6 +166,46 @@ TEST(CheckAndGenerateCommands, ExitCodesAndOutput) {
   }
 }
 
+// With the page folder as the target, check names a folder that cannot take pages.
+TEST(CheckAndGenerateCommands, CheckNamesAPageFolderThatCannotTakePages) {
+  struct FolderCase {
+    const char* Name;
+    const char* Target;
+    const char* TargetFolder;
+    int ExitCode;
+    std::string Out;  // <home> replaced
+  };
+  const std::vector<FolderCase> cases = {
+      {"a folder there", "Folder", "pages", 0, "<home>feeds/news.xml: no problems found.\n"},
+      {"a missing folder", "Folder", "gone", 1,
+       "<home>gone: the page folder cannot be reached: No such file or directory\n"},
+      {"a file, not a folder", "Folder", "tavrel.ini", 1,
+       "<home>tavrel.ini: the page folder is not a folder\n"},
+      {"no folder set", "Folder", "", 1, "no page folder is set (TargetFolder)\n"},
+      {"an unknown target", "Floppy", "pages", 1,
+       "Target=Floppy is neither Varnex nor Folder; the pages go to the server\n"},
+  };
+  for (const FolderCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempFolder folder;
+    const std::string home = folder / "home/";
+    WriteBytes(home + "tavrel.ini",
+               std::string("[Settings]\nXMLFilePath=feeds/news.xml\nTarget=") + c.Target +
+                   "\nTargetFolder=" + c.TargetFolder +
+                   "\n[XMLItem001]\nCategory=News\nIndexNumber=100\nFirstNumber=101\n"
+                   "IndexTemplateFileName=Templates/index.tpg\n"
+                   "MessageTemplateFileName=Templates/message.tpg\n");
+    WriteTemplate(home + "Templates/index.tpg");
+    WriteTemplate(home + "Templates/message.tpg");
+    WriteBytes(home + "feeds/news.xml", Feed("root", {"News"}));
+    fs::create_directories(home + "pages");
+    const auto result = RunCommand(std::string(TAVREL_BINARY_DIR) + "/tavrel --home " + home +
+                                   " check 2>/dev/null");
+    EXPECT_EQ(result.ExitCode, c.ExitCode);
+    EXPECT_EQ(result.Output, std::regex_replace(c.Out, std::regex("<home>"), home));
+  }
+}
+
 // What a preview would lose or show wrongly without a word: check names it, as generate's
 // summary does, and exits 1.
 TEST(CheckAndGenerateCommands, CheckNamesAMessageThatCannotBeLaidOutAndAPromptWithASpace) {

@@ -187,6 +187,71 @@ TEST_F(ConfigurationDialogs, GeneralOptionsChecksTheFeedFileThenTheFtpFrame) {
   }
 }
 
+// "Send to": the page folder disables the FTP frame, which keeps its values and is not checked;
+// the folder is checked by the core's rule; back to the server, the frame is checked again.
+TEST_F(ConfigurationDialogs, GeneralOptionsSendsToAPageFolderWithTheFtpFrameSetAside) {
+  TempFolder home;
+  WriteBytes(home / "news.xml", "<rss/>");
+  std::filesystem::create_directory(home / "pages");
+  struct Case {
+    const char* Name;
+    const char* StartTarget;
+    const char* Clicked;  // the "Send to" item clicked
+    const char* Folder;
+    const char* Host;
+    const char* MessagePart;  // null: accepted
+    const char* FocusedEdit;
+  };
+  const std::vector<Case> cases = {
+      {"folder missing", "Varnex", "TargetFolderRadioButton", "missing", " ",
+       "the page folder cannot be reached", "TargetFolderEdit"},
+      {"folder there, the empty host is not asked", "Varnex", "TargetFolderRadioButton", "pages",
+       " ", nullptr, nullptr},
+      {"back to the server: its frame is checked", "Folder", "TargetServerRadioButton", "pages",
+       " ", "FTP Host niet ingevuld.", "HostEdit"},
+      {"back to the server, the folder kept", "Folder", "TargetServerRadioButton", "pages",
+       "ftp.example", nullptr, nullptr},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.Name);
+    TGeneralOptions options;
+    options.XMLFilePath = "news.xml";
+    options.Target = row.StartTarget;
+    options.Server = Server(row.Host);
+    TRIGeneralOptionsDlg dialog(options, home.Path());
+    dialog.show();
+    const bool startsOnFolder = std::string(row.StartTarget) == "Folder";
+    EXPECT_EQ(Find<QRadioButton>(dialog, "TargetFolderRadioButton")->isChecked(), startsOnFolder);
+    EXPECT_EQ(Find<QGroupBox>(dialog, "FtpGroup")->isEnabled(), !startsOnFolder);
+    Click(dialog, row.Clicked);
+    const bool folder = std::string(row.Clicked) == "TargetFolderRadioButton";
+    EXPECT_EQ(Find<QGroupBox>(dialog, "FtpGroup")->isEnabled(), !folder);
+    EXPECT_EQ(Find<QLineEdit>(dialog, "TargetFolderEdit")->isEnabled(), folder);
+    EXPECT_EQ(Find<QLineEdit>(dialog, "HostEdit")->text(), row.Host) << "the frame keeps it";
+    SetText(dialog, "TargetFolderEdit", row.Folder);
+    {
+      TMessageBoxes boxes;
+      Click(dialog, "OKButton");
+      if (row.MessagePart == nullptr) {
+        EXPECT_TRUE(boxes.Texts.empty());
+      } else {
+        ASSERT_EQ(boxes.Texts.size(), 1u);
+        EXPECT_NE(boxes.Texts.front().find(row.MessagePart), std::string::npos)
+            << boxes.Texts.front();
+      }
+    }
+    if (row.MessagePart != nullptr) {
+      EXPECT_TRUE(dialog.isVisible());
+      EXPECT_EQ(dialog.focusWidget(), Find<QLineEdit>(dialog, row.FocusedEdit));
+      continue;
+    }
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Options().Target, folder ? "Folder" : "Varnex");
+    EXPECT_EQ(dialog.Options().TargetFolder, row.Folder);
+    EXPECT_EQ(dialog.Options().Server.FTPHost, row.Host);
+  }
+}
+
 TRssTxtPageProperty Entry(const char* name, int index, int first) {
   TRssTxtPageProperty entry;
   entry.Category = name;
@@ -651,7 +716,7 @@ TEST_F(ConfigurationDialogs, SettingsFileAfterOkHoldsExactlyTheConfirmedValues) 
            "StartScanAtProgramStart=0\nFormatCorrection=8\nMessageElement=message\n"
            "TitleElement=title\nCategoryElement=category\nTextElement=text\nRootElement=rss\n"
            "ChannelElement=channel\nUseChannelElement=0\nUseCategoryElement=1\nHtmlTexts="
-           "0\nFTPUseTLS=0\nFTPCAFile=\n\n"
+           "0\nFTPUseTLS=0\nFTPCAFile=\nTarget=Varnex\nTargetFolder=\n\n"
            "[XMLItem001]\nCategory=News\nIndexNumber=100\nFirstNumber=101\nShowTitle=1\n"
            "EmptyRowAfterTitle=1\nTitleUpperCase=1\nIndexNumberColor=3\n"
            "IndexTemplateFileName=\nMessageTemplateFileName=\nFastextPrompt1=Index\n"

@@ -54,6 +54,8 @@ TEST(SettingsValues, EveryFieldIsWrittenUnderItsOwnKeyAndReadBack) {
   values.ScanInterval = 30;
   values.StartScanAtProgramStart = true;
   values.FormatCorrection = -2;
+  values.Target = "Folder";
+  values.TargetFolder = "inserter/pages";
   values.XmlSchema = {"rss", "chan", true, false, "item", "head", "cat", "body", true};
   values.Categories = {TRssTxtPageProperty{}};
   values.Categories[0].Category = "Sport";
@@ -64,8 +66,8 @@ TEST(SettingsValues, EveryFieldIsWrittenUnderItsOwnKeyAndReadBack) {
       "DefaultCharSet=12\r\nUseFastext=0\r\nScanInterval=30\r\nStartScanAtProgramStart=1\r\n"
       "FormatCorrection=-2\r\nMessageElement=item\r\nTitleElement=head\r\nCategoryElement=cat\r\n"
       "TextElement=body\r\nRootElement=rss\r\nChannelElement=chan\r\nUseChannelElement=1\r\n"
-      "UseCategoryElement=0\r\nHtmlTexts=1\r\nFTPUseTLS=1\r\nFTPCAFile=certs/ca.pem\r\n\r\n"
-      "[XMLItem001]\r\nCategory=Sport\r\n";
+      "UseCategoryElement=0\r\nHtmlTexts=1\r\nFTPUseTLS=1\r\nFTPCAFile=certs/ca.pem\r\n"
+      "Target=Folder\r\nTargetFolder=inserter/pages\r\n\r\n[XMLItem001]\r\nCategory=Sport\r\n";
   const std::string text = TextOf(values);
   EXPECT_EQ(text.substr(0, expected.size()), expected);
 

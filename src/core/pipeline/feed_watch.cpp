@@ -39,16 +39,21 @@ TFeedWatch::TFeedWatch(const std::string& feedPath) {
 
 TFeedWatch::~TFeedWatch() { ::close(fd_); }
 
-bool TFeedWatch::ReadEvents() {
+TFeedWatch::TEvents TFeedWatch::ReadEvents() {
   alignas(inotify_event) char buffer[8192];
-  bool concerned = false;
+  TEvents seen = TEvents::None;
   while (true) {
     const ssize_t length = ::read(fd_, buffer, sizeof buffer);
-    if (length <= 0) return concerned;  // EAGAIN: all read
+    if (length <= 0) return seen;  // EAGAIN: all read
     for (ssize_t at = 0; at < length;) {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-      if (event->len > 0 && name_ == event->name) concerned = true;
-      if ((event->mask & IN_Q_OVERFLOW) != 0) concerned = true;  // lost events: look again
+      if (event->len > 0 && name_ == event->name) {
+        // The last event decides: a file closed and opened again is being written again.
+        seen = (event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) != 0 ? TEvents::Finished
+                                                                   : TEvents::Changed;
+      }
+      // Lost events: look again, after the quiet time, as the state of the file is unknown.
+      if ((event->mask & IN_Q_OVERFLOW) != 0) seen = TEvents::Changed;
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
     }
   }
@@ -66,11 +71,15 @@ bool TFeedWatch::WaitForSettledChange(std::stop_token stop, std::chrono::millise
       timeout = std::min(timeout, left);
     }
     pollfd watch{fd_, POLLIN, 0};
-    if (::poll(&watch, 1, static_cast<int>(timeout.count())) > 0 && ReadEvents()) {
-      changed = true;
-      lastChange_ = std::chrono::steady_clock::now();
-      settledAt = lastChange_ + quiet;
-    }
+    if (::poll(&watch, 1, static_cast<int>(timeout.count())) <= 0) continue;
+    const TEvents seen = ReadEvents();
+    if (seen == TEvents::None) continue;
+    changed = true;
+    lastChange_ = std::chrono::steady_clock::now();
+    // A writer that closed the file, or renamed a finished file into place, is done with it:
+    // the step takes it at once. Only a file still open for writing waits for the quiet time.
+    if (seen == TEvents::Finished) return true;
+    settledAt = lastChange_ + quiet;
   }
   return false;
 }

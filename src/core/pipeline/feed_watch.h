@@ -10,9 +10,15 @@
 
 namespace tavrel {
 
-// How long a local feed file must stay unchanged after a write before a step takes it: a
-// producer that writes in several pieces is not caught half way.
+// How long a local feed file still open for writing must stay unchanged after a write before a
+// step takes it: a producer that writes in several pieces is not caught half way. A file that
+// its writer closed or renamed into place is taken at once.
 inline constexpr std::chrono::milliseconds kFeedQuietTime{1000};
+
+// How long after a step that found the server busy a watched feed's change is tried again. The
+// watch takes a finished feed at once, often while the server is still taking the previous
+// update; that change must not wait a whole ScanInterval for the server's moment of work.
+inline constexpr std::chrono::milliseconds kBusyRetryWait{1000};
 
 // Watches a local feed file through the kernel (inotify on its folder, so that a file replaced
 // by a rename is seen as well as one rewritten in place), so that the scan takes a new feed
@@ -25,8 +31,9 @@ class TFeedWatch {
   TFeedWatch(const TFeedWatch&) = delete;
   TFeedWatch& operator=(const TFeedWatch&) = delete;
 
-  // Blocks until the file was written, created, replaced or removed and then stayed unchanged
-  // for quiet; answers true then, false once a stop is requested (checked every 100 ms).
+  // Blocks until the file was closed after writing or renamed into place, or was written,
+  // created or removed and then stayed unchanged for quiet; answers true then, false once a stop
+  // is requested (checked every 100 ms).
   bool WaitForSettledChange(std::stop_token stop, std::chrono::milliseconds quiet = kFeedQuietTime);
 
   // When the kernel last reported a change of the feed file (on the steady clock); the epoch
@@ -34,8 +41,10 @@ class TFeedWatch {
   std::chrono::steady_clock::time_point LastChange() const { return lastChange_; }
 
  private:
-  // Reads what the kernel reported; answers whether an event concerned the feed file.
-  bool ReadEvents();
+  // What the kernel reported about the feed file: nothing, a change that may go on (a write,
+  // a creation, a removal), or a finished file (closed after writing, renamed into place).
+  enum class TEvents { None, Changed, Finished };
+  TEvents ReadEvents();
 
   int fd_ = -1;
   std::string name_;

@@ -30,6 +30,19 @@ struct TGeneralOptions {
   std::int32_t ScanInterval = 10;
   bool StartScanAtProgramStart = false;
   std::int32_t FormatCorrection = 8;
+
+  // Where the pages go: kTargetVarnex (the transmission server above) or kTargetFolder (the
+  // page folder of an open inserter, TargetFolder, a path found from the home when relative).
+  std::string Target = "Varnex";
+  std::string TargetFolder;
 };
+
+// The values of Target. The file's spelling is taken in any case.
+inline constexpr const char* kTargetVarnex = "Varnex";
+inline constexpr const char* kTargetFolder = "Folder";
+
+// Whether the options send the pages to a page folder rather than to the server. Any value of
+// Target other than "Folder" (in any case) keeps the server, as before the key existed.
+bool PublishesToFolder(const TGeneralOptions& options);
 
 }  // namespace tavrel

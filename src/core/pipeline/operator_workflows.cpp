@@ -8,6 +8,7 @@
 #include "pipeline/control_file_reader.h"
 #include "pipeline/input_digest.h"
 #include "pipeline/settings_store.h"
+#include "pipeline/transmission_target.h"
 #include "render/text_layout.h"
 #include "support/error.h"
 #include "support/home_lock.h"
@@ -106,7 +107,9 @@ std::string TWorkflowResult::Message() const {
     case TWorkflowOutcome::CategoryProblems:
       return joined(Check.Lines());
     case TWorkflowOutcome::ConnectionFailed:
-      return kConnectionFailedMessage;
+      // A page folder has no login to fail: its own problem says what to mend.
+      return ToPageFolder ? std::string(kScanConnectionFailed) + ": " + Detail
+                          : kConnectionFailedMessage;
     case TWorkflowOutcome::ServerBusy:
       return kServerBusyMessage;
     case TWorkflowOutcome::NothingGenerated:
@@ -177,14 +180,19 @@ TWorkflowResult RunUpload(const TRIGlobals& settings, TPTextToPrestelPageForm& f
       result.Outcome = TWorkflowOutcome::Cancelled;
       return;
     }
-    Report(hooks, "Connecting to the server");
+    result.ToPageFolder = PublishesToFolder(settings);
+    Report(hooks, result.ToPageFolder ? "Checking the page folder" : "Connecting to the server");
     std::string failure;
-    if (!TestServerConnection(settings.Server, &failure)) {
+    // A page folder's texts name it in the file system's UTF-8; results hold program text.
+    const auto programText = [&result](const std::string& text) {
+      return result.ToPageFolder ? MessageAsWindows1252Text(text) : text;
+    };
+    if (!TestTargetConnection(settings, &failure)) {
       result.Outcome = TWorkflowOutcome::ConnectionFailed;
-      result.Detail = failure;
+      result.Detail = programText(failure);
       return;
     }
-    if (!ServerIsFree(settings.Server, settings.TransferDir)) {
+    if (!TargetIsFree(settings)) {
       result.Outcome = TWorkflowOutcome::ServerBusy;
       return;
     }
@@ -195,10 +203,10 @@ TWorkflowResult RunUpload(const TRIGlobals& settings, TPTextToPrestelPageForm& f
 
     if (!Regenerate(settings, formatter, hooks, result)) return;
     Report(hooks, "Sending the update");
-    if (!UploadUpdate(UpdateTargetOf(settings), hooks.ProgressView, &failure, hooks.Stop)) {
+    if (!PublishUpdate(settings, hooks.ProgressView, &failure, hooks.Stop)) {
       result.Outcome = hooks.Stop.stop_requested() ? TWorkflowOutcome::Cancelled
                                                    : TWorkflowOutcome::UploadFailed;
-      result.Detail = failure;
+      result.Detail = programText(failure);
       return;
     }
     // Only now: a feed whose update did not arrive stays unhandled, so the scan sends it later.
@@ -246,11 +254,13 @@ TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<boo
   };
   operations.InputsDigest = [digest] { return *digest; };
   operations.TestServerConnection = [&settings](std::stop_token, std::string& failure) {
-    return TestServerConnection(settings.Server, &failure);
+    if (!PublishesToFolder(settings)) return TestServerConnection(settings.Server, &failure);
+    // Statuses are the program's text; the folder's name is the file system's UTF-8.
+    const bool reached = TestTargetConnection(settings, &failure);
+    failure = MessageAsWindows1252Text(failure);
+    return reached;
   };
-  operations.ServerIsFree = [&settings](std::stop_token) {
-    return ServerIsFree(settings.Server, settings.TransferDir);
-  };
+  operations.ServerIsFree = [&settings](std::stop_token) { return TargetIsFree(settings); };
   operations.RegenerateAndUpload = [&settings, regenerate = std::move(regenerate),
                                     progressView = hooks.ProgressView](std::stop_token stop) {
     try {
@@ -263,10 +273,10 @@ TScanOperations MakeScanOperations(const TRIGlobals& settings, std::function<boo
     }
     if (stop.stop_requested()) return TProcessResult{TProcessOutcome::Cancelled, ""};
     std::string failure;
-    if (!UploadUpdate(UpdateTargetOf(settings), progressView, &failure, stop)) {
+    if (!PublishUpdate(settings, progressView, &failure, stop)) {
       return TProcessResult{
           stop.stop_requested() ? TProcessOutcome::Cancelled : TProcessOutcome::UploadFailed,
-          failure};
+          PublishesToFolder(settings) ? MessageAsWindows1252Text(failure) : failure};
     }
     return TProcessResult{TProcessOutcome::Uploaded, ""};
   };

@@ -53,6 +53,8 @@ struct TWorkflowResult {
   std::vector<std::string> LayoutLines;
   // The "Control.dat" section of the first generated page ("100.0000"), empty when none.
   std::string FirstPageSection;
+  // Upload: the pages went, or were to go, to a page folder rather than to the server.
+  bool ToPageFolder = false;
 
   // The operator's message for the outcome: one of the texts above, the check's lines, or the
   // detail of a failure. Empty for Generated and Uploaded.

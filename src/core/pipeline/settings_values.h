@@ -48,7 +48,7 @@ struct TSettingKey {
 // Maps every key of the "Settings" section to its field, in the order in which the file has
 // always listed them: saving writes them in this order, so a first start writes exactly these
 // keys in exactly this order.
-inline constexpr std::array<TSettingKey, 26> kSettingKeys = {{
+inline constexpr std::array<TSettingKey, 28> kSettingKeys = {{
     {"IsXMLWeb", &TGeneralOptions::IsXMLWeb},
     {"XMLFilePath", &TGeneralOptions::XMLFilePath, true},
     {"XmlUrl", &TGeneralOptions::XmlUrl},
@@ -76,6 +76,8 @@ inline constexpr std::array<TSettingKey, 26> kSettingKeys = {{
     // Added after the others so that a file written before them keeps its order.
     {"FTPUseTLS", &TMediaServer::FTPUseTLS},
     {"FTPCAFile", &TMediaServer::FTPCAFile, true},
+    {"Target", &TGeneralOptions::Target},
+    {"TargetFolder", &TGeneralOptions::TargetFolder, true},
 }};
 
 // Reads every key of kSettingKeys from the file's "Settings" section (its default when missing

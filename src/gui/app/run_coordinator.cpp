@@ -225,6 +225,17 @@ void TRunCoordinator::FinishScanStep(TScanOutcome outcome) {
   runInProgress_ = false;
   ReleaseProgressDialog();
   emit ScanStepFinished(outcome);
+  // With the feed file watched, a change found while the server was busy is tried again soon
+  // rather than at the next ScanInterval, as the scan service does.
+  if (outcome == TScanOutcome::ServerBusy && feedWatch_) {
+    QTimer::singleShot(kBusyRetryWait, this, [this] {
+      if (!autoScanOn_ || runInProgress_ || !feedWatch_ ||
+          scanCycle_->LastOutcome() != TScanOutcome::ServerBusy || !scanCycle_->ClaimStep()) {
+        return;
+      }
+      StartScanStep();
+    });
+  }
   if (pendingFeedChange_) {
     const auto lastWrite = *pendingFeedChange_;
     pendingFeedChange_.reset();

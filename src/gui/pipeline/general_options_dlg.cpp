@@ -1,6 +1,7 @@
 #include "pipeline/general_options_dlg.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "pipeline/general_options_validation.h"
@@ -25,6 +27,10 @@ namespace {
 // The items of "XML Source".
 constexpr int kSourceFile = 0;
 constexpr int kSourceWeb = 1;
+
+// The items of "Send to".
+constexpr int kTargetServer = 0;
+constexpr int kTargetPageFolder = 1;
 
 constexpr int kScanIntervalMin = 0;
 constexpr int kScanIntervalMax = 1000;
@@ -69,6 +75,27 @@ TRIGeneralOptionsDlg::TRIGeneralOptionsDlg(TGeneralOptions options, std::string 
   layout->addWidget(sourceGroup_);
   connect(sourceGroup_, &TRadioGroup::ItemClicked, this, [this] { UpdateSource(); });
 
+  // Where the pages go: the server below, or the page folder of an open inserter.
+  targetGroup_ = new TRadioGroup("Send to", ClientArea());
+  targetGroup_->setObjectName("TargetRadioGroup");
+  QGridLayout* target = targetGroup_->Grid();
+  targetGroup_->AddItem("Varnex server (FTP)", 0, 0)->setObjectName("TargetServerRadioButton");
+  targetGroup_->AddItem("Page folder of an open inserter", 1, 0)
+      ->setObjectName("TargetFolderRadioButton");
+  targetFolderEdit_ = new QLineEdit(targetGroup_);
+  targetFolderEdit_->setObjectName("TargetFolderEdit");
+  targetFolderEdit_->setAccessibleName("Page folder");
+  target->addWidget(targetFolderEdit_, 2, 0);
+  targetFolderBrowse_ = new QToolButton(targetGroup_);
+  targetFolderBrowse_->setObjectName("TargetFolderBrowseButton");
+  targetFolderBrowse_->setText("...");
+  targetFolderBrowse_->setAccessibleName("Choose the page folder");
+  target->addWidget(targetFolderBrowse_, 2, 1);
+  target->setColumnStretch(0, 1);
+  layout->addWidget(targetGroup_);
+  connect(targetGroup_, &TRadioGroup::ItemClicked, this, [this] { UpdateTarget(); });
+  connect(targetFolderBrowse_, &QToolButton::clicked, this, [this] { BrowseTargetFolder(); });
+
   // The one transmission server; its Test button looks for the base transfer folder.
   ftpFrame_ = new TPFtpEditFrame(ClientArea());
   ftpFrame_->SetCaption("Varnex");
@@ -102,7 +129,10 @@ void TRIGeneralOptionsDlg::ShowOptions() {
   startScan_->setChecked(options_.StartScanAtProgramStart);
   useFastext_->setChecked(options_.UseFastext);
   ftpFrame_->Load(options_.Server);
+  targetGroup_->SetItemIndex(PublishesToFolder(options_) ? kTargetPageFolder : kTargetServer);
+  targetFolderEdit_->setText(FromPath(options_.TargetFolder));
   UpdateSource();
+  UpdateTarget();
 }
 
 TGeneralOptions TRIGeneralOptionsDlg::ReadOptions() const {
@@ -113,6 +143,11 @@ TGeneralOptions TRIGeneralOptionsDlg::ReadOptions() const {
   options.ScanInterval = scanInterval_->value();
   options.StartScanAtProgramStart = startScan_->isChecked();
   options.UseFastext = useFastext_->isChecked();
+  const bool folder = targetGroup_->ItemIndex() == kTargetPageFolder;
+  // An unknown Target in the file stays as it is while the server remains the choice.
+  if (folder != PublishesToFolder(options_))
+    options.Target = folder ? kTargetFolder : kTargetVarnex;
+  options.TargetFolder = ToPath(targetFolderEdit_->text());
   return options;
 }
 
@@ -120,6 +155,19 @@ void TRIGeneralOptionsDlg::UpdateSource() {
   const bool web = sourceGroup_->ItemIndex() == kSourceWeb;
   fileFrame_->SetEnabled(!web);
   urlEdit_->setEnabled(web);
+}
+
+void TRIGeneralOptionsDlg::UpdateTarget() {
+  const bool folder = targetGroup_->ItemIndex() == kTargetPageFolder;
+  targetFolderEdit_->setEnabled(folder);
+  targetFolderBrowse_->setEnabled(folder);
+  ftpFrame_->SetFrameEnabled(!folder);
+}
+
+void TRIGeneralOptionsDlg::BrowseTargetFolder() {
+  const QString chosen =
+      QFileDialog::getExistingDirectory(this, "Page folder", targetFolderEdit_->text());
+  if (!chosen.isEmpty()) targetFolderEdit_->setText(chosen);
 }
 
 void TRIGeneralOptionsDlg::accept() {
@@ -135,11 +183,18 @@ void TRIGeneralOptionsDlg::accept() {
   if (!check.Ok) {
     // The file selector's own plain message box, as its existence check shows it.
     LangMessageDlg(this, FromWindows1252(check.Message), TMsgDlgType::Custom);
-    fileFrame_->Edit()->setFocus();
+    if (check.Field == TGeneralOptionsField::TargetFolder) {
+      targetFolderEdit_->setFocus();
+    } else {
+      fileFrame_->Edit()->setFocus();
+    }
     return;
   }
-  if (!ftpFrame_->Validate()) return;
-  ftpFrame_->Save(options.Server);
+  // A disabled frame keeps the server's values as they came in.
+  if (!PublishesToFolder(options)) {
+    if (!ftpFrame_->Validate()) return;
+    ftpFrame_->Save(options.Server);
+  }
   options_ = options;
   TQorButtonDlg::accept();
 }

@@ -8,6 +8,7 @@
 class QCheckBox;
 class QLineEdit;
 class QSpinBox;
+class QToolButton;
 
 namespace tavrel::gui {
 
@@ -26,8 +27,9 @@ class TRadioGroup;
 //   }
 //
 // programDir is where a relative feed path is looked up, as the scan looks it up. The dialog
-// changes only the feed source, the server record, the scan interval, the start switch and
-// UseFastext; every other field comes back as it went in.
+// changes only the feed source, the target (Target, TargetFolder), the server record (only
+// while the server is the target), the scan interval, the start switch and UseFastext; every
+// other field comes back as it went in.
 class TRIGeneralOptionsDlg : public TQorButtonDlg {
  public:
   TRIGeneralOptionsDlg(TGeneralOptions options, std::string programDir, QWidget* parent = nullptr);
@@ -36,9 +38,9 @@ class TRIGeneralOptionsDlg : public TQorButtonDlg {
   const TGeneralOptions& Options() const { return options_; }
 
  protected:
-  // Reads the controls, then closes only when the feed file check of ValidateGeneralOptions
-  // passes ("File not found.", the focus on the file selector) and after it the FTP settings
-  // frame validates (showing its own messages and focusing its edit).
+  // Reads the controls, then closes only when the checks of ValidateGeneralOptions pass (the
+  // message shown, the focus on the control it names) and after them, with the server chosen,
+  // the FTP settings frame validates (showing its own messages and focusing its edit).
   void accept() override;
 
  private:
@@ -46,6 +48,10 @@ class TRIGeneralOptionsDlg : public TQorButtonDlg {
   TGeneralOptions ReadOptions() const;
   // "File" enables the file selector, "Web" the address edit.
   void UpdateSource();
+  // The server enables the FTP frame, the page folder its folder selector; the frame keeps
+  // its values while it is disabled.
+  void UpdateTarget();
+  void BrowseTargetFolder();
 
   TGeneralOptions options_;
   std::string programDir_;
@@ -55,6 +61,9 @@ class TRIGeneralOptionsDlg : public TQorButtonDlg {
   QLineEdit* urlEdit_;
   QSpinBox* scanInterval_;
   QCheckBox* startScan_;
+  TRadioGroup* targetGroup_;
+  QLineEdit* targetFolderEdit_;
+  QToolButton* targetFolderBrowse_;
   TPFtpEditFrame* ftpFrame_;
   QCheckBox* useFastext_;
 };
