@@ -22,28 +22,6 @@ namespace {
 
 std::string ErrnoText(int error) { return std::strerror(error); }
 
-// Owns a file descriptor and closes it once.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int Get() const { return fd_; }
-  bool Valid() const { return fd_ >= 0; }
-  // Closes now and answers the close error (0 when none), for writers that must check it.
-  int Close() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
-
 struct DirCloser {
   void operator()(DIR* dir) const { ::closedir(dir); }
 };
@@ -148,6 +126,16 @@ int OpenForReading(const std::string& path) {
 
 }  // namespace
 
+TFileDescriptor::~TFileDescriptor() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int TFileDescriptor::Close() {
+  const int result = ::close(fd_);
+  fd_ = -1;
+  return result == 0 ? 0 : errno;
+}
+
 int DeleteFilesByMask(const std::string& mask) {
   const SplitMask split = Split(mask);
   if (split.Pattern.empty()) return 0;
@@ -216,9 +204,9 @@ bool SameFileContent(const std::string& pathA, const std::string& pathB) {
   struct stat infoA {
   }, infoB{};
   if (::stat(pathA.c_str(), &infoA) != 0 || ::stat(pathB.c_str(), &infoB) != 0) return false;
-  FileDescriptor a(OpenForReading(pathA));
+  TFileDescriptor a(OpenForReading(pathA));
   if (!a.Valid()) throw FileError(pathA, "cannot open: " + ErrnoText(errno));
-  FileDescriptor b(OpenForReading(pathB));
+  TFileDescriptor b(OpenForReading(pathB));
   if (!b.Valid()) throw FileError(pathB, "cannot open: " + ErrnoText(errno));
   if (S_ISREG(infoA.st_mode) && S_ISREG(infoB.st_mode) && infoA.st_size != infoB.st_size) {
     return false;
@@ -235,7 +223,7 @@ bool SameFileContent(const std::string& pathA, const std::string& pathB) {
 }
 
 std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
-  FileDescriptor file(OpenForReading(path));
+  TFileDescriptor file(OpenForReading(path));
   if (!file.Valid()) throw FileError(path, "cannot open: " + ErrnoText(errno));
   auto tooLarge = [&] {
     return FileError(path,
@@ -295,7 +283,7 @@ void ReplaceFileAtomically(const std::string& path, std::string_view bytes, mode
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) throw FileError(path, "cannot save: " + ErrnoText(errno));
-  FileDescriptor file(fd);
+  TFileDescriptor file(fd);
 
   auto fail = [&](int error) {
     ::unlink(temporary.c_str());
@@ -325,8 +313,8 @@ void ReplaceFileAtomically(const std::string& path, std::string_view bytes, mode
   // Make the rename itself durable; a failure here leaves a complete file in place, so it is
   // not worth an error.
   const SplitMask split = Split(target);
-  FileDescriptor folder(::open(split.Folder.empty() ? "." : split.Folder.c_str(),
-                               O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  TFileDescriptor folder(::open(split.Folder.empty() ? "." : split.Folder.c_str(),
+                                O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.Valid()) ::fsync(folder.Get());
 }
 

@@ -11,6 +11,22 @@
 
 namespace tavrel {
 
+// Owns a file descriptor and closes it once.
+class TFileDescriptor {
+ public:
+  explicit TFileDescriptor(int fd) : fd_(fd) {}
+  ~TFileDescriptor();
+  TFileDescriptor(const TFileDescriptor&) = delete;
+  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+  int Get() const { return fd_; }
+  bool Valid() const { return fd_ >= 0; }
+  // Closes now and answers the close error (0 when none), for writers that must check it.
+  int Close();
+
+ private:
+  int fd_;
+};
+
 // Free routines on files that several subsystems share. Paths are bytes as the OS gives them,
 // with "/" between folders. A mask is a folder part followed by a file pattern in which "*"
 // and "?" are wildcards; as with the masks operators know from Windows, a pattern ending in

@@ -36,26 +36,6 @@ constexpr std::string_view kPageFileEnding = ".tti";
 // changed never removes files from the new folder by the names it published in the old one.
 constexpr std::string_view kManifestFolderTag = "Folder ";
 
-class TFileDescriptor {
- public:
-  explicit TFileDescriptor(int fd) : fd_(fd) {}
-  ~TFileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  TFileDescriptor(const TFileDescriptor&) = delete;
-  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-  int Get() const { return fd_; }
-  // Closes now and answers the error of close(), 0 when it succeeded.
-  int Close() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
-
 std::string Reason(int error) { return std::strerror(error); }
 
 bool Fail(std::string* failure, const std::string& message) {
