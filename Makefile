@@ -44,12 +44,14 @@ test: build-asan
 	fi
 
 # The threaded tests under ThreadSanitizer: a scan step, a feed download and a status pause run
-# on worker threads and are cancelled from another thread against real servers.
+# on worker threads and are cancelled from another thread against real servers; the browser
+# preview answers many clients at once.
 test-tsan: deps
 	@cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVREL_TSAN=ON \
 	  -DTAVREL_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(TSAN_DIR) -j $(JOBS) --target test_integration test_serve
-	@cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	@cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 \
+	  suppressions=$(CURDIR)/tests/serve/tsan_suppressions.txt" \
 	  ctest --output-on-failure -R '^(ThreadedStep|PreviewServerTest|ServeCommandTest)\.'
 
 # The fuzzing build: clang, coverage instrumentation and sanitizers on the whole tree.

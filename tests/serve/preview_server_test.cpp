@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -96,11 +97,18 @@ class RawConnection {
   bool closed_ = false;
 };
 
-// The status code of a response, 0 when none came.
+// The status code of a response, 0 when none came. Read without std::regex: many client
+// threads call it at once, and compiling a regex fills the locale's shared caches.
 int StatusOf(const std::string& response) {
-  std::smatch match;
-  if (!std::regex_search(response, match, std::regex("^HTTP/1\\.1 ([0-9]{3}) "))) return 0;
-  return std::stoi(match[1]);
+  constexpr std::string_view kStart = "HTTP/1.1 ";
+  if (response.size() < kStart.size() + 4 || response.compare(0, kStart.size(), kStart) != 0)
+    return 0;
+  int status = 0;
+  for (std::size_t i = kStart.size(); i < kStart.size() + 3; ++i) {
+    if (response[i] < '0' || response[i] > '9') return 0;
+    status = status * 10 + (response[i] - '0');
+  }
+  return response[kStart.size() + 3] == ' ' ? status : 0;
 }
 
 // Every answer ends with the connection closed; the long limit only fails a server that hangs,
