@@ -75,14 +75,14 @@ std::vector<std::uint8_t> EncodeIndexedPng(const TRgbaImage& image, const std::s
     const std::uint32_t* row = image.Row(y);
     for (int x = 0; x < image.Width(); ++x, ++at) {
       if (colours.empty() || row[x] != lastColour) {
-        const auto found = std::find(colours.begin(), colours.end(), row[x]);
+        auto found = std::find(colours.begin(), colours.end(), row[x]);
         if (found == colours.end()) {
           if (colours.size() == 256) return EncodePng(image, fileName);
           colours.push_back(row[x]);
+          found = colours.end() - 1;
         }
         lastColour = row[x];
-        lastIndex = static_cast<std::uint8_t>(std::find(colours.begin(), colours.end(), row[x]) -
-                                              colours.begin());
+        lastIndex = static_cast<std::uint8_t>(found - colours.begin());
       }
       indices[at] = lastIndex;
     }
